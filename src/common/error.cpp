@@ -1,0 +1,108 @@
+#include "common/error.h"
+
+#include <array>
+#include <utility>
+
+namespace zorvan {
+
+namespace {
+struct Entry {
+  std::int32_t number;
+  std::string_view text;
+};
+
+constexpr std::array kDescriptions{
+    Entry{5, "Invalid procedure call or argument"},
+    Entry{6, "Overflow"},
+    Entry{7, "Out of memory"},
+    Entry{9, "Subscript out of range"},
+    Entry{10, "This array is fixed or temporarily locked"},
+    Entry{11, "Division by zero"},
+    Entry{13, "Type mismatch"},
+    Entry{14, "Out of string space"},
+    Entry{17, "Can't perform requested operation"},
+    Entry{28, "Out of stack space"},
+    Entry{35, "Sub or Function not defined"},
+    Entry{48, "Error in loading DLL"},
+    Entry{51, "Internal error"},
+    Entry{92, "For loop not initialized"},
+    Entry{94, "Invalid use of Null"},
+    Entry{424, "Object required"},
+    Entry{438, "Object doesn't support this property or method"},
+    Entry{450, "Wrong number of arguments or invalid property assignment"},
+    Entry{500, "Variable is undefined"},
+    Entry{501, "Illegal assignment"},
+    Entry{1001, "Out of memory"},
+    Entry{1002, "Syntax error"},
+    Entry{1003, "Expected ':'"},
+    Entry{1005, "Expected '('"},
+    Entry{1006, "Expected ')'"},
+    Entry{1007, "Expected ']'"},
+    Entry{1010, "Expected identifier"},
+    Entry{1011, "Expected '='"},
+    Entry{1012, "Expected 'If'"},
+    Entry{1013, "Expected 'To'"},
+    Entry{1014, "Expected 'End'"},
+    Entry{1015, "Expected 'Function'"},
+    Entry{1016, "Expected 'Sub'"},
+    Entry{1017, "Expected 'Then'"},
+    Entry{1018, "Expected 'Wend'"},
+    Entry{1019, "Expected 'Loop'"},
+    Entry{1020, "Expected 'Next'"},
+    Entry{1021, "Expected 'Case'"},
+    Entry{1022, "Expected 'Select'"},
+    Entry{1023, "Expected expression"},
+    Entry{1024, "Expected statement"},
+    Entry{1025, "Expected end of statement"},
+    Entry{1026, "Expected integer constant"},
+    Entry{1027, "Expected 'While' or 'Until'"},
+    Entry{1028, "Expected 'While', 'Until' or end of statement"},
+    Entry{1029, "Expected 'With'"},
+    Entry{1030, "Identifier too long"},
+    Entry{1031, "Invalid number"},
+    Entry{1032, "Invalid character"},
+    Entry{1033, "Unterminated string constant"},
+    Entry{1034, "Unterminated comment"},
+    Entry{1037, "Invalid use of 'Me' keyword"},
+    Entry{1038, "'loop' without 'do'"},
+    Entry{1039, "Invalid 'exit' statement"},
+    Entry{1040, "Invalid 'for' loop control variable"},
+    Entry{1041, "Name redefined"},
+    Entry{1042, "Must be first statement on the line"},
+    Entry{1043, "Cannot assign to non-ByVal argument"},
+    Entry{1044, "Cannot use parentheses when calling a Sub"},
+    Entry{1045, "Expected literal constant"},
+    Entry{1046, "Expected 'In'"},
+    Entry{1047, "Expected 'Class'"},
+    Entry{1048, "Must be defined inside a Class"},
+    Entry{1050, "Expected 'Property'"},
+    Entry{1055, "Unexpected 'Next'"},
+    Entry{err::TimedOut, "Script timed out"},
+};
+}  // namespace
+
+std::string_view describeError(std::int32_t number) {
+  for (const auto& e : kDescriptions)
+    if (e.number == number) return e.text;
+  return {};
+}
+
+void raise(std::int32_t number) { throw ScriptError{number, std::string(describeError(number))}; }
+
+void raise(std::int32_t number, std::string_view name) {
+  std::string text(describeError(number));
+  text += ": '";
+  text += name;
+  text += '\'';
+  throw ScriptError{number, std::move(text)};
+}
+
+void raiseText(std::int32_t number, std::string description) {
+  throw ScriptError{number, std::move(description)};
+}
+
+std::string errorText(const ScriptError& e) {
+  return "Error " + std::to_string(e.number) + " : " + e.description;
+}
+
+}  // namespace zorvan

@@ -1,0 +1,162 @@
+#pragma once
+// The dynamically typed value shared by the engine, the evaluation and the
+// search, with VBScript's arithmetic, comparisons, conversions and text form.
+// Every failing operation throws ScriptError (error.h); nothing here yields an
+// infinity or a NaN.
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "common/error.h"
+
+namespace zorvan {
+
+// The numbers are VBScript's VarType codes.
+enum class VType : std::uint8_t { Empty = 0, Integer = 2, Long = 3, Single = 4, Double = 5, String = 8, Boolean = 11 };
+
+class Value {
+ public:
+  Value() noexcept : type_(VType::Empty) { u_.d = 0; }
+  explicit Value(double d) noexcept : type_(VType::Double) { u_.d = d; }
+  static Value integer(std::int16_t v) noexcept { Value r; r.type_ = VType::Integer; r.u_.l = v; return r; }
+  static Value longInt(std::int32_t v) noexcept { Value r; r.type_ = VType::Long; r.u_.l = v; return r; }
+  static Value single(float v) noexcept { Value r; r.type_ = VType::Single; r.u_.f = v; return r; }
+  static Value boolean(bool v) noexcept { Value r; r.type_ = VType::Boolean; r.u_.l = v ? -1 : 0; return r; }
+  static Value string(std::string text);
+  // The narrowest of Integer and Long that holds v; Double beyond both.
+  static Value whole(std::int64_t v) noexcept;
+
+  Value(const Value& o) noexcept : type_(o.type_), u_(o.u_) {
+    if (type_ == VType::String) ++u_.s->refs;
+  }
+  Value(Value&& o) noexcept : type_(o.type_), u_(o.u_) { o.type_ = VType::Empty; }
+  Value& operator=(const Value& o) noexcept {
+    if (o.type_ == VType::String) ++o.u_.s->refs;
+    release();
+    type_ = o.type_;
+    u_ = o.u_;
+    return *this;
+  }
+  Value& operator=(Value&& o) noexcept {
+    if (this != &o) {
+      release();
+      type_ = o.type_;
+      u_ = o.u_;
+      o.type_ = VType::Empty;
+    }
+    return *this;
+  }
+  ~Value() { release(); }
+
+  VType type() const noexcept { return type_; }
+  bool isEmpty() const noexcept { return type_ == VType::Empty; }
+  bool isDouble() const noexcept { return type_ == VType::Double; }
+  bool isString() const noexcept { return type_ == VType::String; }
+  // Integer, Long, Boolean and Empty: held as a whole number.
+  bool isWhole() const noexcept {
+    return type_ == VType::Integer || type_ == VType::Long || type_ == VType::Boolean || type_ == VType::Empty;
+  }
+  // Any type but String.
+  bool isNumericType() const noexcept { return type_ != VType::String; }
+
+  double rawDouble() const noexcept { return u_.d; }
+  float rawSingle() const noexcept { return u_.f; }
+  // Integer, Long, Boolean (-1/0) and Empty (0, because its storage is zeroed).
+  std::int32_t rawWhole() const noexcept { return type_ == VType::Empty ? 0 : u_.l; }
+  std::string_view text() const noexcept { return u_.s->text; }
+
+  // Conversions, as VBScript's CDbl, CBool, CInt, CLng, CSng and CStr.
+  double toDouble() const;
+  bool toBoolean() const;
+  std::int16_t toInteger() const;
+  std::int32_t toLong() const;
+  float toSingle() const;
+  std::string toText() const;
+  // The numeric value of a number or of a String that spells one; Empty as 0.
+  Value toNumber() const;
+
+ private:
+  struct StringRep {
+    std::uint32_t refs;
+    std::string text;
+  };
+  void release() noexcept {
+    if (type_ == VType::String && --u_.s->refs == 0) delete u_.s;
+  }
+  VType type_;
+  union {
+    std::int32_t l;
+    float f;
+    double d;
+    StringRep* s;
+  } u_;
+};
+
+// The type's name as VBScript's TypeName gives it.
+std::string_view typeName(VType t);
+
+// Text form of numbers: at most 15 significant digits for Double, 7 for
+// Single, exponent form as C's %G chooses it, a period as decimal separator.
+std::string formatDouble(double d);
+std::string formatSingle(float f);
+
+// VBScript's reading of a String as a number (CDbl of a String): blanks
+// around, a sign, digits, a period, an exponent, or &H/&O. False if it spells none.
+bool parseNumericText(std::string_view text, double& out);
+
+namespace detail {
+Value addSlow(const Value& a, const Value& b);
+Value subSlow(const Value& a, const Value& b);
+Value mulSlow(const Value& a, const Value& b);
+[[noreturn]] void overflow();
+inline double checked(double r) {
+  if (!std::isfinite(r)) overflow();
+  return r;
+}
+}  // namespace detail
+
+// Arithmetic. Integer op Integer widens to Long, then Double, instead of overflowing.
+inline Value add(const Value& a, const Value& b) {
+  if (a.isDouble() && b.isDouble()) return Value(detail::checked(a.rawDouble() + b.rawDouble()));
+  return detail::addSlow(a, b);
+}
+inline Value sub(const Value& a, const Value& b) {
+  if (a.isDouble() && b.isDouble()) return Value(detail::checked(a.rawDouble() - b.rawDouble()));
+  return detail::subSlow(a, b);
+}
+inline Value mul(const Value& a, const Value& b) {
+  if (a.isDouble() && b.isDouble()) return Value(detail::checked(a.rawDouble() * b.rawDouble()));
+  return detail::mulSlow(a, b);
+}
+Value div(const Value& a, const Value& b);     // "/": always Double
+Value intDiv(const Value& a, const Value& b);  // "\"
+Value mod(const Value& a, const Value& b);
+Value power(const Value& a, const Value& b);  // "^": always Double
+Value negate(const Value& a);
+Value concat(const Value& a, const Value& b);  // "&"
+
+// Comparison as VBScript's operators make it: numbers numerically, Strings
+// by their characters, a number below any String, Empty as 0 or "".
+int compare(const Value& a, const Value& b);
+// Comparison of two numbers: a String is read as a number or the
+// comparison fails with a type mismatch.
+int compareNumbers(const Value& a, const Value& b);
+
+Value logicalNot(const Value& a);
+Value logicalAnd(const Value& a, const Value& b);
+Value logicalOr(const Value& a, const Value& b);
+Value logicalXor(const Value& a, const Value& b);
+Value logicalEqv(const Value& a, const Value& b);
+Value logicalImp(const Value& a, const Value& b);
+
+// VBScript's Int, Fix, Abs and Sgn: the result keeps the argument's kind
+// (Sgn gives an Integer).
+Value intPart(const Value& a);
+Value fixPart(const Value& a);
+Value absolute(const Value& a);
+Value sign(const Value& a);
+
+}  // namespace zorvan

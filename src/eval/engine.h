@@ -1,0 +1,47 @@
+#pragma once
+// The script engine the user's function runs in: code is added to a module
+// that reset discards, and procedures of the module are run by name. A
+// compile error in addCode and a run-time error in run are first reported to
+// the error sink, then the call fails.
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "common/error.h"
+#include "common/value.h"
+
+namespace zorvan {
+
+class ScriptEngine {
+ public:
+  using ErrorSink = std::function<void(const ScriptError&)>;
+
+  virtual ~ScriptEngine() = default;
+
+  // Discards all code and global state added before.
+  virtual void reset() = 0;
+  // Compiles the code into the module and runs its global statements.
+  virtual bool addCode(std::string_view code) = 0;
+  // Runs a procedure of the module; empty on failure. A procedure the module
+  // does not hold fails without a report.
+  virtual std::optional<Value> run(std::string_view procedure, std::span<const Value> args) = 0;
+  // The failure of the last addCode or run that failed.
+  virtual const ScriptError& lastError() const = 0;
+  // A run longer than this is cut off with err::TimedOut.
+  virtual void setTimeout(std::chrono::milliseconds limit) = 0;
+
+  void setErrorSink(ErrorSink sink) { sink_ = std::move(sink); }
+
+ protected:
+  void notify(const ScriptError& e) const {
+    if (sink_) sink_(e);
+  }
+
+ private:
+  ErrorSink sink_;
+};
+
+}  // namespace zorvan

@@ -1,0 +1,31 @@
+#pragma once
+// The user's function: the script built round the user's text, its
+// evaluation at a point (FNF) and the rounding of reported values (FNRO).
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/value.h"
+#include "eval/engine.h"
+
+namespace zorvan {
+
+// The function box's text when the window opens.
+inline constexpr std::string_view kStartText = "MyFunction = x*x - x*Cos(x) -6\r\n";
+// The caption of every message box.
+inline constexpr std::string_view kCaption = "Zorvan";
+// The procedure the script defines round the user's text.
+inline constexpr std::string_view kUserProcedure = "UserFN";
+
+// "Function UserFN(x)", the user's lines, " UserFN = MyFunction", "End Function".
+std::string buildScript(std::string_view userText);
+
+// f(x): one run of UserFN with x by value; empty when the run fails (the
+// engine has reported the failure to its sink by then).
+std::optional<Value> FNF(ScriptEngine& engine, const Value& x);
+
+// Rounds to 5 decimals, halves toward plus infinity: floor(v * 100000 + 0.5) / 100000.
+double FNRO(const Value& v);
+
+}  // namespace zorvan

@@ -1,0 +1,107 @@
+#pragma once
+// The compiled form of a script: a tree of expression and statement nodes
+// that evaluate themselves. Names are bound to frame slots, globals,
+// constants, procedures or built-ins once the whole code is parsed, so a run
+// does no lookup by name.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/value.h"
+#include "eval/vbscript/runtime.h"
+
+namespace zorvan::vbs {
+
+struct Procedure;
+struct Builtin;
+
+struct Frame {
+  Slot* slots;
+  Runtime* rt;
+};
+
+struct Expr {
+  virtual ~Expr() = default;
+  virtual Value eval(Frame& f) const = 0;
+  // The variable this expression names, for passing it ByRef; null otherwise.
+  virtual Value* place(Frame&) const { return nullptr; }
+};
+using ExprPtr = std::unique_ptr<Expr>;
+using ExprList = std::vector<ExprPtr>;
+
+enum class Flow : std::uint8_t { Normal, ExitFor, ExitDo, ExitProc };
+
+struct Stmt {
+  virtual ~Stmt() = default;
+  virtual Flow exec(Frame& f) const = 0;
+};
+using StmtPtr = std::unique_ptr<Stmt>;
+using Block = std::vector<StmtPtr>;
+
+inline Flow runBlock(const Block& block, Frame& f) {
+  for (const auto& s : block) {
+    const Flow flow = s->exec(f);
+    if (flow != Flow::Normal) return flow;
+  }
+  return Flow::Normal;
+}
+
+// What an identifier stands for once the code is resolved.
+enum class Binding : std::uint8_t {
+  Unresolved,
+  Local,      // a slot of the current frame
+  Global,     // a module variable
+  Constant,   // a Const or a built-in constant
+  Procedure,  // a Function or Sub of the module
+  Builtin,    // a built-in function
+  Undefined,  // Option Explicit and never declared
+  Unknown,    // called with arguments, but no procedure or function of that name
+};
+
+struct Name {
+  std::string text;  // as written, for messages
+  std::string key;   // folded case
+  Binding binding = Binding::Unresolved;
+  int index = -1;
+  Value constant;
+  const Procedure* procedure = nullptr;
+  const Builtin* builtin = nullptr;
+  bool called = false;  // written with arguments or parentheses
+};
+
+struct Param {
+  std::string key;
+  bool byRef = true;
+};
+
+struct Procedure {
+  std::string name;
+  std::string key;
+  bool isFunction = true;
+  std::vector<Param> params;
+  int slotCount = 0;
+  int returnSlot = -1;
+  Block body;
+};
+
+// Built-in functions take their arguments evaluated, at most four.
+inline constexpr std::size_t kMaxBuiltinArgs = 4;
+using BuiltinFn = Value (*)(const Value* args, std::size_t count);
+using UnaryFn = Value (*)(const Value& arg);
+
+struct Builtin {
+  const char* key;
+  const char* name;
+  std::uint8_t minArgs, maxArgs;
+  BuiltinFn fn;
+  UnaryFn unary;  // set for one-argument functions: they get a node of their own
+};
+
+// Runs a procedure with arguments evaluated in the caller's frame.
+Value callProcedure(const Procedure& p, Frame& caller, const ExprList& args);
+// Runs a procedure for the host, with the arguments passed by value.
+Value callFromHost(const Procedure& p, Runtime& rt, const Value* args, std::size_t count);
+
+}  // namespace zorvan::vbs

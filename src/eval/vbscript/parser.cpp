@@ -1,0 +1,803 @@
+#include "eval/vbscript/parser.h"
+
+#include <initializer_list>
+#include <utility>
+
+#include "common/error.h"
+#include "eval/vbscript/builtins.h"
+#include "eval/vbscript/lexer.h"
+#include "eval/vbscript/nodes.h"
+
+namespace zorvan::vbs {
+
+namespace {
+
+// Deeper nesting of expressions or blocks than this is refused, so that
+// neither the parser nor a run can exhaust the native stack.
+constexpr int kMaxNesting = 1000;
+// Runs of operators longer than this become one ChainExpr instead of a deep tree.
+constexpr std::size_t kMaxTreeRun = 16;
+
+// Precedence levels, lowest first.
+enum Level : int { Imp, Eqv, Xor, Or, And, NotLevel, Cmp, Concat, AddSub, ModLevel, IntDiv, MulDiv, NegLevel, Pow };
+
+int binaryLevel(Tok t) {
+  switch (t) {
+    case Tok::Imp: return Imp;
+    case Tok::Eqv: return Eqv;
+    case Tok::Xor: return Xor;
+    case Tok::Or: return Or;
+    case Tok::And: return And;
+    case Tok::Eq: case Tok::Ne: case Tok::Lt: case Tok::Gt: case Tok::Le: case Tok::Ge: return Cmp;
+    case Tok::Amp: return Concat;
+    case Tok::Plus: case Tok::Minus: return AddSub;
+    case Tok::Mod: return ModLevel;
+    case Tok::Backslash: return IntDiv;
+    case Tok::Star: case Tok::Slash: return MulDiv;
+    case Tok::Caret: return Pow;
+    default: return -1;
+  }
+}
+
+BinaryFn binaryFn(Tok t) {
+  switch (t) {
+    case Tok::Imp: return op::logicalImp;
+    case Tok::Eqv: return op::logicalEqv;
+    case Tok::Xor: return op::logicalXor;
+    case Tok::Or: return op::logicalOr;
+    case Tok::And: return op::logicalAnd;
+    case Tok::Eq: return op::eq;
+    case Tok::Ne: return op::ne;
+    case Tok::Lt: return op::lt;
+    case Tok::Gt: return op::gt;
+    case Tok::Le: return op::le;
+    case Tok::Ge: return op::ge;
+    case Tok::Amp: return op::concat;
+    case Tok::Plus: return op::add;
+    case Tok::Minus: return op::sub;
+    case Tok::Mod: return op::mod;
+    case Tok::Backslash: return op::intDiv;
+    case Tok::Star: return op::mul;
+    case Tok::Slash: return op::div;
+    default: return op::pow;
+  }
+}
+
+template <BinaryFn Op>
+ExprPtr makeNode(ExprPtr l, ExprPtr r) {
+  return std::make_unique<BinaryExpr<Op>>(std::move(l), std::move(r));
+}
+
+ExprPtr makeBinary(Tok t, ExprPtr l, ExprPtr r) {
+  switch (t) {
+    case Tok::Imp: return makeNode<op::logicalImp>(std::move(l), std::move(r));
+    case Tok::Eqv: return makeNode<op::logicalEqv>(std::move(l), std::move(r));
+    case Tok::Xor: return makeNode<op::logicalXor>(std::move(l), std::move(r));
+    case Tok::Or: return makeNode<op::logicalOr>(std::move(l), std::move(r));
+    case Tok::And: return makeNode<op::logicalAnd>(std::move(l), std::move(r));
+    case Tok::Eq: return makeNode<op::eq>(std::move(l), std::move(r));
+    case Tok::Ne: return makeNode<op::ne>(std::move(l), std::move(r));
+    case Tok::Lt: return makeNode<op::lt>(std::move(l), std::move(r));
+    case Tok::Gt: return makeNode<op::gt>(std::move(l), std::move(r));
+    case Tok::Le: return makeNode<op::le>(std::move(l), std::move(r));
+    case Tok::Ge: return makeNode<op::ge>(std::move(l), std::move(r));
+    case Tok::Amp: return makeNode<op::concat>(std::move(l), std::move(r));
+    case Tok::Plus: return makeNode<op::add>(std::move(l), std::move(r));
+    case Tok::Minus: return makeNode<op::sub>(std::move(l), std::move(r));
+    case Tok::Mod: return makeNode<op::mod>(std::move(l), std::move(r));
+    case Tok::Backslash: return makeNode<op::intDiv>(std::move(l), std::move(r));
+    case Tok::Star: return makeNode<op::mul>(std::move(l), std::move(r));
+    case Tok::Slash: return makeNode<op::div>(std::move(l), std::move(r));
+    default: return makeNode<op::pow>(std::move(l), std::move(r));
+  }
+}
+
+// A statement's variables and names, collected while its procedure is
+// parsed and bound once the whole code is known.
+struct Scope {
+  Procedure* proc = nullptr;  // null for the global code
+  std::unordered_map<std::string, int> locals;
+  std::unordered_map<std::string, Value> constants;
+  std::vector<Name*> names;
+  int forDepth = 0, doDepth = 0;
+};
+
+class Parser {
+ public:
+  Parser(std::vector<Token> tokens, const Module& module) : toks_(std::move(tokens)), module_(module) {}
+
+  CodeUnit run() {
+    global_.proc = nullptr;
+    scope_ = &global_;
+    unit_.globalCode = parseBlock({});
+    if (cur().kind != Tok::End) unexpected();
+    unit_.optionExplicit = explicit_ || module_.optionExplicit;
+    resolveGlobal();
+    for (std::size_t i = 0; i < unit_.procedures.size(); ++i) resolveProcedure(*unit_.procedures[i], procScopes_[i]);
+    return std::move(unit_);
+  }
+
+ private:
+  // ---- tokens
+  const Token& cur() const { return toks_[pos_]; }
+  Tok kind(std::size_t ahead = 0) const {
+    const std::size_t k = pos_ + ahead;
+    return k < toks_.size() ? toks_[k].kind : Tok::End;
+  }
+  void advance() {
+    if (pos_ + 1 < toks_.size()) ++pos_;
+  }
+  bool accept(Tok t) {
+    if (kind() != t) return false;
+    advance();
+    return true;
+  }
+  void expect(Tok t, std::int32_t error) {
+    if (!accept(t)) raise(error);
+  }
+  bool isIdentNamed(std::string_view key) const { return kind() == Tok::Ident && foldCase(cur().text) == key; }
+  bool atStatementEnd() const {
+    const Tok k = kind();
+    return k == Tok::Newline || k == Tok::Colon || k == Tok::End || (k == Tok::Else && inlineIf_ > 0);
+  }
+  void endOfStatement() {
+    if (kind() == Tok::Newline || kind() == Tok::Colon) advance();
+    else if (kind() != Tok::End && !(kind() == Tok::Else && inlineIf_ > 0)) raise(err::ExpectedEndOfStatement);
+  }
+  void skipSeparators() {
+    while (kind() == Tok::Newline || kind() == Tok::Colon) advance();
+  }
+  [[noreturn]] void unexpected() {
+    switch (kind()) {
+      case Tok::Next: raise(err::UnexpectedNext);
+      case Tok::Loop: raise(err::LoopWithoutDo);
+      default: raise(err::ExpectedStatement);
+    }
+  }
+
+  class Nest {
+   public:
+    explicit Nest(Parser& p) : p_(p) {
+      if (++p_.depth_ > kMaxNesting) raise(err::OutOfStackSpace);
+    }
+    ~Nest() { --p_.depth_; }
+    Nest(const Nest&) = delete;
+    Nest& operator=(const Nest&) = delete;
+
+   private:
+    Parser& p_;
+  };
+
+  // ---- names
+  Name makeName(const Token& t, bool called) {
+    Name n;
+    n.text = t.text;
+    n.key = foldCase(t.text);
+    n.called = called;
+    return n;
+  }
+  void track(Name& n) { scope_->names.push_back(&n); }
+
+  bool declaredInModule(const std::string& key) const {
+    return module_.globals.count(key) || module_.constants.count(key) || module_.procedures.count(key) ||
+           unitGlobals_.count(key) || unit_.constants.count(key) || unitProcs_.count(key);
+  }
+
+  void declareVariable(const Token& t) {
+    const std::string key = foldCase(t.text);
+    if (scope_->proc != nullptr) {
+      if (scope_->locals.count(key) || scope_->constants.count(key)) raise(err::NameRedefined);
+      scope_->locals.emplace(key, static_cast<int>(scope_->locals.size()));
+      return;
+    }
+    if (declaredInModule(key)) raise(err::NameRedefined);
+    addGlobal(key);
+  }
+
+  int addGlobal(const std::string& key) {
+    const int index = module_.globalCount + static_cast<int>(unit_.globals.size());
+    unit_.globals.emplace_back(key, index);
+    unitGlobals_.emplace(key, index);
+    return index;
+  }
+
+  // ---- blocks and statements
+  Block parseBlock(std::initializer_list<Tok> stops) {
+    Block block;
+    for (;;) {
+      skipSeparators();
+      const Tok k = kind();
+      if (k == Tok::End) return block;
+      for (Tok s : stops)
+        if (k == s) return block;
+      if (StmtPtr s = parseStatement()) block.push_back(std::move(s));
+      endOfStatement();
+    }
+  }
+
+  StmtPtr parseStatement() {
+    Nest nest(*this);
+    switch (kind()) {
+      case Tok::Dim:
+        advance();
+        parseVariableList();
+        return nullptr;
+      case Tok::Private:
+      case Tok::Public:
+        return parseModifiedDeclaration();
+      case Tok::Const:
+        advance();
+        parseConstants();
+        return nullptr;
+      case Tok::Option:
+        parseOption();
+        return nullptr;
+      case Tok::Function:
+      case Tok::Sub:
+        if (scope_->proc != nullptr) raise(err::SyntaxError);
+        parseProcedure();
+        return nullptr;
+      case Tok::If: return parseIf();
+      case Tok::For: return parseFor();
+      case Tok::Do: return parseDo();
+      case Tok::While: return parseWhile();
+      case Tok::Select: return parseSelect();
+      case Tok::Exit: return parseExit();
+      case Tok::Call: return parseCall();
+      case Tok::Ident: return parseNamedStatement();
+      case Tok::Stop:
+        advance();
+        return nullptr;
+      default:
+        unexpected();
+    }
+  }
+
+  void parseVariableList() {
+    for (;;) {
+      if (kind() != Tok::Ident) raise(err::ExpectedIdentifier);
+      declareVariable(cur());
+      advance();
+      if (!accept(Tok::Comma)) return;
+    }
+  }
+
+  StmtPtr parseModifiedDeclaration() {
+    if (scope_->proc != nullptr) raise(err::ExpectedStatement);
+    advance();
+    if (kind() == Tok::Function || kind() == Tok::Sub) {
+      parseProcedure();
+    } else if (accept(Tok::Const)) {
+      parseConstants();
+    } else {
+      accept(Tok::Dim);
+      parseVariableList();
+    }
+    return nullptr;
+  }
+
+  void parseConstants() {
+    for (;;) {
+      if (kind() != Tok::Ident) raise(err::ExpectedIdentifier);
+      const Token& nameTok = cur();
+      const std::string key = foldCase(nameTok.text);
+      advance();
+      expect(Tok::Eq, err::ExpectedEquals);
+      Value v = parseLiteral();
+      if (scope_->proc != nullptr) {
+        if (scope_->locals.count(key) || scope_->constants.count(key)) raise(err::NameRedefined);
+        scope_->constants.emplace(key, std::move(v));
+      } else {
+        if (declaredInModule(key)) raise(err::NameRedefined);
+        unit_.constants.emplace(key, std::move(v));
+      }
+      if (!accept(Tok::Comma)) return;
+    }
+  }
+
+  Value parseLiteral() {
+    bool negative = false;
+    if (accept(Tok::Minus)) negative = true;
+    else accept(Tok::Plus);
+    Value v;
+    switch (kind()) {
+      case Tok::Number: v = cur().value; break;
+      case Tok::String:
+        if (negative) raise(err::ExpectedLiteral);
+        v = Value::string(cur().text);
+        break;
+      case Tok::True: v = Value::boolean(true); break;
+      case Tok::False: v = Value::boolean(false); break;
+      case Tok::Empty: break;
+      default: raise(err::ExpectedLiteral);
+    }
+    advance();
+    return negative ? negate(v) : v;
+  }
+
+  void parseOption() {
+    advance();
+    if (!isIdentNamed("explicit") || scope_->proc != nullptr) raise(err::ExpectedStatement);
+    advance();
+    explicit_ = true;
+  }
+
+  void parseProcedure() {
+    const bool isFunction = kind() == Tok::Function;
+    advance();
+    if (kind() != Tok::Ident) raise(err::ExpectedIdentifier);
+    auto proc = std::make_unique<Procedure>();
+    proc->name = cur().text;
+    proc->key = foldCase(proc->name);
+    proc->isFunction = isFunction;
+    if (declaredInModule(proc->key)) raise(err::NameRedefined);
+    advance();
+
+    Scope scope;
+    scope.proc = proc.get();
+    if (accept(Tok::LParen)) {
+      if (!accept(Tok::RParen)) {
+        for (;;) {
+          bool byRef = true;
+          if (accept(Tok::ByVal)) byRef = false;
+          else accept(Tok::ByRef);
+          if (kind() != Tok::Ident) raise(err::ExpectedIdentifier);
+          const std::string key = foldCase(cur().text);
+          if (scope.locals.count(key)) raise(err::NameRedefined);
+          scope.locals.emplace(key, static_cast<int>(proc->params.size()));
+          proc->params.push_back(Param{key, byRef});
+          advance();
+          if (accept(Tok::Comma)) continue;
+          expect(Tok::RParen, err::ExpectedRParen);
+          break;
+        }
+      }
+    }
+    if (isFunction) {
+      if (scope.locals.count(proc->key)) raise(err::NameRedefined);
+      proc->returnSlot = static_cast<int>(scope.locals.size());
+      scope.locals.emplace(proc->key, proc->returnSlot);
+    }
+    if (!atStatementEnd()) raise(err::ExpectedEndOfStatement);
+    unitProcs_.emplace(proc->key, proc.get());
+
+    Scope* outer = scope_;
+    procScopes_.push_back(std::move(scope));
+    // The vector may move scopes, so the procedure's scope is reached by index.
+    const std::size_t index = procScopes_.size() - 1;
+    scope_ = &procScopes_[index];
+    Procedure* raw = proc.get();
+    unit_.procedures.push_back(std::move(proc));
+    raw->body = parseBlock({Tok::EndKw});
+    if (kind() != Tok::EndKw) raise(err::ExpectedEnd);
+    advance();
+    expect(isFunction ? Tok::Function : Tok::Sub, isFunction ? err::ExpectedFunction : err::ExpectedSub);
+    scope_ = outer;
+  }
+
+  StmtPtr parseIf() {
+    advance();
+    auto stmt = std::make_unique<IfStmt>();
+    ExprPtr cond = parseExpr();
+    expect(Tok::Then, err::ExpectedThen);
+    if (kind() != Tok::Newline && kind() != Tok::End) {
+      // Single-line form: everything up to the line's end.
+      ++inlineIf_;
+      Block then = parseInlineStatements();
+      Block otherwise;
+      if (accept(Tok::Else)) otherwise = parseInlineStatements();
+      --inlineIf_;
+      stmt->arms.emplace_back(std::move(cond), std::move(then));
+      stmt->otherwise = std::move(otherwise);
+      if (kind() == Tok::Else && inlineIf_ == 0) raise(err::ExpectedEndOfStatement);
+      return stmt;
+    }
+    stmt->arms.emplace_back(std::move(cond), parseBlock({Tok::ElseIf, Tok::Else, Tok::EndKw}));
+    for (;;) {
+      if (accept(Tok::ElseIf)) {
+        ExprPtr c = parseExpr();
+        expect(Tok::Then, err::ExpectedThen);
+        stmt->arms.emplace_back(std::move(c), parseBlock({Tok::ElseIf, Tok::Else, Tok::EndKw}));
+      } else if (accept(Tok::Else)) {
+        stmt->otherwise = parseBlock({Tok::EndKw});
+        if (kind() != Tok::EndKw) break;
+      } else {
+        break;
+      }
+    }
+    if (!accept(Tok::EndKw)) raise(err::ExpectedEnd);
+    expect(Tok::If, err::ExpectedIf);
+    return stmt;
+  }
+
+  Block parseInlineStatements() {
+    Block block;
+    for (;;) {
+      if (kind() == Tok::Newline || kind() == Tok::End || kind() == Tok::Else) return block;
+      if (StmtPtr s = parseStatement()) block.push_back(std::move(s));
+      if (!accept(Tok::Colon)) {
+        if (!atStatementEnd()) raise(err::ExpectedEndOfStatement);
+        return block;
+      }
+    }
+  }
+
+  StmtPtr parseFor() {
+    advance();
+    if (kind() != Tok::Ident) raise(err::ExpectedIdentifier);
+    auto stmt = std::make_unique<ForStmt>();
+    stmt->counter = makeName(cur(), false);
+    track(stmt->counter);
+    advance();
+    expect(Tok::Eq, err::ExpectedEquals);
+    stmt->from = parseExpr();
+    expect(Tok::To, err::ExpectedTo);
+    stmt->to = parseExpr();
+    if (isIdentNamed("step")) {
+      advance();
+      stmt->step = parseExpr();
+    }
+    if (!atStatementEnd()) raise(err::ExpectedEndOfStatement);
+    ++scope_->forDepth;
+    stmt->body = parseBlock({Tok::Next, Tok::EndKw});
+    --scope_->forDepth;
+    if (!accept(Tok::Next)) raise(err::ExpectedNext);
+    return stmt;
+  }
+
+  bool parseLoopTest(DoStmt::Test& test, ExprPtr& cond) {
+    if (accept(Tok::While)) test = DoStmt::Test::While;
+    else if (accept(Tok::Until)) test = DoStmt::Test::Until;
+    else return false;
+    cond = parseExpr();
+    return true;
+  }
+
+  StmtPtr parseDo() {
+    advance();
+    auto stmt = std::make_unique<DoStmt>();
+    const bool pre = parseLoopTest(stmt->preTest, stmt->pre);
+    if (!atStatementEnd()) raise(err::ExpectedWhileUntilEnd);
+    ++scope_->doDepth;
+    stmt->body = parseBlock({Tok::Loop, Tok::EndKw});
+    --scope_->doDepth;
+    if (!accept(Tok::Loop)) raise(err::ExpectedLoop);
+    if (parseLoopTest(stmt->postTest, stmt->post) && pre) raise(err::ExpectedEndOfStatement);
+    if (!atStatementEnd()) raise(err::ExpectedWhileUntilEnd);
+    return stmt;
+  }
+
+  StmtPtr parseWhile() {
+    advance();
+    auto stmt = std::make_unique<DoStmt>();
+    stmt->preTest = DoStmt::Test::While;
+    stmt->pre = parseExpr();
+    if (!atStatementEnd()) raise(err::ExpectedEndOfStatement);
+    stmt->body = parseBlock({Tok::Wend, Tok::EndKw});
+    if (!accept(Tok::Wend)) raise(err::ExpectedWend);
+    return stmt;
+  }
+
+  StmtPtr parseSelect() {
+    advance();
+    expect(Tok::Case, err::ExpectedCase);
+    auto stmt = std::make_unique<SelectStmt>();
+    stmt->subject = parseExpr();
+    endOfStatement();
+    skipSeparators();
+    bool sawElse = false;
+    for (;;) {
+      if (accept(Tok::Case)) {
+        if (sawElse) raise(err::ExpectedEnd);
+        if (accept(Tok::Else)) {
+          sawElse = true;
+          stmt->otherwise = parseBlock({Tok::Case, Tok::EndKw});
+          continue;
+        }
+        SelectStmt::Case c;
+        c.values = parseExpressionList();
+        if (!atStatementEnd()) raise(err::ExpectedEndOfStatement);
+        c.body = parseBlock({Tok::Case, Tok::EndKw});
+        stmt->cases.push_back(std::move(c));
+      } else if (accept(Tok::EndKw)) {
+        expect(Tok::Select, err::ExpectedSelect);
+        return stmt;
+      } else if (kind() == Tok::End) {
+        raise(err::ExpectedEnd);
+      } else {
+        raise(err::ExpectedCase);
+      }
+    }
+  }
+
+  StmtPtr parseExit() {
+    advance();
+    Flow flow;
+    bool valid = false;
+    switch (kind()) {
+      case Tok::Function:
+        valid = scope_->proc != nullptr && scope_->proc->isFunction;
+        flow = Flow::ExitProc;
+        break;
+      case Tok::Sub:
+        valid = scope_->proc != nullptr && !scope_->proc->isFunction;
+        flow = Flow::ExitProc;
+        break;
+      case Tok::For:
+        valid = scope_->forDepth > 0;
+        flow = Flow::ExitFor;
+        break;
+      case Tok::Do:
+        valid = scope_->doDepth > 0;
+        flow = Flow::ExitDo;
+        break;
+      default:
+        flow = Flow::Normal;
+        break;
+    }
+    if (!valid) raise(err::InvalidExit);
+    advance();
+    return std::make_unique<ExitStmt>(flow);
+  }
+
+  StmtPtr parseCall() {
+    advance();
+    if (kind() != Tok::Ident) raise(err::ExpectedIdentifier);
+    auto call = std::make_unique<CallExpr>();
+    call->name = makeName(cur(), true);
+    advance();
+    if (accept(Tok::LParen)) call->args = parseArguments();
+    track(call->name);
+    return std::make_unique<ExprStmt>(std::move(call));
+  }
+
+  // Assignment, or a call of a Sub or Function as a statement.
+  StmtPtr parseNamedStatement() {
+    const Token& nameTok = cur();
+    advance();
+    if (accept(Tok::Eq)) {
+      auto stmt = std::make_unique<AssignStmt>();
+      stmt->target = makeName(nameTok, false);
+      track(stmt->target);
+      stmt->value = parseExpr();
+      return stmt;
+    }
+    auto call = std::make_unique<CallExpr>();
+    call->name = makeName(nameTok, true);
+    track(call->name);
+    if (kind() == Tok::LParen) {
+      const std::size_t mark = pos_;
+      const std::size_t namesMark = scope_->names.size();
+      advance();
+      ExprList args = parseArguments();
+      if (kind() == Tok::Eq) raise(err::IllegalAssignment, nameTok.text);  // no arrays to index
+      if (atStatementEnd()) {
+        if (args.size() > 1) raise(err::ParenthesesCallingSub);
+        // f(x) as a statement passes x by value.
+        for (auto& a : args) a = std::make_unique<ParenExpr>(std::move(a));
+        call->args = std::move(args);
+        return std::make_unique<ExprStmt>(std::move(call));
+      }
+      // The parenthesis opened the first argument: parse again from it.
+      pos_ = mark;
+      scope_->names.resize(namesMark);
+    }
+    if (!atStatementEnd()) call->args = parseExpressionList();
+    return std::make_unique<ExprStmt>(std::move(call));
+  }
+
+  // ---- expressions
+  ExprList parseExpressionList() {
+    ExprList list;
+    list.push_back(parseExpr());
+    while (accept(Tok::Comma)) list.push_back(parseExpr());
+    return list;
+  }
+
+  // After '(': arguments up to the matching ')'.
+  ExprList parseArguments() {
+    ExprList args;
+    if (accept(Tok::RParen)) return args;
+    args = parseExpressionList();
+    expect(Tok::RParen, err::ExpectedRParen);
+    return args;
+  }
+
+  ExprPtr parseExpr(int minLevel = Imp) {
+    Nest nest(*this);
+    ExprPtr left = parseOperand(minLevel);
+    for (;;) {
+      const Tok t = kind();
+      const int level = binaryLevel(t);
+      if (level < minLevel || level < 0) return left;
+      // A run of operators of one level, evaluated left to right.
+      std::vector<std::pair<Tok, ExprPtr>> run;
+      while (binaryLevel(kind()) == level) {
+        const Tok opTok = kind();
+        advance();
+        run.emplace_back(opTok, level == Pow ? parsePowOperand() : parseExpr(level + 1));
+      }
+      if (run.size() <= kMaxTreeRun) {
+        for (auto& [opTok, rhs] : run) left = makeBinary(opTok, std::move(left), std::move(rhs));
+      } else {
+        auto chain = std::make_unique<ChainExpr>();
+        chain->first = std::move(left);
+        for (auto& [opTok, rhs] : run) chain->rest.emplace_back(binaryFn(opTok), std::move(rhs));
+        left = std::move(chain);
+      }
+    }
+  }
+
+  ExprPtr parseOperand(int minLevel) {
+    if (kind() == Tok::Not && minLevel <= NotLevel) {
+      advance();
+      return std::make_unique<NotExpr>(parseExpr(NotLevel));
+    }
+    if ((kind() == Tok::Minus || kind() == Tok::Plus) && minLevel <= NegLevel) {
+      const bool minus = kind() == Tok::Minus;
+      advance();
+      ExprPtr e = parseExpr(NegLevel);
+      return minus ? std::make_unique<NegExpr>(std::move(e)) : std::move(e);
+    }
+    return parsePrimary();
+  }
+
+  // The exponent of ^ may carry its own signs: 2 ^ -1.
+  ExprPtr parsePowOperand() {
+    Nest nest(*this);
+    if (accept(Tok::Minus)) return std::make_unique<NegExpr>(parsePowOperand());
+    if (accept(Tok::Plus)) return parsePowOperand();
+    return parsePrimary();
+  }
+
+  ExprPtr parsePrimary() {
+    switch (kind()) {
+      case Tok::Number: {
+        auto e = std::make_unique<LiteralExpr>(cur().value);
+        advance();
+        return e;
+      }
+      case Tok::String: {
+        auto e = std::make_unique<LiteralExpr>(Value::string(cur().text));
+        advance();
+        return e;
+      }
+      case Tok::True:
+      case Tok::False: {
+        auto e = std::make_unique<LiteralExpr>(Value::boolean(kind() == Tok::True));
+        advance();
+        return e;
+      }
+      case Tok::Empty:
+        advance();
+        return std::make_unique<LiteralExpr>(Value());
+      case Tok::LParen: {
+        advance();
+        ExprPtr e = parseExpr();
+        expect(Tok::RParen, err::ExpectedRParen);
+        if (dynamic_cast<VarExpr*>(e.get()) != nullptr) return std::make_unique<ParenExpr>(std::move(e));
+        return e;
+      }
+      case Tok::Ident: {
+        const Token& t = cur();
+        advance();
+        if (accept(Tok::LParen)) {
+          auto call = std::make_unique<CallExpr>();
+          call->name = makeName(t, true);
+          call->args = parseArguments();
+          track(call->name);
+          return call;
+        }
+        auto var = std::make_unique<VarExpr>();
+        var->name = makeName(t, false);
+        track(var->name);
+        return var;
+      }
+      default:
+        raise(err::ExpectedExpression);
+    }
+  }
+
+  // ---- binding
+  bool bindModuleName(Name& n) {
+    if (auto it = unitGlobals_.find(n.key); it != unitGlobals_.end()) {
+      n.binding = Binding::Global;
+      n.index = it->second;
+    } else if (auto g = module_.globals.find(n.key); g != module_.globals.end()) {
+      n.binding = Binding::Global;
+      n.index = g->second;
+    } else if (auto c = unit_.constants.find(n.key); c != unit_.constants.end()) {
+      n.binding = Binding::Constant;
+      n.constant = c->second;
+    } else if (auto mc = module_.constants.find(n.key); mc != module_.constants.end()) {
+      n.binding = Binding::Constant;
+      n.constant = mc->second;
+    } else if (auto p = unitProcs_.find(n.key); p != unitProcs_.end()) {
+      n.binding = Binding::Procedure;
+      n.procedure = p->second;
+    } else if (auto mp = module_.procedures.find(n.key); mp != module_.procedures.end()) {
+      n.binding = Binding::Procedure;
+      n.procedure = mp->second.get();
+    } else if (const Builtin* b = findBuiltin(n.key)) {
+      n.binding = Binding::Builtin;
+      n.builtin = b;
+    } else if (auto bc = findBuiltinConstant(n.key)) {
+      n.binding = Binding::Constant;
+      n.constant = std::move(*bc);
+    } else {
+      return false;
+    }
+    return true;
+  }
+
+  void bindUnknown(Name& n) { n.binding = unit_.optionExplicit ? Binding::Undefined : Binding::Unknown; }
+
+  void resolveGlobal() {
+    for (Name* n : global_.names) {
+      if (bindModuleName(*n)) continue;
+      if (n->called || unit_.optionExplicit) {
+        bindUnknown(*n);
+        continue;
+      }
+      n->binding = Binding::Global;
+      n->index = addGlobal(n->key);  // implicitly declared by its use
+    }
+  }
+
+  void resolveProcedure(Procedure& p, Scope& scope) {
+    for (Name* n : scope.names) {
+      if (n->called && n->key == p.key) {
+        n->binding = Binding::Procedure;
+        n->procedure = &p;
+      } else if (auto it = scope.locals.find(n->key); it != scope.locals.end()) {
+        n->binding = Binding::Local;
+        n->index = it->second;
+      } else if (auto c = scope.constants.find(n->key); c != scope.constants.end()) {
+        n->binding = Binding::Constant;
+        n->constant = c->second;
+      } else if (bindModuleName(*n)) {
+      } else if (n->called || unit_.optionExplicit) {
+        bindUnknown(*n);
+      } else {
+        const int slot = static_cast<int>(scope.locals.size());
+        scope.locals.emplace(n->key, slot);
+        n->binding = Binding::Local;
+        n->index = slot;
+      }
+    }
+    p.slotCount = static_cast<int>(scope.locals.size());
+  }
+
+  std::vector<Token> toks_;
+  std::size_t pos_ = 0;
+  const Module& module_;
+  CodeUnit unit_;
+  std::unordered_map<std::string, int> unitGlobals_;
+  std::unordered_map<std::string, Procedure*> unitProcs_;
+  Scope global_;
+  std::vector<Scope> procScopes_;
+  Scope* scope_ = nullptr;
+  int depth_ = 0;
+  int inlineIf_ = 0;
+  bool explicit_ = false;
+};
+
+}  // namespace
+
+CodeUnit compile(std::string_view source, const Module& module) {
+  return Parser(tokenize(source), module).run();
+}
+
+void merge(Module& module, CodeUnit& unit) {
+  for (auto& p : unit.procedures) {
+    std::string key = p->key;
+    module.procedures[key] = std::move(p);
+  }
+  unit.procedures.clear();
+  for (auto& [key, index] : unit.globals) module.globals[key] = index;
+  module.globalCount += static_cast<int>(unit.globals.size());
+  for (auto& [key, v] : unit.constants) module.constants[key] = v;
+  module.optionExplicit = unit.optionExplicit;
+}
+
+}  // namespace zorvan::vbs

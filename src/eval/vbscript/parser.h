@@ -1,0 +1,38 @@
+#pragma once
+// Compiles script text into procedures and global statements, with every
+// name bound. A compile error throws ScriptError and leaves the module as it was.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "eval/vbscript/ast.h"
+
+namespace zorvan::vbs {
+
+// What the code added so far has declared.
+struct Module {
+  std::unordered_map<std::string, std::unique_ptr<Procedure>> procedures;
+  std::unordered_map<std::string, int> globals;  // key -> index into Runtime::globals
+  std::unordered_map<std::string, Value> constants;
+  int globalCount = 0;
+  bool optionExplicit = false;
+};
+
+// One piece of added code, compiled against a module but not yet merged into it.
+struct CodeUnit {
+  std::vector<std::unique_ptr<Procedure>> procedures;
+  std::vector<std::pair<std::string, int>> globals;
+  std::unordered_map<std::string, Value> constants;
+  bool optionExplicit = false;
+  Block globalCode;
+};
+
+CodeUnit compile(std::string_view source, const Module& module);
+
+// Adds the unit's declarations to the module; its global code stays in the unit.
+void merge(Module& module, CodeUnit& unit);
+
+}  // namespace zorvan::vbs

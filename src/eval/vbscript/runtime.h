@@ -1,0 +1,103 @@
+#pragma once
+// What a running script needs beside its tree: the frames of the procedures
+// being run, the module's globals, the call-depth guard and the abort flag.
+
+#include <atomic>
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "common/error.h"
+#include "common/value.h"
+
+namespace zorvan::vbs {
+
+// A variable of a frame. ByRef parameters point at the caller's variable.
+struct Slot {
+  Value* ref = nullptr;
+  Value own;
+};
+
+// Frames live in chunks that never move, so a ByRef pointer stays valid and
+// a call costs no allocation once the chunks exist.
+class SlotStack {
+ public:
+  struct Mark {
+    std::size_t chunk, top;
+  };
+
+  Slot* push(std::size_t n, Mark& mark) {
+    mark = {chunk_, top_};
+    if (chunks_.empty() || top_ + n > sizes_[chunk_]) {
+      if (!chunks_.empty()) ++chunk_;
+      if (chunk_ < chunks_.size() && sizes_[chunk_] < n) {
+        chunks_.resize(chunk_);
+        sizes_.resize(chunk_);
+      }
+      if (chunk_ == chunks_.size()) {
+        const std::size_t size = n > kChunk ? n : kChunk;
+        chunks_.push_back(std::make_unique<Slot[]>(size));
+        sizes_.push_back(size);
+      }
+      top_ = 0;
+    }
+    Slot* s = chunks_[chunk_].get() + top_;
+    top_ += n;
+    for (std::size_t i = 0; i < n; ++i) s[i].ref = &s[i].own;
+    return s;
+  }
+
+  void pop(const Mark& mark, Slot* s, std::size_t n) noexcept {
+    for (std::size_t i = 0; i < n; ++i) s[i].own = Value();
+    chunk_ = mark.chunk;
+    top_ = mark.top;
+  }
+
+ private:
+  static constexpr std::size_t kChunk = 4096;
+  std::vector<std::unique_ptr<Slot[]>> chunks_;
+  std::vector<std::size_t> sizes_;
+  std::size_t chunk_ = 0, top_ = 0;
+};
+
+class Runtime {
+ public:
+  std::vector<Value> globals;
+  SlotStack stack;
+
+  // Called at every loop turn and procedure call: a run cut off by the
+  // watchdog stops here.
+  void tick() const {
+    if (abort_ != nullptr && abort_->load(std::memory_order_relaxed)) raise(err::TimedOut);
+  }
+
+  void setAbortFlag(const std::atomic<bool>* flag) { abort_ = flag; }
+
+  // Marks the native stack position that a host call starts from.
+  void beginHostCall() {
+    char here;
+    stackBase_ = &here;
+    depth_ = 0;
+  }
+
+  void enterCall() {
+    char here;
+    ++depth_;
+    if (depth_ > kMaxDepth || static_cast<std::size_t>(stackBase_ - &here) > kMaxStackBytes) {
+      --depth_;
+      raise(err::OutOfStackSpace);
+    }
+    tick();
+  }
+  void leaveCall() noexcept { --depth_; }
+
+ private:
+  // Deep recursion is cut off well before the native stack runs out.
+  static constexpr int kMaxDepth = 3000;
+  static constexpr std::size_t kMaxStackBytes = std::size_t{3} * 1024 * 1024;
+  const std::atomic<bool>* abort_ = nullptr;
+  const char* stackBase_ = nullptr;
+  int depth_ = 0;
+};
+
+}  // namespace zorvan::vbs

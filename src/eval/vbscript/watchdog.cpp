@@ -1,0 +1,53 @@
+#include "eval/vbscript/watchdog.h"
+
+#include <algorithm>
+
+namespace zorvan::vbs {
+
+Watchdog::Watchdog(std::chrono::milliseconds limit) : limitMs_(limit.count()) {
+  thread_ = std::thread([this] { watch(); });
+}
+
+Watchdog::~Watchdog() {
+  {
+    std::lock_guard lock(mutex_);
+    stop_ = true;
+  }
+  wake_.notify_all();
+  thread_.join();
+}
+
+void Watchdog::setLimit(std::chrono::milliseconds limit) {
+  limitMs_.store(limit.count());
+  wake_.notify_all();
+}
+
+void Watchdog::watch() {
+  using Clock = std::chrono::steady_clock;
+  std::uint64_t seen = 0;
+  bool watching = false;
+  Clock::time_point since{};
+  std::unique_lock lock(mutex_);
+  while (!stop_) {
+    const std::int64_t limit = limitMs_.load();
+    // Look often enough that a run is cut off within a tenth of its limit.
+    const auto tick = std::chrono::milliseconds(std::clamp<std::int64_t>(limit / 10, 1, 50));
+    wake_.wait_for(lock, tick);
+    if (stop_) break;
+    if (!running_.load(std::memory_order_acquire)) {
+      watching = false;
+      continue;
+    }
+    const std::uint64_t g = generation_.load(std::memory_order_relaxed);
+    const auto now = Clock::now();
+    if (!watching || g != seen) {
+      watching = true;
+      seen = g;
+      since = now;
+      continue;
+    }
+    if (now - since >= std::chrono::milliseconds(limit)) abort_.store(true, std::memory_order_relaxed);
+  }
+}
+
+}  // namespace zorvan::vbs

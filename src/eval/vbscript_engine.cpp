@@ -1,0 +1,73 @@
+#include "eval/vbscript_engine.h"
+
+#include <new>
+#include <stdexcept>
+
+#include "eval/vbscript/lexer.h"
+
+namespace zorvan {
+
+VBScriptEngine::VBScriptEngine() : watchdog_(kDefaultTimeout) { runtime_.setAbortFlag(watchdog_.abortFlag()); }
+
+void VBScriptEngine::reset() {
+  module_ = vbs::Module{};
+  runtime_.globals.clear();
+  lastName_.clear();
+  lastProcedure_ = nullptr;
+}
+
+void VBScriptEngine::fail(ScriptError e) {
+  lastError_ = std::move(e);
+  notify(lastError_);
+}
+
+bool VBScriptEngine::addCode(std::string_view code) {
+  try {
+    vbs::CodeUnit unit = vbs::compile(code, module_);
+    vbs::merge(module_, unit);
+    runtime_.globals.resize(static_cast<std::size_t>(module_.globalCount));
+    vbs::Watchdog::Run watched(watchdog_);
+    runtime_.beginHostCall();
+    vbs::Frame frame{nullptr, &runtime_};
+    vbs::runBlock(unit.globalCode, frame);
+    return true;
+  } catch (ScriptError& e) {
+    fail(std::move(e));
+  } catch (const std::bad_alloc&) {
+    fail(ScriptError{err::OutOfMemory, std::string(describeError(err::OutOfMemory))});
+  } catch (const std::length_error&) {
+    fail(ScriptError{err::OutOfStringSpace, std::string(describeError(err::OutOfStringSpace))});
+  }
+  return false;
+}
+
+const vbs::Procedure* VBScriptEngine::find(std::string_view name) {
+  if (lastProcedure_ != nullptr && name == lastName_) return lastProcedure_;
+  const auto it = module_.procedures.find(vbs::foldCase(name));
+  if (it == module_.procedures.end()) return nullptr;
+  lastName_ = name;
+  lastProcedure_ = it->second.get();
+  return lastProcedure_;
+}
+
+std::optional<Value> VBScriptEngine::run(std::string_view procedure, std::span<const Value> args) {
+  const vbs::Procedure* p = find(procedure);
+  if (p == nullptr) {
+    lastError_ = ScriptError{err::ProcedureNotDefined, std::string(describeError(err::ProcedureNotDefined))};
+    return std::nullopt;
+  }
+  try {
+    vbs::Watchdog::Run watched(watchdog_);
+    runtime_.beginHostCall();
+    return vbs::callFromHost(*p, runtime_, args.data(), args.size());
+  } catch (ScriptError& e) {
+    fail(std::move(e));
+  } catch (const std::bad_alloc&) {
+    fail(ScriptError{err::OutOfMemory, std::string(describeError(err::OutOfMemory))});
+  } catch (const std::length_error&) {
+    fail(ScriptError{err::OutOfStringSpace, std::string(describeError(err::OutOfStringSpace))});
+  }
+  return std::nullopt;
+}
+
+}  // namespace zorvan
