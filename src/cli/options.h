@@ -1,0 +1,31 @@
+#pragma once
+// zorvan-cli's command line.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "solver/clock.h"
+
+namespace zorvan::cli {
+
+enum class Command { Help, Version, Eval, Solve };
+
+struct Options {
+  Command command = Command::Help;
+  std::string functionText;
+  std::vector<std::string> points;  // eval
+  bool interval = true;             // solve
+  std::string lower, upper, approx;
+  bool nonNegative = true;
+  std::optional<FixedClock> clock;
+};
+
+struct Parsed {
+  Options options;
+  std::string error;  // empty when the line is valid
+};
+
+Parsed parse(const std::vector<std::string>& args);
+
+}  // namespace zorvan::cli

@@ -1,0 +1,36 @@
+#pragma once
+// The search's arithmetic on Values, written as operators so that each step
+// reads as its formula. Comparisons are numeric: a String is read as a
+// number or the comparison fails; Empty is 0.
+
+#include "common/value.h"
+
+namespace zorvan::solver {
+
+inline Value I(std::int16_t v) { return Value::integer(v); }
+inline Value D(double v) { return Value(v); }
+
+inline Value operator+(const Value& a, const Value& b) { return add(a, b); }
+inline Value operator-(const Value& a, const Value& b) { return sub(a, b); }
+inline Value operator*(const Value& a, const Value& b) { return mul(a, b); }
+inline Value operator/(const Value& a, const Value& b) { return div(a, b); }
+
+inline int order(const Value& a, const Value& b) {
+  if (a.isDouble() && b.isDouble()) {
+    const double x = a.rawDouble(), y = b.rawDouble();
+    return x < y ? -1 : (x > y ? 1 : 0);
+  }
+  return compareNumbers(a, b);
+}
+inline bool operator<(const Value& a, const Value& b) { return order(a, b) < 0; }
+inline bool operator>(const Value& a, const Value& b) { return order(a, b) > 0; }
+inline bool operator<=(const Value& a, const Value& b) { return order(a, b) <= 0; }
+inline bool operator>=(const Value& a, const Value& b) { return order(a, b) >= 0; }
+inline bool operator==(const Value& a, const Value& b) { return order(a, b) == 0; }
+inline bool operator!=(const Value& a, const Value& b) { return order(a, b) != 0; }
+
+inline Value Abs(const Value& v) { return v.isDouble() ? Value(std::fabs(v.rawDouble())) : absolute(v); }
+inline Value Sgn(const Value& v) { return sign(v); }
+inline Value Int(const Value& v) { return intPart(v); }
+
+}  // namespace zorvan::solver

@@ -1,0 +1,54 @@
+#pragma once
+// The Solve command, shared by the window and zorvan-cli: loads the user's
+// function into the engine and runs one search with the selected approach.
+
+#include <string_view>
+
+#include "eval/engine.h"
+#include "solver/clock.h"
+#include "solver/random.h"
+
+namespace zorvan {
+
+// The window's inputs, as the boxes hold them.
+struct SolveRequest {
+  std::string_view functionText;
+  bool intervalSelected = true;
+  std::string_view lowerText, upperText, approxText;
+  bool nonNegativeChecked = true;
+};
+
+// Where a front end takes the command's output.
+class SolveHost {
+ public:
+  virtual ~SolveHost() = default;
+  // Appends to the results box: one whole line with its CR LF.
+  virtual void appendResult(std::string_view text) = 0;
+  // A modal message box with the caption "Zorvan"; returns on OK.
+  virtual void showMessage(std::string_view text) = 0;
+  virtual Clock& clock() = 0;
+  // Asked before every evaluation: true ends the search at once.
+  virtual bool cancelRequested() { return false; }
+};
+
+enum class SolveOutcome {
+  Searched,     // the search ran (to its end, or until the engine timed out or the user cancelled)
+  NotCompiled,  // the script did not compile: its error was shown
+  NoSearch,     // a number box held a value beyond a double
+};
+
+class SolveCommand {
+ public:
+  explicit SolveCommand(ScriptEngine& engine) : engine_(engine) {}
+
+  // A script that does not compile shows its error once and runs no search;
+  // an engine error already shown in this Solve is not shown again; a run
+  // cut off by the engine's time-out ends the search.
+  SolveOutcome run(const SolveRequest& request, SolveHost& host);
+
+ private:
+  ScriptEngine& engine_;
+  RandomGenerator random_;
+};
+
+}  // namespace zorvan
