@@ -30,8 +30,9 @@ struct Search {
   Value f(const Value& x) { return svc.evaluate(x); }
 
   WorkingState w;
-  const Value& Arg1;
-  const Value& Arg2;
+  // Copies: the caller's values are never modified, and a copy cannot dangle.
+  const Value Arg1;
+  const Value Arg2;
   const bool interval;
   SearchServices& svc;
 };

@@ -50,7 +50,11 @@ class Lexer {
   explicit Lexer(std::string_view s) : s_(s) {}
 
   std::vector<Token> run() {
-    while (i_ < s_.size()) next();
+    try {
+      while (i_ < s_.size()) next();
+    } catch (const ScriptError& e) {
+      push(Tok::Error, {}, Value::longInt(e.number));
+    }
     push(Tok::End);
     return std::move(out_);
   }

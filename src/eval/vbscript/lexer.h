@@ -1,6 +1,6 @@
 #pragma once
-// Splits script text into tokens. Lexical errors throw ScriptError with
-// VBScript's compile-error numbers.
+// Splits script text into tokens. A lexical error ends the tokens with an
+// Error token, so that the parser reports it only if no earlier error comes first.
 
 #include <string_view>
 #include <vector>

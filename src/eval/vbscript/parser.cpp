@@ -109,6 +109,7 @@ class Parser {
   CodeUnit run() {
     global_.proc = nullptr;
     scope_ = &global_;
+    failOnLexicalError();
     unit_.globalCode = parseBlock({});
     if (cur().kind != Tok::End) unexpected();
     unit_.optionExplicit = explicit_ || module_.optionExplicit;
@@ -126,6 +127,10 @@ class Parser {
   }
   void advance() {
     if (pos_ + 1 < toks_.size()) ++pos_;
+    failOnLexicalError();
+  }
+  void failOnLexicalError() const {
+    if (toks_[pos_].kind == Tok::Error) raise(toks_[pos_].value.rawWhole());
   }
   bool accept(Tok t) {
     if (kind() != t) return false;

@@ -8,7 +8,7 @@
 namespace zorvan::vbs {
 
 enum class Tok : std::uint8_t {
-  End, Newline, Colon, Ident, Number, String,
+  End, Error, Newline, Colon, Ident, Number, String,
   LParen, RParen, Comma, Dot,
   Plus, Minus, Star, Slash, Backslash, Caret, Amp, Eq, Ne, Lt, Gt, Le, Ge,
   // Reserved words.
@@ -21,7 +21,7 @@ enum class Tok : std::uint8_t {
 struct Token {
   Tok kind = Tok::End;
   std::string text;  // an identifier as written, or a string literal's characters
-  Value value;       // a number literal
+  Value value;       // a number literal, or an Error token's error number
 };
 
 }  // namespace zorvan::vbs

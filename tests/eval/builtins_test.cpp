@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "support/script.h"
+
+namespace zorvan {
+namespace {
+
+using testing::expr;
+
+TEST(MathFunctions, ValuesAndKinds) {
+  EXPECT_EQ(expr("Abs(-2.5)"), "Double 2.5");
+  EXPECT_EQ(expr("Abs(-3)"), "Integer 3");
+  EXPECT_EQ(expr("Atn(1) * 4"), "Double 3.14159265358979");
+  EXPECT_EQ(expr("Cos(0)"), "Double 1");
+  EXPECT_EQ(expr("Exp(1)"), "Double 2.71828182845905");
+  EXPECT_EQ(expr("Fix(-2.7)"), "Double -2");
+  EXPECT_EQ(expr("Int(-2.7)"), "Double -3");
+  EXPECT_EQ(expr("Int(7)"), "Integer 7");
+  EXPECT_EQ(expr("Log(Exp(2))"), "Double 2");
+  EXPECT_EQ(expr("Sgn(-0.5)"), "Integer -1");
+  EXPECT_EQ(expr("Sin(0)"), "Double 0");
+  EXPECT_EQ(expr("Sqr(16)"), "Double 4");
+  EXPECT_EQ(expr("Tan(0)"), "Double 0");
+  EXPECT_EQ(expr("Sin(Empty)"), "Double 0");
+  EXPECT_EQ(expr("Sqr(\"9\")"), "Double 3");
+}
+
+TEST(MathFunctions, RoundUsesBankersRounding) {
+  EXPECT_EQ(expr("Round(2.5)"), "Double 2");
+  EXPECT_EQ(expr("Round(3.5)"), "Double 4");
+  EXPECT_EQ(expr("Round(-2.5)"), "Double -2");
+  EXPECT_EQ(expr("Round(1.2345, 2)"), "Double 1.23");
+  EXPECT_EQ(expr("Round(0.125, 2)"), "Double 0.12");
+  EXPECT_EQ(expr("Round(7)"), "Integer 7");
+  EXPECT_EQ(expr("Round(1.5, -1)"), "Error 5 : Invalid procedure call or argument");
+}
+
+TEST(MathFunctions, DomainErrors) {
+  EXPECT_EQ(expr("Log(0)"), "Error 5 : Invalid procedure call or argument");
+  EXPECT_EQ(expr("Log(-1)"), "Error 5 : Invalid procedure call or argument");
+  EXPECT_EQ(expr("Sqr(-0.01)"), "Error 5 : Invalid procedure call or argument");
+  EXPECT_EQ(expr("Exp(710)"), "Error 6 : Overflow");
+  EXPECT_EQ(expr("Sin(\"abc\")"), "Error 13 : Type mismatch");
+}
+
+TEST(Conversions, AsVBScriptConverts) {
+  EXPECT_EQ(expr("CBool(2)"), "Boolean True");
+  EXPECT_EQ(expr("CBool(\"False\")"), "Boolean False");
+  EXPECT_EQ(expr("CDbl(\"1.5\")"), "Double 1.5");
+  EXPECT_EQ(expr("CInt(2.5)"), "Integer 2");
+  EXPECT_EQ(expr("CInt(3.5)"), "Integer 4");
+  EXPECT_EQ(expr("CLng(-2.5)"), "Long -2");
+  EXPECT_EQ(expr("CSng(0.1)"), "Single 0.1");
+  EXPECT_EQ(expr("CStr(1/3)"), "String 0.333333333333333");
+  EXPECT_EQ(expr("CStr(True)"), "String True");
+  EXPECT_EQ(expr("Hex(255)"), "String FF");
+  EXPECT_EQ(expr("Hex(-1)"), "String FFFF");
+  EXPECT_EQ(expr("Hex(-1.0)"), "String FFFFFFFF");
+  EXPECT_EQ(expr("Oct(8)"), "String 10");
+  EXPECT_EQ(expr("CInt(\"x\")"), "Error 13 : Type mismatch");
+}
+
+TEST(Inspection, TypesAndEmptiness) {
+  EXPECT_EQ(expr("IsEmpty(y)"), "Boolean True");
+  EXPECT_EQ(expr("IsEmpty(0)"), "Boolean False");
+  EXPECT_EQ(expr("IsNumeric(\"1e3\")"), "Boolean True");
+  EXPECT_EQ(expr("IsNumeric(\"abc\")"), "Boolean False");
+  EXPECT_EQ(expr("IsNumeric(y)"), "Boolean True");
+  EXPECT_EQ(expr("TypeName(x)"), "String Double");
+  EXPECT_EQ(expr("TypeName(y)"), "String Empty");
+  EXPECT_EQ(expr("TypeName(1 = 1)"), "String Boolean");
+  EXPECT_EQ(expr("VarType(\"s\")"), "Integer 8");
+  EXPECT_EQ(expr("VarType(40000)"), "Integer 3");
+}
+
+TEST(StringFunctions, CommonOnes) {
+  EXPECT_EQ(expr("Len(\"abc\")"), "Long 3");
+  EXPECT_EQ(expr("Len(123)"), "Long 3");
+  EXPECT_EQ(expr("Left(\"abcdef\", 2) & Right(\"abcdef\", 2) & Mid(\"abcdef\", 3, 2)"), "String abefcd");
+  EXPECT_EQ(expr("UCase(\"aB\") & LCase(\"aB\")"), "String ABab");
+  EXPECT_EQ(expr("\"[\" & Trim(\"  a  \") & \"]\""), "String [a]");
+  EXPECT_EQ(expr("InStr(\"hello\", \"l\")"), "Long 3");
+  EXPECT_EQ(expr("InStr(4, \"hello\", \"l\")"), "Long 4");
+  EXPECT_EQ(expr("Chr(65) & Asc(\"a\")"), "String A97");
+  EXPECT_EQ(expr("Len(Space(5)) & String(3, \"z\")"), "String 5zzz");
+  EXPECT_EQ(expr("StrReverse(\"abc\")"), "String cba");
+  EXPECT_EQ(expr("Mid(\"abc\", 0)"), "Error 5 : Invalid procedure call or argument");
+}
+
+}  // namespace
+}  // namespace zorvan

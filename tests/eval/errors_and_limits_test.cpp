@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "eval/user_function.h"
+#include "eval/vbscript_engine.h"
+#include "support/script.h"
+
+namespace zorvan {
+namespace {
+
+using testing::evalAt;
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+TEST(Limits, DeepNestingIsACleanError) {
+  const std::string parens = "MyFunction = " + std::string(100000, '(') + "1" + std::string(100000, ')');
+  EXPECT_EQ(evalAt(parens), "Error 28 : Out of stack space");
+  std::string ifs;
+  for (int i = 0; i < 100000; ++i) ifs += "If x Then\r\n";
+  EXPECT_EQ(evalAt(ifs), "Error 28 : Out of stack space");
+  EXPECT_EQ(evalAt("MyFunction = " + std::string(100000, '-') + "1"), "Error 28 : Out of stack space");
+}
+
+TEST(Limits, ModerateNestingWorks) {
+  EXPECT_EQ(evalAt("MyFunction = " + std::string(200, '(') + "x" + std::string(200, ')'), 2), "Double 2");
+  std::string ifs, ends;
+  for (int i = 0; i < 100; ++i) ifs += "If x Then\r\n", ends += "End If\r\n";
+  EXPECT_EQ(evalAt(ifs + "MyFunction = 7\r\n" + ends, 1), "Integer 7");
+}
+
+TEST(Limits, LongFlatExpressionsNeedNoDeepStack) {
+  std::string sum = "MyFunction = 0";
+  for (int i = 0; i < 200000; ++i) sum += "+x";
+  EXPECT_EQ(evalAt(sum, 1), "Double 200000");
+}
+
+TEST(Limits, RunawayRecursionRunsOutOfStackSpace) {
+  const std::string text = "MyFunction = R(1)\r\nEnd Function\r\nFunction R(n)\r\n R = R(n + 1)\r\nEnd Function\r\nFunction S()";
+  EXPECT_EQ(evalAt(text), "Error 28 : Out of stack space");
+  const std::string deep = "UserFN = D(1000)\r\nEnd Function\r\n"
+                           "Function D(n)\r\n If n = 0 Then D = 0 Else D = 1 + D(n - 1)\r\nEnd Function\r\nFunction S()";
+  EXPECT_EQ(evalAt(deep), "Integer 1000");
+}
+
+TEST(Limits, StringsStopAtTheirLimit) {
+  const auto start = Clock::now();
+  EXPECT_EQ(evalAt("s = \"ab\" : For i = 1 To 40 : s = s & s : Next : MyFunction = Len(s)"),
+            "Error 14 : Out of string space");
+  EXPECT_EQ(evalAt("MyFunction = Space(100000000)"), "Error 14 : Out of string space");
+  EXPECT_LT(secondsSince(start), 30);
+}
+
+TEST(Limits, ARunawayLoopIsCutOffByTheTimeOut) {
+  VBScriptEngine engine;
+  engine.setTimeout(std::chrono::milliseconds(200));
+  int reports = 0;
+  ScriptError reported;
+  engine.setErrorSink([&](const ScriptError& e) {
+    ++reports;
+    reported = e;
+  });
+  ASSERT_TRUE(engine.addCode(buildScript("Do : n = n + 1 : Loop")));
+  const auto start = Clock::now();
+  EXPECT_FALSE(FNF(engine, Value(1.0)).has_value());
+  const double took = secondsSince(start);
+  EXPECT_EQ(reports, 1);
+  EXPECT_EQ(reported.number, err::TimedOut);
+  EXPECT_NE(reported.description.find("timed out"), std::string::npos);
+  EXPECT_GE(took, 0.19);
+  EXPECT_LT(took, 5.0);
+  // The engine is usable again afterwards.
+  engine.reset();
+  ASSERT_TRUE(engine.addCode(buildScript("MyFunction = x")));
+  EXPECT_EQ(FNF(engine, Value(3.0))->toDouble(), 3);
+}
+
+TEST(Limits, RunawayGlobalCodeIsCutOffToo) {
+  VBScriptEngine engine;
+  engine.setTimeout(std::chrono::milliseconds(100));
+  EXPECT_FALSE(engine.addCode("While True : Wend"));
+  EXPECT_EQ(engine.lastError().number, err::TimedOut);
+}
+
+TEST(Limits, HugeTexts) {
+  std::string lines;
+  for (int i = 0; i < 10000; ++i) lines += "MyFunction = MyFunction + 1\r\n";
+  EXPECT_EQ(evalAt(lines), "Integer 10000");
+  const std::string longLine = "MyFunction = \"" + std::string(1 << 20, 'a') + "\"";
+  EXPECT_EQ(evalAt("s = 0\r\n" + longLine + "\r\nMyFunction = Len(MyFunction)"), "Long 1048576");
+}
+
+TEST(Limits, ControlCharactersAndInvalidUtf8AreInvalidCharacters) {
+  EXPECT_EQ(evalAt(std::string("MyFunction = 1\x01")), "Error 1032 : Invalid character");
+  EXPECT_EQ(evalAt(std::string("MyFunction = \xff\xfe")), "Error 1032 : Invalid character");
+  EXPECT_EQ(evalAt(std::string("MyFunction = 1", 14) + std::string(1, '\0')), "Error 1032 : Invalid character");
+  EXPECT_EQ(evalAt("MyFunction = \"\xc3\xa9\xff\""), "String \xc3\xa9\xff");
+}
+
+TEST(Engine, ReportsEachFailureThenFails) {
+  VBScriptEngine engine;
+  std::vector<int> numbers;
+  engine.setErrorSink([&](const ScriptError& e) { numbers.push_back(e.number); });
+  EXPECT_FALSE(engine.addCode("Function f(\r\nEnd Function"));
+  ASSERT_TRUE(engine.addCode(buildScript("MyFunction = 1 / x")));
+  EXPECT_FALSE(FNF(engine, Value(0.0)).has_value());
+  EXPECT_EQ(FNF(engine, Value(4.0))->toDouble(), 0.25);
+  EXPECT_EQ(numbers, (std::vector<int>{1010, 11}));
+}
+
+TEST(Engine, RunOfAMissingProcedureFailsSilently) {
+  VBScriptEngine engine;
+  int reports = 0;
+  engine.setErrorSink([&](const ScriptError&) { ++reports; });
+  ASSERT_TRUE(engine.addCode("Function f(a)\r\n f = a\r\nEnd Function"));
+  const Value arg(1.0);
+  EXPECT_FALSE(engine.run("g", std::span<const Value>(&arg, 1)).has_value());
+  EXPECT_EQ(reports, 0);
+  EXPECT_TRUE(engine.run("F", std::span<const Value>(&arg, 1)).has_value());  // names ignore case
+}
+
+TEST(Engine, ResetDiscardsCodeAndGlobals) {
+  VBScriptEngine engine;
+  ASSERT_TRUE(engine.addCode("Dim g\r\ng = 5\r\nFunction f()\r\n f = g\r\nEnd Function"));
+  EXPECT_EQ(engine.run("f", {})->toDouble(), 5);
+  engine.reset();
+  EXPECT_FALSE(engine.run("f", {}).has_value());
+  ASSERT_TRUE(engine.addCode("Function f()\r\n f = g\r\nEnd Function"));
+  EXPECT_TRUE(engine.run("f", {})->isEmpty());
+}
+
+TEST(Engine, AFailedAddCodeAddsNothing) {
+  VBScriptEngine engine;
+  EXPECT_FALSE(engine.addCode("Function f()\r\n f = 1\r\nEnd Function\r\nx = (1"));
+  EXPECT_FALSE(engine.run("f", {}).has_value());
+}
+
+}  // namespace
+}  // namespace zorvan

@@ -1,0 +1,56 @@
+#pragma once
+// Search services for tests: a C++ function or the engine as f, a frozen
+// clock, and a record of everything the search shows.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "solver/random.h"
+#include "solver/services.h"
+
+namespace zorvan::testing {
+
+class FakeServices : public SearchServices {
+ public:
+  using Function = std::function<Value(const Value&)>;
+  explicit FakeServices(Function f) : f_(std::move(f)) {}
+
+  Value evaluate(const Value& x) override {
+    ++evaluations;
+    points.push_back(x.toDouble());
+    return f_(x);
+  }
+  void appendResult(std::string_view text) override {
+    results += text;
+    events.push_back(std::string(text.substr(0, text.size() - 2)));
+    evaluationsAtEvent.push_back(evaluations);
+  }
+  void showMessage(std::string_view text) override {
+    messages.emplace_back(text);
+    events.push_back("message: " + std::string(text));
+    evaluationsAtEvent.push_back(evaluations);
+  }
+  float secondsSinceMidnight() override { return static_cast<float>(hour * 3600 + minuteValue * 60 + secondValue); }
+  int minute() override { return minuteValue; }
+  int second() override { return secondValue; }
+  void reseed(float seed) override { random.reseed(seed); }
+  float draw(double a) override { return random.draw(a); }
+
+  int evaluations = 0;
+  std::vector<double> points;
+  std::string results;
+  std::vector<std::string> messages;
+  std::vector<std::string> events;
+  std::vector<int> evaluationsAtEvent;
+  int hour = 12, minuteValue = 34, secondValue = 56;
+  RandomGenerator random;
+
+ private:
+  Function f_;
+};
+
+// f from a plain function of a double.
+FakeServices::Function numeric(double (*f)(double));
+
+}  // namespace zorvan::testing

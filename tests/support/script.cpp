@@ -1,0 +1,21 @@
+#include "support/script.h"
+
+#include "eval/user_function.h"
+
+namespace zorvan::testing {
+
+std::string evalAt(std::string_view userText, double x) {
+  VBScriptEngine engine;
+  if (!engine.addCode(buildScript(userText))) return errorText(engine.lastError());
+  const auto v = FNF(engine, Value(x));
+  if (!v) return errorText(engine.lastError());
+  std::string out(typeName(v->type()));
+  if (!v->isEmpty()) out += " " + v->toText();
+  return out;
+}
+
+std::string expr(std::string_view expression) {
+  return evalAt("MyFunction = " + std::string(expression));
+}
+
+}  // namespace zorvan::testing

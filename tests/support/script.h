@@ -1,0 +1,17 @@
+#pragma once
+// Runs user text the way the Solve command loads it, for tests.
+
+#include <string>
+#include <string_view>
+
+#include "eval/vbscript_engine.h"
+
+namespace zorvan::testing {
+
+// "<TypeName> <text>" of f(x), or "Error <n> : <description>" for a
+// compile or run-time error, the way zorvan-cli eval prints it.
+std::string evalAt(std::string_view userText, double x = 0);
+// The value of a VBScript expression, as evalAt prints it.
+std::string expr(std::string_view expression);
+
+}  // namespace zorvan::testing
