@@ -50,6 +50,11 @@ class Value {
     return *this;
   }
   ~Value() { release(); }
+  void reset() noexcept {
+    release();
+    type_ = VType::Empty;
+    u_.d = 0;
+  }
 
   VType type() const noexcept { return type_; }
   bool isEmpty() const noexcept { return type_ == VType::Empty; }
@@ -119,16 +124,34 @@ inline double checked(double r) {
 }  // namespace detail
 
 // Arithmetic. Integer op Integer widens to Long, then Double, instead of overflowing.
+namespace detail {
+// Both operands as doubles when one is a Double and the other a Double or a
+// whole number: then the result is a Double, whatever the operator.
+inline bool realPair(const Value& a, const Value& b, double& x, double& y) {
+  if (a.isDouble()) {
+    x = a.rawDouble();
+    if (b.isDouble()) return y = b.rawDouble(), true;
+    if (b.isWhole()) return y = b.rawWhole(), true;
+    return false;
+  }
+  if (b.isDouble() && a.isWhole()) return x = a.rawWhole(), y = b.rawDouble(), true;
+  return false;
+}
+}  // namespace detail
+
 inline Value add(const Value& a, const Value& b) {
-  if (a.isDouble() && b.isDouble()) return Value(detail::checked(a.rawDouble() + b.rawDouble()));
+  double x, y;
+  if (detail::realPair(a, b, x, y)) return Value(detail::checked(x + y));
   return detail::addSlow(a, b);
 }
 inline Value sub(const Value& a, const Value& b) {
-  if (a.isDouble() && b.isDouble()) return Value(detail::checked(a.rawDouble() - b.rawDouble()));
+  double x, y;
+  if (detail::realPair(a, b, x, y)) return Value(detail::checked(x - y));
   return detail::subSlow(a, b);
 }
 inline Value mul(const Value& a, const Value& b) {
-  if (a.isDouble() && b.isDouble()) return Value(detail::checked(a.rawDouble() * b.rawDouble()));
+  double x, y;
+  if (detail::realPair(a, b, x, y)) return Value(detail::checked(x * y));
   return detail::mulSlow(a, b);
 }
 Value div(const Value& a, const Value& b);     // "/": always Double

@@ -10,12 +10,17 @@ std::string evalAt(std::string_view userText, double x) {
   const auto v = FNF(engine, Value(x));
   if (!v) return errorText(engine.lastError());
   std::string out(typeName(v->type()));
-  if (!v->isEmpty()) out += " " + v->toText();
+  if (!v->isEmpty()) {
+    out += ' ';
+    out += v->toText();
+  }
   return out;
 }
 
 std::string expr(std::string_view expression) {
-  return evalAt("MyFunction = " + std::string(expression));
+  std::string text = "MyFunction = ";
+  text += expression;
+  return evalAt(text);
 }
 
 }  // namespace zorvan::testing

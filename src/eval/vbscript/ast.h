@@ -5,6 +5,7 @@
 // does no lookup by name.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,13 +23,21 @@ struct Frame {
   Runtime* rt;
 };
 
+struct Expr;
+using ExprPtr = std::unique_ptr<Expr>;
+using ExprVisitor = std::function<void(ExprPtr&)>;
+
 struct Expr {
   virtual ~Expr() = default;
+  // Calls v on each direct operand, for passes over the compiled tree.
+  virtual void visitChildren(const ExprVisitor&) {}
   virtual Value eval(Frame& f) const = 0;
   // The variable this expression names, for passing it ByRef; null otherwise.
   virtual Value* place(Frame&) const { return nullptr; }
+  // The value of a variable, constant or literal where it lies, without a
+  // copy; null for anything that must be evaluated.
+  virtual const Value* peek(Frame&) const { return nullptr; }
 };
-using ExprPtr = std::unique_ptr<Expr>;
 using ExprList = std::vector<ExprPtr>;
 
 enum class Flow : std::uint8_t { Normal, ExitFor, ExitDo, ExitProc };
@@ -36,6 +45,8 @@ enum class Flow : std::uint8_t { Normal, ExitFor, ExitDo, ExitProc };
 struct Stmt {
   virtual ~Stmt() = default;
   virtual Flow exec(Frame& f) const = 0;
+  // Calls v on each expression of the statement and of the statements inside it.
+  virtual void visitExpressions(const ExprVisitor&) {}
 };
 using StmtPtr = std::unique_ptr<Stmt>;
 using Block = std::vector<StmtPtr>;
@@ -97,6 +108,10 @@ struct Builtin {
   std::uint8_t minArgs, maxArgs;
   BuiltinFn fn;
   UnaryFn unary;  // set for one-argument functions: they get a node of their own
+  // For math functions: the function on doubles, giving a NaN or an
+  // infinity where the Value function fails; null for the others.
+  double (*kernel)(double) = nullptr;
+  bool keepsKind = false;  // Abs, Int, Fix: a whole number stays whole
 };
 
 // Runs a procedure with arguments evaluated in the caller's frame.

@@ -185,33 +185,45 @@ Value fnStrReverse(const Value& a) {
 // One-argument functions are called through their unary entry.
 Value unaryOnly(const Value*, std::size_t) { return {}; }
 
+double kLog(double d) { return d > 0 ? std::log(d) : NAN; }
+double kSqr(double d) { return d >= 0 ? std::sqrt(d) : NAN; }
+double kAtn(double d) { return std::atan(d); }
+double kSin(double d) { return std::sin(d); }
+double kCos(double d) { return std::cos(d); }
+double kTan(double d) { return std::tan(d); }
+double kExp(double d) { return std::exp(d); }
+double kAbs(double d) { return std::fabs(d); }
+double kInt(double d) { return std::floor(d); }
+double kFix(double d) { return std::trunc(d); }
+
 #define UNARY(key, name, fn) Builtin{key, name, 1, 1, unaryOnly, fn}
+#define MATH(key, name, fn, kernel, keeps) Builtin{key, name, 1, 1, unaryOnly, fn, kernel, keeps}
 #define MULTI(key, name, lo, hi, fn) Builtin{key, name, lo, hi, fn, nullptr}
 
 constexpr std::array kBuiltins{
-    UNARY("abs", "Abs", fnAbs),
+    MATH("abs", "Abs", fnAbs, kAbs, true),
     UNARY("asc", "Asc", fnAsc),
-    UNARY("atn", "Atn", fnAtn),
+    MATH("atn", "Atn", fnAtn, kAtn, false),
     UNARY("cbool", "CBool", fnCBool),
     UNARY("cdbl", "CDbl", fnCDbl),
     UNARY("chr", "Chr", fnChr),
     UNARY("cint", "CInt", fnCInt),
     UNARY("clng", "CLng", fnCLng),
-    UNARY("cos", "Cos", fnCos),
+    MATH("cos", "Cos", fnCos, kCos, false),
     UNARY("csng", "CSng", fnCSng),
     UNARY("cstr", "CStr", fnCStr),
-    UNARY("exp", "Exp", fnExp),
-    UNARY("fix", "Fix", fnFix),
+    MATH("exp", "Exp", fnExp, kExp, false),
+    MATH("fix", "Fix", fnFix, kFix, true),
     UNARY("hex", "Hex", fnHex),
     MULTI("instr", "InStr", 2, 3, fnInStr),
-    UNARY("int", "Int", fnInt),
+    MATH("int", "Int", fnInt, kInt, true),
     UNARY("isempty", "IsEmpty", fnIsEmpty),
     UNARY("isnull", "IsNull", fnIsNull),
     UNARY("isnumeric", "IsNumeric", fnIsNumeric),
     UNARY("lcase", "LCase", fnLCase),
     MULTI("left", "Left", 2, 2, fnLeft),
     UNARY("len", "Len", fnLen),
-    UNARY("log", "Log", fnLog),
+    MATH("log", "Log", fnLog, kLog, false),
     UNARY("ltrim", "LTrim", fnLTrim),
     MULTI("mid", "Mid", 2, 3, fnMid),
     UNARY("oct", "Oct", fnOct),
@@ -219,12 +231,12 @@ constexpr std::array kBuiltins{
     MULTI("round", "Round", 1, 2, fnRound),
     UNARY("rtrim", "RTrim", fnRTrim),
     UNARY("sgn", "Sgn", fnSgn),
-    UNARY("sin", "Sin", fnSin),
+    MATH("sin", "Sin", fnSin, kSin, false),
     UNARY("space", "Space", fnSpace),
-    UNARY("sqr", "Sqr", fnSqr),
+    MATH("sqr", "Sqr", fnSqr, kSqr, false),
     UNARY("strreverse", "StrReverse", fnStrReverse),
     MULTI("string", "String", 2, 2, fnString),
-    UNARY("tan", "Tan", fnTan),
+    MATH("tan", "Tan", fnTan, kTan, false),
     UNARY("trim", "Trim", fnTrim),
     UNARY("typename", "TypeName", fnTypeName),
     UNARY("ucase", "UCase", fnUCase),
@@ -232,6 +244,7 @@ constexpr std::array kBuiltins{
 };
 
 #undef UNARY
+#undef MATH
 #undef MULTI
 
 }  // namespace

@@ -19,7 +19,10 @@ const ExprList kNoArgs;
 
 Value callBuiltin(const Builtin& b, const Name& n, Frame& f, const ExprList& args) {
   if (args.size() < b.minArgs || args.size() > b.maxArgs) raise(err::WrongArguments, n.text);
-  if (b.unary != nullptr) return b.unary(args[0]->eval(f));
+  if (b.unary != nullptr) {
+    if (const Value* a = args[0]->peek(f)) return b.unary(*a);
+    return b.unary(args[0]->eval(f));
+  }
   Value argv[kMaxBuiltinArgs];
   for (std::size_t i = 0; i < args.size(); ++i) argv[i] = args[i]->eval(f);
   return b.fn(argv, args.size());
@@ -127,6 +130,19 @@ Value* VarExpr::place(Frame& f) const {
   return nullptr;
 }
 
+const Value* VarExpr::peek(Frame& f) const {
+  switch (name.binding) {
+    case Binding::Local:
+      return f.slots[name.index].ref;
+    case Binding::Global:
+      return &f.rt->globals[static_cast<std::size_t>(name.index)];
+    case Binding::Constant:
+      return &name.constant;
+    default:
+      return nullptr;
+  }
+}
+
 Value CallExpr::eval(Frame& f) const {
   switch (name.binding) {
     case Binding::Procedure:
@@ -182,6 +198,44 @@ Flow SelectStmt::exec(Frame& f) const {
     for (const auto& e : c.values)
       if (compare(v, e->eval(f)) == 0) return runBlock(c.body, f);
   return runBlock(otherwise, f);
+}
+
+}  // namespace zorvan::vbs
+
+namespace zorvan::vbs {
+
+void visitBlock(Block& b, const ExprVisitor& v) {
+  for (auto& s : b) s->visitExpressions(v);
+}
+
+void IfStmt::visitExpressions(const ExprVisitor& v) {
+  for (auto& [cond, body] : arms) {
+    v(cond);
+    visitBlock(body, v);
+  }
+  visitBlock(otherwise, v);
+}
+
+void ForStmt::visitExpressions(const ExprVisitor& v) {
+  v(from);
+  v(to);
+  if (step) v(step);
+  visitBlock(body, v);
+}
+
+void DoStmt::visitExpressions(const ExprVisitor& v) {
+  if (pre) v(pre);
+  if (post) v(post);
+  visitBlock(body, v);
+}
+
+void SelectStmt::visitExpressions(const ExprVisitor& v) {
+  v(subject);
+  for (auto& c : cases) {
+    for (auto& e : c.values) v(e);
+    visitBlock(c.body, v);
+  }
+  visitBlock(otherwise, v);
 }
 
 }  // namespace zorvan::vbs

@@ -57,37 +57,61 @@ inline Value readVariable(const Name& n, Frame& f) {
 struct LiteralExpr final : Expr {
   explicit LiteralExpr(Value v) : value(std::move(v)) {}
   Value eval(Frame&) const override { return value; }
+  const Value* peek(Frame&) const override { return &value; }
   Value value;
 };
 
 struct VarExpr final : Expr {
   Value eval(Frame& f) const override { return readVariable(name, f); }
   Value* place(Frame& f) const override;
+  const Value* peek(Frame& f) const override;
   Name name;
 };
+
+// Literals and names can be read in place.
+inline bool isLeaf(const Expr* e) {
+  return dynamic_cast<const LiteralExpr*>(e) != nullptr || dynamic_cast<const VarExpr*>(e) != nullptr;
+}
 
 // A variable in parentheses is passed by value.
 struct ParenExpr final : Expr {
   explicit ParenExpr(ExprPtr e) : inner(std::move(e)) {}
   Value eval(Frame& f) const override { return inner->eval(f); }
+  void visitChildren(const ExprVisitor& v) override { v(inner); }
   ExprPtr inner;
 };
 
 struct CallExpr final : Expr {
   Value eval(Frame& f) const override;
+  void visitChildren(const ExprVisitor& v) override {
+    for (auto& a : args) v(a);
+  }
   Name name;
   ExprList args;
 };
 
 template <BinaryFn Op>
 struct BinaryExpr final : Expr {
-  BinaryExpr(ExprPtr l, ExprPtr r) : lhs(std::move(l)), rhs(std::move(r)) {}
+  BinaryExpr(ExprPtr l, ExprPtr r)
+      : lhs(std::move(l)), rhs(std::move(r)), lhsLeaf(isLeaf(lhs.get())), rhsLeaf(isLeaf(rhs.get())) {}
   Value eval(Frame& f) const override {
-    const Value a = lhs->eval(f);
-    const Value b = rhs->eval(f);
-    return Op(a, b);
+    if (const Value* a = lhsLeaf ? lhs->peek(f) : nullptr) {
+      if (const Value* b = rhsLeaf ? rhs->peek(f) : nullptr) return Op(*a, *b);
+      const Value left = *a;  // the right operand may change the variable
+      const Value right = rhs->eval(f);
+      return Op(left, right);
+    }
+    const Value left = lhs->eval(f);
+    if (const Value* b = rhsLeaf ? rhs->peek(f) : nullptr) return Op(left, *b);
+    const Value right = rhs->eval(f);
+    return Op(left, right);
+  }
+  void visitChildren(const ExprVisitor& v) override {
+    v(lhs);
+    v(rhs);
   }
   ExprPtr lhs, rhs;
+  bool lhsLeaf, rhsLeaf;
 };
 
 // A long run of operators of one precedence, evaluated left to right without
@@ -101,6 +125,10 @@ struct ChainExpr final : Expr {
     }
     return acc;
   }
+  void visitChildren(const ExprVisitor& v) override {
+    v(first);
+    for (auto& [fn, e] : rest) v(e);
+  }
   ExprPtr first;
   std::vector<std::pair<BinaryFn, ExprPtr>> rest;
 };
@@ -112,12 +140,14 @@ struct NegExpr final : Expr {
     if (a.isDouble()) return Value(-a.rawDouble());
     return negate(a);
   }
+  void visitChildren(const ExprVisitor& v) override { v(operand); }
   ExprPtr operand;
 };
 
 struct NotExpr final : Expr {
   explicit NotExpr(ExprPtr e) : operand(std::move(e)) {}
   Value eval(Frame& f) const override { return logicalNot(operand->eval(f)); }
+  void visitChildren(const ExprVisitor& v) override { v(operand); }
   ExprPtr operand;
 };
 
@@ -133,6 +163,7 @@ struct AssignStmt final : Stmt {
     else assignName(target, f, std::move(v));
     return Flow::Normal;
   }
+  void visitExpressions(const ExprVisitor& v) override { v(value); }
   Name target;
   ExprPtr value;
 };
@@ -143,6 +174,7 @@ struct ExprStmt final : Stmt {
     expr->eval(f);
     return Flow::Normal;
   }
+  void visitExpressions(const ExprVisitor& v) override { v(expr); }
   ExprPtr expr;
 };
 
@@ -152,12 +184,16 @@ struct IfStmt final : Stmt {
       if (truth(cond->eval(f))) return runBlock(body, f);
     return runBlock(otherwise, f);
   }
+  void visitExpressions(const ExprVisitor& v) override;
   std::vector<std::pair<ExprPtr, Block>> arms;
   Block otherwise;
 };
 
+void visitBlock(Block& b, const ExprVisitor& v);
+
 struct ForStmt final : Stmt {
   Flow exec(Frame& f) const override;
+  void visitExpressions(const ExprVisitor& v) override;
   Name counter;
   ExprPtr from, to, step;
   Block body;
@@ -166,6 +202,7 @@ struct ForStmt final : Stmt {
 struct DoStmt final : Stmt {
   enum class Test : std::uint8_t { None, While, Until };
   Flow exec(Frame& f) const override;
+  void visitExpressions(const ExprVisitor& v) override;
   Test preTest = Test::None, postTest = Test::None;
   ExprPtr pre, post;
   Block body;
@@ -177,6 +214,7 @@ struct SelectStmt final : Stmt {
     Block body;
   };
   Flow exec(Frame& f) const override;
+  void visitExpressions(const ExprVisitor& v) override;
   ExprPtr subject;
   std::vector<Case> cases;
   Block otherwise;

@@ -7,6 +7,7 @@
 #include "eval/vbscript/builtins.h"
 #include "eval/vbscript/lexer.h"
 #include "eval/vbscript/nodes.h"
+#include "eval/vbscript/numeric.h"
 
 namespace zorvan::vbs {
 
@@ -115,6 +116,8 @@ class Parser {
     unit_.optionExplicit = explicit_ || module_.optionExplicit;
     resolveGlobal();
     for (std::size_t i = 0; i < unit_.procedures.size(); ++i) resolveProcedure(*unit_.procedures[i], procScopes_[i]);
+    addFastPaths(unit_.globalCode);
+    for (auto& p : unit_.procedures) addFastPaths(p->body);
     return std::move(unit_);
   }
 

@@ -28,36 +28,45 @@ class SlotStack {
 
   Slot* push(std::size_t n, Mark& mark) {
     mark = {chunk_, top_};
-    if (chunks_.empty() || top_ + n > sizes_[chunk_]) {
-      if (!chunks_.empty()) ++chunk_;
-      if (chunk_ < chunks_.size() && sizes_[chunk_] < n) {
-        chunks_.resize(chunk_);
-        sizes_.resize(chunk_);
-      }
-      if (chunk_ == chunks_.size()) {
-        const std::size_t size = n > kChunk ? n : kChunk;
-        chunks_.push_back(std::make_unique<Slot[]>(size));
-        sizes_.push_back(size);
-      }
-      top_ = 0;
-    }
-    Slot* s = chunks_[chunk_].get() + top_;
+    if (top_ + n > size_) nextChunk(n);
+    Slot* s = base_ + top_;
     top_ += n;
     for (std::size_t i = 0; i < n; ++i) s[i].ref = &s[i].own;
     return s;
   }
 
   void pop(const Mark& mark, Slot* s, std::size_t n) noexcept {
-    for (std::size_t i = 0; i < n; ++i) s[i].own = Value();
-    chunk_ = mark.chunk;
+    for (std::size_t i = 0; i < n; ++i) s[i].own.reset();
+    if (mark.chunk != chunk_) {
+      chunk_ = mark.chunk;
+      base_ = chunks_[chunk_].get();
+      size_ = sizes_[chunk_];
+    }
     top_ = mark.top;
   }
 
  private:
   static constexpr std::size_t kChunk = 4096;
+  void nextChunk(std::size_t n) {
+    if (base_ != nullptr) ++chunk_;
+    if (chunk_ < chunks_.size() && sizes_[chunk_] < n) {
+      chunks_.resize(chunk_);
+      sizes_.resize(chunk_);
+    }
+    if (chunk_ == chunks_.size()) {
+      const std::size_t size = n > kChunk ? n : kChunk;
+      chunks_.push_back(std::make_unique<Slot[]>(size));
+      sizes_.push_back(size);
+    }
+    base_ = chunks_[chunk_].get();
+    size_ = sizes_[chunk_];
+    top_ = 0;
+  }
+
   std::vector<std::unique_ptr<Slot[]>> chunks_;
   std::vector<std::size_t> sizes_;
-  std::size_t chunk_ = 0, top_ = 0;
+  std::size_t chunk_ = 0, top_ = 0, size_ = 0;
+  Slot* base_ = nullptr;
 };
 
 class Runtime {

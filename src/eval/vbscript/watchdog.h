@@ -27,7 +27,8 @@ class Watchdog {
    public:
     explicit Run(Watchdog& w) : w_(w) {
       w_.abort_.store(false, std::memory_order_relaxed);
-      w_.generation_.fetch_add(1, std::memory_order_relaxed);
+      // Only the running thread writes the generation: no locked increment needed.
+      w_.generation_.store(w_.generation_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
       w_.running_.store(true, std::memory_order_release);
     }
     ~Run() { w_.running_.store(false, std::memory_order_release); }

@@ -1,0 +1,78 @@
+// Whole searches through the Solve command's path (engine, FNF, SolveNow):
+// evaluations and time per search, and the share of it spent outside FNF.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cmath>
+
+#include "eval/user_function.h"
+#include "eval/vbscript_engine.h"
+#include "ratio_report.h"
+#include "solver/random.h"
+#include "solver/solve_now.h"
+
+namespace {
+
+using zorvan::Value;
+
+// FNF on the engine, timing itself, with a frozen clock and silent boxes.
+class TimedServices final : public zorvan::SearchServices {
+ public:
+  explicit TimedServices(const char* text) {
+    engine_.addCode(zorvan::buildScript(text));
+  }
+  Value evaluate(const Value& x) override {
+    ++evaluations;
+    const auto start = std::chrono::steady_clock::now();
+    std::optional<Value> v = zorvan::FNF(engine_, x);
+    inside += std::chrono::steady_clock::now() - start;
+    if (!v) throw engine_.lastError();
+    return std::move(*v);
+  }
+  void appendResult(std::string_view) override { ++lines; }
+  void showMessage(std::string_view) override { ++messages; }
+  float secondsSinceMidnight() override { return 45296.0f; }
+  int minute() override { return 34; }
+  int second() override { return 56; }
+  void reseed(float s) override { random_.reseed(s); }
+  float draw(double a) override { return random_.draw(a); }
+
+  long evaluations = 0, lines = 0, messages = 0;
+  std::chrono::steady_clock::duration inside{};
+
+ private:
+  zorvan::VBScriptEngine engine_;
+  zorvan::RandomGenerator random_;
+};
+
+void search(benchmark::State& state, const char* text, double lower, double upper) {
+  TimedServices svc(text);
+  const Value lo(lower), hi(upper);
+  long searches = 0;
+  const auto start = std::chrono::steady_clock::now();
+  for (auto _ : state) {
+    zorvan::SolveNow(lo, hi, true, svc);
+    ++searches;
+  }
+  const double total = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double inFnf = std::chrono::duration<double>(svc.inside).count();
+  state.counters["evals/search"] = static_cast<double>(svc.evaluations) / static_cast<double>(searches);
+  state.counters["outside_FNF_%"] = 100.0 * (total - inFnf) / total;
+  state.counters["lines/search"] = static_cast<double>(svc.lines) / static_cast<double>(searches);
+  state.counters["boxes/search"] = static_cast<double>(svc.messages) / static_cast<double>(searches);
+}
+
+// Many turning cells: every cell of the samples turns without a sign change,
+// so each costs three probes and a 77-evaluation zoom.
+constexpr const char* kTurning = "MyFunction = 2 + Sin(400 * x)";
+
+BENCHMARK_CAPTURE(search, start_text_0_5, "MyFunction = x*x - x*Cos(x) -6\r\n", 0, 5)
+    ->Name("search/start_text_0_5")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(search, no_root, "MyFunction = x*x + 1", -1, 1)
+    ->Name("search/no_root_four_attempts")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(search, turning_cells, kTurning, 0, 10)
+    ->Name("search/turning_cells")->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) { return zorvan::bench::runWithRatios(argc, argv, "none"); }
