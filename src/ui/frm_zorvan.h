@@ -1,0 +1,80 @@
+#pragma once
+// The one window: the function box, the approach with its inputs, the
+// Solve button and the results box. Its layout is fixed, in the original
+// units of twips (15 to the pixel).
+
+#include <QMainWindow>
+#include <memory>
+
+#include "eval/vbscript_engine.h"
+#include "solver/clock.h"
+#include "solver/solve_command.h"
+#include "ui/message_boxes.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace zorvan::ui {
+
+class SlantedLine;
+
+// The script engine as the window holds it: never visible.
+class ScriptControl final : public QObject {
+ public:
+  explicit ScriptControl(QObject* parent);
+  VBScriptEngine& engine() { return engine_; }
+
+ private:
+  VBScriptEngine engine_;
+};
+
+// Twips to pixels, at 15 twips per pixel.
+constexpr int px(int twips) { return twips / 15; }
+
+class frmZorvan final : public QMainWindow, private SolveHost {
+ public:
+  explicit frmZorvan(std::unique_ptr<MessageBoxes> boxes = std::make_unique<QtMessageBoxes>(),
+                     std::unique_ptr<Clock> clock = std::make_unique<SystemClock>());
+  ~frmZorvan() override;
+
+  // The Solve command, as a click of cmdSolve runs it.
+  void cmdSolve_Click();
+
+  // The results box's text with CR LF line ends.
+  std::string resultText() const;
+  ScriptControl& scriptControl() { return *ScriptControl1; }
+
+  QLabel* lblUserFN;
+  QPlainTextEdit* txtInput;
+  QGroupBox* Frame1;
+  QRadioButton* Option1[2];
+  QLabel* Label1[2];
+  QLineEdit* txtLower;
+  QLineEdit* txtUpper;
+  QLineEdit* txtApprox;
+  QCheckBox* chkNonNegative;
+  SlantedLine* Line1;
+  QPushButton* cmdSolve;
+  QPlainTextEdit* txtResult;
+  ScriptControl* ScriptControl1;
+
+ private:
+  void fitFontToLayout();
+  void appendResult(std::string_view text) override;
+  void showMessage(std::string_view text) override;
+  Clock& clock() override { return *clock_; }
+
+  std::unique_ptr<MessageBoxes> boxes_;
+  std::unique_ptr<Clock> clock_;
+  std::unique_ptr<SolveCommand> command_;
+};
+
+// The window's icon, 32 x 32.
+QIcon zorvanIcon();
+
+}  // namespace zorvan::ui

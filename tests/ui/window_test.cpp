@@ -1,0 +1,227 @@
+// The window on Qt's offscreen platform: controls, contents, and the Solve
+// command with the message boxes answered by the test.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "eval/user_function.h"
+#include "ui/frm_zorvan.h"
+#include "ui/slanted_line.h"
+
+namespace zorvan::ui {
+namespace {
+
+class AnsweringBoxes final : public MessageBoxes {
+ public:
+  explicit AnsweringBoxes(std::vector<std::string>& log) : log_(log) {}
+  void show(QWidget*, const QString& text) override { log_.push_back(text.toStdString()); }
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+struct WindowTest : ::testing::Test {
+  std::vector<std::string> boxes;
+  std::unique_ptr<frmZorvan> w;
+
+  void SetUp() override {
+    w = std::make_unique<frmZorvan>(std::make_unique<AnsweringBoxes>(boxes), std::make_unique<FixedClock>(12, 34, 56));
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+  }
+
+  void approach(int index) { w->Option1[index]->click(); }
+  void solve() { QTest::mouseClick(w->cmdSolve, Qt::LeftButton); }
+  void saveArtifact(const char* name) {
+    QDir().mkpath(ZORVAN_ARTIFACTS_DIR);
+    w->grab().save(QString(ZORVAN_ARTIFACTS_DIR) + "/" + name);
+  }
+};
+
+struct Expected {
+  const char* name;
+  const char* parent;
+  int left, top, width, height;  // twips
+};
+
+TEST_F(WindowTest, ControlsStandWhereTheLayoutPutsThem) {
+  const Expected table[] = {
+      {"lblUserFN", "clientArea", 240, 120, 5535, 255},   {"txtInput", "clientArea", 120, 360, 5535, 975},
+      {"Frame1", "clientArea", 120, 1560, 5535, 1455},    {"Option1_0", "Frame1", 360, 240, 1935, 255},
+      {"Option1_1", "Frame1", 3240, 240, 2175, 255},      {"Label1_0", "Frame1", 240, 600, 1095, 255},
+      {"txtLower", "Frame1", 1320, 570, 855, 285},        {"Label1_1", "Frame1", 240, 1080, 1095, 255},
+      {"txtUpper", "Frame1", 1320, 1050, 855, 285},       {"txtApprox", "Frame1", 3600, 600, 855, 285},
+      {"chkNonNegative", "Frame1", 3600, 1080, 1695, 255}, {"cmdSolve", "clientArea", 120, 3240, 735, 375},
+      {"txtResult", "clientArea", 960, 3240, 4695, 855},
+  };
+  for (const Expected& e : table) {
+    auto* c = w->findChild<QWidget*>(e.name);
+    ASSERT_NE(c, nullptr) << e.name;
+    EXPECT_EQ(c->parentWidget()->objectName().toStdString(), e.parent) << e.name;
+    EXPECT_EQ(c->geometry(), QRect(px(e.left), px(e.top), px(e.width), px(e.height))) << e.name;
+  }
+  EXPECT_EQ(w->centralWidget()->size(), QSize(386, 284));
+  EXPECT_EQ(w->Line1->parentWidget(), w->Frame1);
+  EXPECT_NEAR(w->Line1->line().x1(), 2888 / 15.0, 1e-9);
+  EXPECT_NEAR(w->Line1->line().y2(), 1455 / 15.0, 1e-9);
+  EXPECT_NE(w->findChild<QObject*>("ScriptControl1"), nullptr);
+  EXPECT_EQ(w->objectName(), "frmZorvan");
+}
+
+TEST_F(WindowTest, KindsCaptionsAndContentsAtStart) {
+  EXPECT_EQ(w->windowTitle(), "Solve any single variable equation");
+  EXPECT_FALSE(w->windowIcon().isNull());
+  EXPECT_EQ(w->windowIcon().pixmap(32, 32).size(), QSize(32, 32));
+  EXPECT_EQ(w->lblUserFN->text(), "Write your function using basic math functions, operators and variable x");
+  EXPECT_EQ(w->Frame1->title(), "Approach");
+  EXPECT_EQ(w->Option1[0]->text(), "Search within interval");
+  EXPECT_EQ(w->Option1[1]->text(), "Start with approximation");
+  EXPECT_TRUE(w->Option1[0]->isChecked());
+  EXPECT_FALSE(w->Option1[1]->isChecked());
+  EXPECT_EQ(w->Label1[0]->text(), "Lower bound");
+  EXPECT_EQ(w->Label1[1]->text(), "Upper bound");
+  EXPECT_EQ(w->chkNonNegative->text(), "Non-negative root");
+  EXPECT_TRUE(w->chkNonNegative->isChecked());
+  EXPECT_EQ(w->cmdSolve->text(), "Solve");
+  EXPECT_TRUE(w->txtLower->text().isEmpty());
+  EXPECT_TRUE(w->txtUpper->text().isEmpty());
+  EXPECT_TRUE(w->txtApprox->text().isEmpty());
+  EXPECT_TRUE(w->txtResult->toPlainText().isEmpty());
+  EXPECT_EQ(w->txtInput->toPlainText().toStdString() , "MyFunction = x*x - x*Cos(x) -6\n");
+  EXPECT_EQ(w->txtInput->toolTip(), "MyFunction = f(x)");
+  EXPECT_EQ(w->txtInput->lineWrapMode(), QPlainTextEdit::NoWrap);
+  EXPECT_EQ(w->txtInput->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  EXPECT_EQ(w->txtResult->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+  EXPECT_EQ(w->txtResult->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  EXPECT_EQ(w->Option1[0]->parentWidget(), w->Option1[1]->parentWidget());
+  saveArtifact("window_at_start.png");
+}
+
+TEST_F(WindowTest, FocusStartsInTheFunctionBoxAndTabsInOrder) {
+  QApplication::setActiveWindow(w.get());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == w->txtInput; }, 2000));
+  std::vector<std::string> chain;
+  QWidget* start = w->txtInput;
+  QWidget* c = start;
+  do {
+    if ((c->focusPolicy() & Qt::TabFocus) && c->isVisible() && w->isAncestorOf(c)) chain.push_back(c->objectName().toStdString());
+    c = c->nextInFocusChain();
+  } while (c != start);
+  const std::vector<std::string> expected = {"txtInput", "Option1_0", "Option1_1", "txtLower", "txtUpper",
+                                             "txtApprox", "chkNonNegative", "cmdSolve", "txtResult"};
+  EXPECT_EQ(chain, expected);
+  for (QWidget* none : {static_cast<QWidget*>(w->lblUserFN), static_cast<QWidget*>(w->Label1[0]),
+                        static_cast<QWidget*>(w->Frame1), static_cast<QWidget*>(w->Line1)})
+    EXPECT_FALSE(none->focusPolicy() & Qt::TabFocus) << none->objectName().toStdString();
+}
+
+TEST_F(WindowTest, ChangingTheApproachChangesNothingElse) {
+  w->txtLower->setText("1");
+  w->txtApprox->setText("2");
+  approach(1);
+  EXPECT_TRUE(w->Option1[1]->isChecked());
+  EXPECT_FALSE(w->Option1[0]->isChecked());
+  EXPECT_EQ(w->txtLower->text(), "1");
+  EXPECT_EQ(w->txtApprox->text(), "2");
+  EXPECT_TRUE(w->txtLower->isEnabled());
+  EXPECT_TRUE(w->chkNonNegative->isChecked());
+  approach(0);
+  EXPECT_TRUE(w->Option1[0]->isChecked());
+  EXPECT_FALSE(w->Option1[1]->isChecked());
+}
+
+TEST_F(WindowTest, SolveFromAnApproximation) {
+  approach(1);
+  w->txtApprox->setText("1");
+  solve();
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(w->resultText().rfind("Solution: X , F(X) = 2.18003, ", 0), 0u);
+  EXPECT_EQ(w->resultText().substr(w->resultText().size() - 2), "\r\n");
+  saveArtifact("window_after_solve.png");
+}
+
+TEST_F(WindowTest, RetryMessagesComeInOrder) {
+  w->txtInput->setPlainText("MyFunction = x*x + 1");
+  approach(1);
+  w->txtApprox->setText("1");
+  solve();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].rfind("YET TO CONVERGE... X , F(X) = 0.315, ", 0), 0u);
+  EXPECT_EQ(boxes[1].rfind("YET TO CONVERGE... X , F(X) = -2.578, ", 0), 0u);
+  EXPECT_TRUE(w->txtResult->toPlainText().isEmpty());
+}
+
+TEST_F(WindowTest, SolveOverAnInterval) {
+  w->txtLower->setText("0");
+  w->txtUpper->setText("5");
+  solve();
+  const std::string r = w->resultText();
+  EXPECT_EQ(r.rfind("Solution: X , F(X) = 2.18003, ", 0), 0u) << r;
+  EXPECT_EQ(std::count(r.begin(), r.end(), '\n'), 2);
+}
+
+TEST_F(WindowTest, EmptyBoundsSearchZeroToZero) {
+  solve();
+  EXPECT_EQ(boxes, std::vector<std::string>(4, "PROBABLY NO REAL ROOTS IN INTERVAL"));
+}
+
+TEST_F(WindowTest, SolvesAccumulateAndUseTheEditedFunction) {
+  approach(1);
+  w->txtApprox->setText("3");
+  w->txtInput->setPlainText("MyFunction = x - 1\n");
+  solve();
+  w->txtInput->setPlainText("MyFunction = x - 7\n");
+  solve();
+  EXPECT_EQ(w->resultText(), "Solution: X , F(X) = 1, 0\r\nSolution: X , F(X) = 7, 0\r\n");
+}
+
+TEST_F(WindowTest, NumberBoxesAreReadByTheLeadingNumberRule) {
+  // The first grid point is the lower bound itself: the function fails there
+  // and only there, so the error box shows that the box was read as expected.
+  struct Case {
+    const char* box;
+    const char* reading;
+    const char* upper;
+  };
+  for (const Case c : {Case{"2,5", "2", "3"}, Case{"1 000", "1000", "1001"}, Case{"-3.5e1x", "-35", "-34"},
+                       Case{"abc", "0", "1"}}) {
+    boxes.clear();
+    w->txtInput->setPlainText(QString("If x = %1 Then MyFunction = 1 / 0 Else MyFunction = 1").arg(c.reading));
+    w->txtLower->setText(c.box);
+    w->txtUpper->setText(c.upper);
+    solve();
+    ASSERT_FALSE(boxes.empty()) << c.box;
+    EXPECT_EQ(boxes[0], "Error 11 : Division by zero") << c.box;
+  }
+  // A value beyond a double runs nothing and shows nothing.
+  boxes.clear();
+  w->txtLower->setText("1E400");
+  solve();
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_TRUE(w->txtResult->toPlainText().isEmpty());
+}
+
+TEST_F(WindowTest, ACompileErrorShowsOneBox) {
+  w->txtInput->setPlainText("MyFunction = (x");
+  solve();
+  EXPECT_EQ(boxes, std::vector<std::string>{"Error 1006 : Expected ')'"});
+  EXPECT_TRUE(w->txtResult->toPlainText().isEmpty());
+}
+
+}  // namespace
+}  // namespace zorvan::ui
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
