@@ -141,3 +141,58 @@ TEST(Engine, AFailedAddCodeAddsNothing) {
 
 }  // namespace
 }  // namespace zorvan
+
+namespace zorvan {
+namespace {
+
+using testing::evalAt;
+
+TEST(BadInput, HugeAndTinyLiterals) {
+  EXPECT_EQ(evalAt("MyFunction = 1e400"), "Error 1031 : Invalid number");
+  EXPECT_EQ(evalAt("MyFunction = 1e-400"), "Double 0");
+  EXPECT_EQ(evalAt("MyFunction = 99999999999999999999999"), "Double 1E+23");
+  EXPECT_EQ(evalAt("MyFunction = 1e308 * 10"), "Error 6 : Overflow");
+  EXPECT_EQ(evalAt("MyFunction = &H123456789"), "Error 1031 : Invalid number");
+  EXPECT_EQ(evalAt("MyFunction = " + std::string(5000, '9')), "Error 1031 : Invalid number");
+  EXPECT_EQ(evalAt("MyFunction = 0." + std::string(5000, '0') + "1"), "Double 0");
+}
+
+TEST(BadInput, FunctionsFailingInPartOfTheLine) {
+  EXPECT_EQ(evalAt("MyFunction = Sqr(x) + Log(x)", 4), "Double 3.38629436111989");
+  EXPECT_EQ(evalAt("MyFunction = Sqr(x) + Log(x)", 0), "Error 5 : Invalid procedure call or argument");
+  EXPECT_EQ(evalAt("MyFunction = 1 / (x - 1)", 1), "Error 11 : Division by zero");
+  EXPECT_EQ(evalAt("MyFunction = x ^ 0.5", -4), "Error 5 : Invalid procedure call or argument");
+  EXPECT_EQ(evalAt("MyFunction = 0 ^ x", -1), "Error 11 : Division by zero");
+  EXPECT_EQ(evalAt("MyFunction = Exp(x) * 0", 800), "Error 6 : Overflow");
+}
+
+TEST(BadInput, RunawayLoopsOfEveryKindAreCutOff) {
+  for (const char* text : {"Do : Loop", "While 1 : Wend", "For i = 1 To 2 Step 0 : Next", "Do Until False : Loop",
+                           "For i = 1 To 2 : i = 1 : Next"}) {
+    VBScriptEngine engine;
+    engine.setTimeout(std::chrono::milliseconds(100));
+    ASSERT_TRUE(engine.addCode(buildScript(text))) << text;
+    const auto start = Clock::now();
+    EXPECT_FALSE(FNF(engine, Value(1.0)).has_value()) << text;
+    EXPECT_EQ(engine.lastError().number, err::TimedOut) << text;
+    EXPECT_LT(secondsSince(start), 5.0) << text;
+  }
+}
+
+TEST(BadInput, MutualRecursionRunsOutOfStackSpace) {
+  const std::string text = "UserFN = A(1)\r\nEnd Function\r\nFunction A(n)\r\n A = B(n)\r\nEnd Function\r\n"
+                           "Function B(n)\r\n B = A(n + 1)\r\nEnd Function\r\nFunction T()";
+  EXPECT_EQ(evalAt(text), "Error 28 : Out of stack space");
+}
+
+TEST(BadInput, EmptyAndBlankTexts) {
+  EXPECT_EQ(evalAt(""), "Empty");
+  EXPECT_EQ(evalAt("\r\n\r\n   \t\r\n"), "Empty");
+  EXPECT_EQ(evalAt(":::"), "Empty");
+  EXPECT_EQ(evalAt("'only a comment"), "Empty");
+  EXPECT_EQ(evalAt("_"), "Empty");  // a continuation onto the line that follows
+  EXPECT_EQ(evalAt("a = 1 _ b"), "Error 1032 : Invalid character");
+}
+
+}  // namespace
+}  // namespace zorvan

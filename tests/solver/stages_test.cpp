@@ -234,3 +234,38 @@ TEST(ReportStep, TheLastCellOfTheFirstPassStartsTheSecond) {
 
 }  // namespace
 }  // namespace zorvan::solver
+
+namespace zorvan::solver {
+namespace {
+
+TEST(SecantIteration, TheAitkenStepUsesPlainProducts) {
+  Harness h([](const Value& x) { return Value(x.toDouble() * x.toDouble() + 1); }, false);
+  h.w.X0 = D(1);
+  h.w.X1 = D(1.008);
+  h.w.IterX[2] = D(1);
+  EXPECT_EQ(secantIteration(h.s), Stage::Retry);
+  const double a = d(h.w.IterX[4]), b = d(h.w.IterX[5]), c = d(h.w.IterX[6]);
+  const double d2 = (a - 2 * b) + c;
+  ASSERT_GE(std::fabs(d2), 0.0000001);
+  EXPECT_EQ(d(h.w.IterX[7]), (a * c - b * b) / d2);
+}
+
+TEST(SecantIteration, EqualMagnitudesPutTheSecondStartLast) {
+  // |f(X0)| = |f(X1)| with f(X0) != f(X1): IterX(2) = X1, IterX(1) = X0.
+  Harness h([](const Value& x) { return Value(x.toDouble() < 0 ? -1.0 : 1.0); });
+  h.w.X0 = D(-1);
+  h.w.X1 = D(1);
+  h.w.SampleX[1] = D(-1);
+  h.w.SampleX[2] = D(1);
+  h.w.BracketLoIdx = I(1);
+  h.w.BracketHiIdx = I(2);
+  h.w.SweepCount = I(0);
+  secantIteration(h.s);
+  // The first step evaluates IterX(2), then IterX(1).
+  ASSERT_GE(h.svc.points.size(), 4u);
+  EXPECT_EQ(h.svc.points[2], 1);
+  EXPECT_EQ(h.svc.points[3], -1);
+}
+
+}  // namespace
+}  // namespace zorvan::solver

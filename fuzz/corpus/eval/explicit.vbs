@@ -1,0 +1,2 @@
+Option Explicit
+MyFunction = y

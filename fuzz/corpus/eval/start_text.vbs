@@ -1,0 +1,1 @@
+MyFunction = x*x - x*Cos(x) -6
