@@ -139,14 +139,26 @@ inline bool realPair(const Value& a, const Value& b, double& x, double& y) {
 }
 }  // namespace detail
 
+namespace detail {
+inline bool integers(const Value& a, const Value& b) {
+  return a.type() == VType::Integer && b.type() == VType::Integer;
+}
+// An Integer result, or a Long where it does not fit 16 bits.
+inline Value narrowest(std::int32_t r) {
+  return r >= -32768 && r <= 32767 ? Value::integer(static_cast<std::int16_t>(r)) : Value::longInt(r);
+}
+}  // namespace detail
+
 inline Value add(const Value& a, const Value& b) {
   double x, y;
   if (detail::realPair(a, b, x, y)) return Value(detail::checked(x + y));
+  if (detail::integers(a, b)) return detail::narrowest(a.rawWhole() + b.rawWhole());
   return detail::addSlow(a, b);
 }
 inline Value sub(const Value& a, const Value& b) {
   double x, y;
   if (detail::realPair(a, b, x, y)) return Value(detail::checked(x - y));
+  if (detail::integers(a, b)) return detail::narrowest(a.rawWhole() - b.rawWhole());
   return detail::subSlow(a, b);
 }
 inline Value mul(const Value& a, const Value& b) {

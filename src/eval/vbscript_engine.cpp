@@ -41,8 +41,18 @@ bool VBScriptEngine::addCode(std::string_view code) {
   return false;
 }
 
+namespace {
+// Names are a few characters: a plain loop beats a call of memcmp.
+bool sameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+}  // namespace
+
 const vbs::Procedure* VBScriptEngine::find(std::string_view name) {
-  if (lastProcedure_ != nullptr && name == lastName_) return lastProcedure_;
+  if (lastProcedure_ != nullptr && sameName(name, lastName_)) return lastProcedure_;
   const auto it = module_.procedures.find(vbs::foldCase(name));
   if (it == module_.procedures.end()) return nullptr;
   lastName_ = name;

@@ -16,10 +16,12 @@ inline Value operator*(const Value& a, const Value& b) { return mul(a, b); }
 inline Value operator/(const Value& a, const Value& b) { return div(a, b); }
 
 inline int order(const Value& a, const Value& b) {
-  if (a.isDouble() && b.isDouble()) {
-    const double x = a.rawDouble(), y = b.rawDouble();
+  if (a.isWhole() && b.isWhole()) {
+    const std::int32_t x = a.rawWhole(), y = b.rawWhole();
     return x < y ? -1 : (x > y ? 1 : 0);
   }
+  double x, y;
+  if (detail::realPair(a, b, x, y)) return x < y ? -1 : (x > y ? 1 : 0);
   return compareNumbers(a, b);
 }
 inline bool operator<(const Value& a, const Value& b) { return order(a, b) < 0; }
