@@ -78,6 +78,7 @@ constexpr std::array kDescriptions{
     Entry{1050, "Expected 'Property'"},
     Entry{1055, "Unexpected 'Next'"},
     Entry{err::TimedOut, "Script timed out"},
+    Entry{err::Interrupted, "Script interrupted"},
 };
 }  // namespace
 

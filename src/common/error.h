@@ -55,8 +55,10 @@ inline constexpr std::int32_t MustBeFirstOnLine = 1042;
 inline constexpr std::int32_t ParenthesesCallingSub = 1044;
 inline constexpr std::int32_t ExpectedLiteral = 1045;
 inline constexpr std::int32_t UnexpectedNext = 1055;
-// The engine's own: a run cut off by its time-out (E_ABORT).
+// The engine's own: a run cut off by its time-out (E_ABORT), or ended at
+// the user's request.
 inline constexpr std::int32_t TimedOut = -2147467260;
+inline constexpr std::int32_t Interrupted = -2147467259;
 }  // namespace err
 
 struct ScriptError {

@@ -32,6 +32,9 @@ class ScriptEngine {
   virtual const ScriptError& lastError() const = 0;
   // A run longer than this is cut off with err::TimedOut.
   virtual void setTimeout(std::chrono::milliseconds limit) = 0;
+  // Ends the run in progress, from any thread, with err::Interrupted and no
+  // report; a run that starts afterwards is not affected.
+  virtual void interrupt() = 0;
 
   void setErrorSink(ErrorSink sink) { sink_ = std::move(sink); }
 

@@ -17,6 +17,11 @@ void VBScriptEngine::reset() {
 }
 
 void VBScriptEngine::fail(ScriptError e) {
+  if (e.number == err::TimedOut && watchdog_.interrupted()) {
+    // Ended at the user's request: nothing to report.
+    lastError_ = ScriptError{err::Interrupted, std::string(describeError(err::Interrupted))};
+    return;
+  }
   lastError_ = std::move(e);
   notify(lastError_);
 }

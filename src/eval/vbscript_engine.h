@@ -22,6 +22,7 @@ class VBScriptEngine final : public ScriptEngine {
   std::optional<Value> run(std::string_view procedure, std::span<const Value> args) override;
   const ScriptError& lastError() const override { return lastError_; }
   void setTimeout(std::chrono::milliseconds limit) override { watchdog_.setLimit(limit); }
+  void interrupt() override { watchdog_.interrupt(); }
 
  private:
   const vbs::Procedure* find(std::string_view name);

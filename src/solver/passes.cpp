@@ -13,6 +13,7 @@ Stage reportStep(Search& s) {
     const Value root = at(w.IterX, w.IterIdx);
     const double rounded = FNRO(root);
     const Value fx = s.f(root);
+    s.svc.noteRoot(root);
     s.svc.appendResult("Solution: X , F(X) = " + formatDouble(rounded) + ", " + fx.toText() + "\r\n");
   });
   if (s.interval) step([&] { w.RootCount = w.RootCount + I(1); });

@@ -16,6 +16,8 @@ class SearchServices {
   virtual Value evaluate(const Value& x) = 0;
   // Appends text (a whole line with its CR LF) to the results box.
   virtual void appendResult(std::string_view text) = 0;
+  // Told of each root just before its line is appended.
+  virtual void noteRoot(const Value& /*root*/) {}
   // Shows a modal message box; returns when it is acknowledged.
   virtual void showMessage(std::string_view text) = 0;
 

@@ -3,6 +3,7 @@
 // function into the engine and runs one search with the selected approach.
 
 #include <string_view>
+#include <vector>
 
 #include "eval/engine.h"
 #include "solver/clock.h"
@@ -31,6 +32,16 @@ class SolveHost {
   virtual bool cancelRequested() { return false; }
 };
 
+// What one Solve looked at: the span of x it searched and the roots it reported.
+struct SolveSummary {
+  bool interval = true;
+  // Interval mode: the bounds in order; approximation mode: the span of the points evaluated.
+  double from = 0, to = 0;
+  std::vector<double> roots;
+  long evaluations = 0;
+  bool cancelled = false;
+};
+
 enum class SolveOutcome {
   Searched,     // the search ran (to its end, or until the engine timed out or the user cancelled)
   NotCompiled,  // the script did not compile: its error was shown
@@ -45,10 +56,12 @@ class SolveCommand {
   // an engine error already shown in this Solve is not shown again; a run
   // cut off by the engine's time-out ends the search.
   SolveOutcome run(const SolveRequest& request, SolveHost& host);
+  const SolveSummary& lastSummary() const { return summary_; }
 
  private:
   ScriptEngine& engine_;
   RandomGenerator random_;
+  SolveSummary summary_;
 };
 
 }  // namespace zorvan

@@ -1,7 +1,14 @@
 #include "ui/frm_zorvan.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFont>
+#include <QMenuBar>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -12,6 +19,7 @@
 #include <QRadioButton>
 
 #include "eval/user_function.h"
+#include "ui/plot_window.h"
 #include "ui/slanted_line.h"
 
 #include "../../resources/zorvan.xpm"
@@ -137,12 +145,41 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
   fitFontToLayout();
+  buildMenu();
   connect(cmdSolve, &QPushButton::clicked, this, [this] { cmdSolve_Click(); });
+  progressTimer_ = new QTimer(this);
+  progressTimer_->setInterval(100);
+  connect(progressTimer_, &QTimer::timeout, this, [this] {
+    if (progress_ != nullptr) progress_->setLabelText(QStringLiteral("Solving... %1 evaluations").arg(evaluations_.load()));
+  });
   setFixedSize(sizeHint());
   txtInput->setFocus();
 }
 
-frmZorvan::~frmZorvan() = default;
+frmZorvan::~frmZorvan() { stopWorker(); }
+
+void frmZorvan::buildMenu() {
+  QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+  QAction* plot = view->addAction(QStringLiteral("&Plot"));
+  plot->setObjectName("actionPlot");
+  plot->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  connect(plot, &QAction::triggered, this, [this] { showPlotWindow(); });
+  auto* cancel = new QAction(this);
+  cancel->setShortcut(QKeySequence(Qt::Key_Escape));
+  connect(cancel, &QAction::triggered, this, [this] { cancelSolve(); });
+  addAction(cancel);
+}
+
+PlotWindow* frmZorvan::showPlotWindow() {
+  if (plot_ == nullptr) {
+    plot_ = new PlotWindow(this);
+    std::lock_guard lock(plotMutex_);
+    if (lastPlot_) plot_->showPlot(*lastPlot_);
+  }
+  plot_->show();
+  plot_->raise();
+  return plot_;
+}
 
 // The layout is fixed in pixels and was drawn for a small face: step the
 // default font down until every caption fits its control.
@@ -159,31 +196,120 @@ void frmZorvan::fitFontToLayout() {
 }
 
 void frmZorvan::cmdSolve_Click() {
-  const std::string function = withCrLf(txtInput->toPlainText());
-  const std::string lower = txtLower->text().toStdString();
-  const std::string upper = txtUpper->text().toStdString();
-  const std::string approx = txtApprox->text().toStdString();
-  SolveRequest request;
-  request.functionText = function;
-  request.intervalSelected = Option1[0]->isChecked();
-  request.lowerText = lower;
-  request.upperText = upper;
-  request.approxText = approx;
-  request.nonNegativeChecked = chkNonNegative->isChecked();
-  command_->run(request, *this);
+  if (isSolving()) return;  // one Solve at a time
+  auto request = std::make_shared<std::vector<std::string>>(std::vector<std::string>{
+      withCrLf(txtInput->toPlainText()), txtLower->text().toStdString(), txtUpper->text().toStdString(),
+      txtApprox->text().toStdString()});
+  const bool interval = Option1[0]->isChecked();
+  const bool nonNegative = chkNonNegative->isChecked();
+  cancel_ = false;
+  evaluations_ = 0;
+
+  worker_ = QThread::create([this, request, interval, nonNegative] {
+    const auto& texts = *request;
+    SolveRequest r;
+    r.functionText = texts[0];
+    r.intervalSelected = interval;
+    r.lowerText = texts[1];
+    r.upperText = texts[2];
+    r.approxText = texts[3];
+    r.nonNegativeChecked = nonNegative;
+    const SolveOutcome outcome = command_->run(r, *this);
+    const SolveSummary& summary = command_->lastSummary();
+    if (outcome == SolveOutcome::Searched && !summary.cancelled && !closing_) {
+      PlotData data = samplePlot(plotEngine_, texts[0], summary.from, summary.to, summary.roots);
+      std::lock_guard lock(plotMutex_);
+      lastPlot_ = std::move(data);
+    }
+  });
+  worker_->setObjectName("solver");
+  worker_->setStackSize(16u * 1024 * 1024);  // room for the engine's deepest recursion
+  connect(worker_, &QThread::finished, this, [this] { finishSolve(); });
+  worker_->start();
+  QTimer::singleShot(500, this, [this] { showProgress(); });
+  progressTimer_->start();
+}
+
+void frmZorvan::showProgress() {
+  if (!isSolving() || progress_ != nullptr) return;
+  progress_ = new QProgressDialog(QStringLiteral("Solving..."), QStringLiteral("Cancel"), 0, 0, this);
+  progress_->setObjectName("progress");
+  progress_->setWindowTitle(QString::fromUtf8(kCaption.data(), static_cast<int>(kCaption.size())));
+  progress_->setWindowModality(Qt::WindowModal);
+  progress_->setMinimumDuration(0);
+  progress_->setAutoClose(false);
+  progress_->setAutoReset(false);
+  connect(progress_, &QProgressDialog::canceled, this, [this] { cancelSolve(); });
+  progress_->show();
+}
+
+void frmZorvan::cancelSolve() {
+  if (!isSolving()) return;
+  cancel_ = true;
+  ScriptControl1->engine().interrupt();
+}
+
+void frmZorvan::finishSolve() {
+  if (worker_ == nullptr) return;  // already collected on closing
+  progressTimer_->stop();
+  if (progress_ != nullptr) {
+    progress_->hide();
+    progress_->deleteLater();
+    progress_ = nullptr;
+  }
+  worker_->wait();
+  worker_->deleteLater();
+  worker_ = nullptr;
+  if (closing_) return;
+  if (command_->lastSummary().cancelled) boxes_->show(this, QStringLiteral("SEARCH CANCELLED"));
+  if (plot_ != nullptr) {
+    std::lock_guard lock(plotMutex_);
+    if (lastPlot_) plot_->showPlot(*lastPlot_);
+  }
+}
+
+void frmZorvan::stopWorker() {
+  if (worker_ == nullptr) return;
+  closing_ = true;
+  cancelSolve();
+  // A box the search is waiting for is answered by closing_; keep the queue moving meanwhile.
+  while (!worker_->wait(10)) QCoreApplication::processEvents();
+  delete worker_;
+  worker_ = nullptr;
+}
+
+void frmZorvan::closeEvent(QCloseEvent* e) {
+  stopWorker();
+  QMainWindow::closeEvent(e);
+}
+
+bool frmZorvan::cancelRequested() {
+  ++evaluations_;
+  return cancel_.load();
 }
 
 std::string frmZorvan::resultText() const { return withCrLf(txtResult->toPlainText()); }
 
 void frmZorvan::appendResult(std::string_view text) {
+  QMetaObject::invokeMethod(this, [this, line = withLf(text)] { appendToResults(line); }, Qt::QueuedConnection);
+}
+
+void frmZorvan::appendToResults(const QString& text) {
   // The box is read and written as a whole; appending at its end is the same.
   QTextCursor end = txtResult->textCursor();
   end.movePosition(QTextCursor::End);
-  end.insertText(withLf(text));
+  end.insertText(text);
   txtResult->setTextCursor(end);
   txtResult->ensureCursorVisible();
 }
 
-void frmZorvan::showMessage(std::string_view text) { boxes_->show(this, fromUtf8(text)); }
+void frmZorvan::showMessage(std::string_view text) {
+  // The search waits for OK, as it would on the window's own thread.
+  QMetaObject::invokeMethod(
+      this, [this, message = fromUtf8(text)] {
+        if (!closing_) boxes_->show(this, message);
+      },
+      Qt::BlockingQueuedConnection);
+}
 
 }  // namespace zorvan::ui

@@ -4,10 +4,14 @@
 // units of twips (15 to the pixel).
 
 #include <QMainWindow>
+#include <atomic>
 #include <memory>
+#include <mutex>
+#include <optional>
 
 #include "eval/vbscript_engine.h"
 #include "solver/clock.h"
+#include "solver/plot_samples.h"
 #include "solver/solve_command.h"
 #include "ui/message_boxes.h"
 
@@ -16,11 +20,14 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QProgressDialog;
 class QPushButton;
 class QRadioButton;
+class QThread;
 
 namespace zorvan::ui {
 
+class PlotWindow;
 class SlantedLine;
 
 // The script engine as the window holds it: never visible.
@@ -42,12 +49,21 @@ class frmZorvan final : public QMainWindow, private SolveHost {
                      std::unique_ptr<Clock> clock = std::make_unique<SystemClock>());
   ~frmZorvan() override;
 
-  // The Solve command, as a click of cmdSolve runs it.
+  // The Solve command, as a click of cmdSolve runs it: the search runs off
+  // the window's thread, so the window keeps answering; its boxes and lines
+  // come back to the window in order.
   void cmdSolve_Click();
+  bool isSolving() const { return worker_ != nullptr; }
+  // Ends the running search at its next evaluation.
+  void cancelSolve();
+  long evaluationsSoFar() const { return evaluations_.load(); }
 
   // The results box's text with CR LF line ends.
   std::string resultText() const;
   ScriptControl& scriptControl() { return *ScriptControl1; }
+  // The Plot window, opened on first use.
+  PlotWindow* showPlotWindow();
+  QProgressDialog* progressDialog() const { return progress_; }
 
   QLabel* lblUserFN;
   QPlainTextEdit* txtInput;
@@ -65,13 +81,34 @@ class frmZorvan final : public QMainWindow, private SolveHost {
 
  private:
   void fitFontToLayout();
+  void buildMenu();
+  void showProgress();
+  void finishSolve();
+  void stopWorker();
+  void closeEvent(QCloseEvent* e) override;
+
+  // SolveHost, called on the search's thread.
   void appendResult(std::string_view text) override;
   void showMessage(std::string_view text) override;
   Clock& clock() override { return *clock_; }
+  bool cancelRequested() override;
+
+  void appendToResults(const QString& text);
 
   std::unique_ptr<MessageBoxes> boxes_;
   std::unique_ptr<Clock> clock_;
   std::unique_ptr<SolveCommand> command_;
+  VBScriptEngine plotEngine_;  // its own engine, so plotting leaves the search's globals alone
+
+  QThread* worker_ = nullptr;
+  std::atomic<bool> cancel_{false};
+  std::atomic<bool> closing_{false};
+  std::atomic<long> evaluations_{0};
+  QProgressDialog* progress_ = nullptr;
+  QTimer* progressTimer_ = nullptr;
+  PlotWindow* plot_ = nullptr;
+  std::mutex plotMutex_;
+  std::optional<PlotData> lastPlot_;
 };
 
 // The window's icon, 32 x 32.

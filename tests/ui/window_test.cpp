@@ -39,7 +39,11 @@ struct WindowTest : ::testing::Test {
   }
 
   void approach(int index) { w->Option1[index]->click(); }
-  void solve() { QTest::mouseClick(w->cmdSolve, Qt::LeftButton); }
+  void solve() {
+    QTest::mouseClick(w->cmdSolve, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->isSolving(); }, 60000));
+    QCoreApplication::processEvents();  // the last lines queued by the search
+  }
   void saveArtifact(const char* name) {
     QDir().mkpath(ZORVAN_ARTIFACTS_DIR);
     w->grab().save(QString(ZORVAN_ARTIFACTS_DIR) + "/" + name);

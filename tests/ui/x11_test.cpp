@@ -2,6 +2,7 @@
 // pointer and clicks Solve, then clicks OK in the engine's message box; the
 // results box is read afterwards. Screenshots go to the artifacts folder.
 #include <QApplication>
+#include <QChart>
 #include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -19,6 +20,7 @@
 #include <thread>
 
 #include "ui/frm_zorvan.h"
+#include "ui/plot_window.h"
 
 namespace zorvan::ui {
 namespace {
@@ -81,7 +83,8 @@ TEST(RealWindow, ClickSolveAnswerTheBoxReadTheResults) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     clickedOk = click(ok);
   });
-  const bool done = QTest::qWaitFor([&] { return w.txtResult->toPlainText().count('\n') >= 2; }, 30000);
+  const bool done = QTest::qWaitFor([&] { return clickedOk && !w.isSolving(); }, 30000);
+  QCoreApplication::processEvents();
   user.join();
   QTest::qWait(300);  // let the window repaint where the box was
   saveScreen("x11_window_after_solve.png");
@@ -95,6 +98,36 @@ TEST(RealWindow, ClickSolveAnswerTheBoxReadTheResults) {
   const std::string line = "Solution: X , F(X) = 1, 0\r\n";
   ASSERT_GE(results.size(), 2 * line.size());
   for (std::size_t at = 0; at < results.size(); at += line.size()) EXPECT_EQ(results.substr(at, line.size()), line);
+}
+
+TEST(RealWindow, ThePlotOfTheStartTextAfterAnIntervalSearch) {
+  frmZorvan w(std::make_unique<QtMessageBoxes>(), std::make_unique<FixedClock>(10, 20, 30));
+  w.txtLower->setText("-5");
+  w.txtUpper->setText("5");
+  w.move(40, 40);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QTest::qWait(300);
+  Point solve;
+  solve.set(w.cmdSolve->mapToGlobal(w.cmdSolve->rect().center()));
+  std::atomic<bool> clicked{false};
+  std::thread user([&] { clicked = click(solve); });
+  user.join();
+  ASSERT_TRUE(clicked);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.txtResult->toPlainText().count('\n') >= 2 && !w.isSolving(); }, 30000));
+  // Ctrl+P, typed on the X server, opens the plot.
+  w.activateWindow();
+  QTest::qWait(200);
+  EXPECT_EQ(std::system("xdotool key ctrl+p"), 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.findChild<PlotWindow*>("Plot") != nullptr; }, 5000));
+  PlotWindow* plot = w.findChild<PlotWindow*>("Plot");
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(plot));
+  plot->move(440, 40);
+  QTest::qWait(500);
+  saveScreen("x11_plot_start_text.png");
+  int roots = 0;
+  for (QAbstractSeries* s : plot->chart()->series()) roots += s->objectName() == "root";
+  EXPECT_EQ(roots, w.txtResult->toPlainText().count('\n'));
 }
 
 }  // namespace

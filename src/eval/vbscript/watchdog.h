@@ -21,12 +21,19 @@ class Watchdog {
 
   void setLimit(std::chrono::milliseconds limit);
   const std::atomic<bool>* abortFlag() const { return &abort_; }
+  // Ends the run in progress now; interrupted() tells it from a time-out.
+  void interrupt() {
+    interrupted_.store(true, std::memory_order_relaxed);
+    abort_.store(true, std::memory_order_relaxed);
+  }
+  bool interrupted() const { return interrupted_.load(std::memory_order_relaxed); }
 
   // Marks one run, from construction to destruction.
   class Run {
    public:
     explicit Run(Watchdog& w) : w_(w) {
       w_.abort_.store(false, std::memory_order_relaxed);
+      w_.interrupted_.store(false, std::memory_order_relaxed);
       // Only the running thread writes the generation: no locked increment needed.
       w_.generation_.store(w_.generation_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
       w_.running_.store(true, std::memory_order_release);
@@ -43,6 +50,7 @@ class Watchdog {
   void watch();
 
   std::atomic<bool> abort_{false};
+  std::atomic<bool> interrupted_{false};
   std::atomic<bool> running_{false};
   std::atomic<std::uint64_t> generation_{0};
   std::atomic<std::int64_t> limitMs_;

@@ -1,0 +1,123 @@
+#include "plot/chart.h"
+
+#include <QApplication>
+#include <QChart>
+#include <QGraphicsScene>
+#include <QImage>
+#include <QLineSeries>
+#include <QPainter>
+#include <QPen>
+#include <QScatterSeries>
+#include <QSvgGenerator>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace zorvan::plot {
+
+namespace {
+
+// The y range: most of the values, so that a pole does not flatten the
+// rest of the curve, always with the zero line.
+std::pair<double, double> yRange(const PlotData& data) {
+  std::vector<double> ys;
+  for (const auto& run : data.runs)
+    for (const PlotPoint& p : run) ys.push_back(p.y);
+  if (ys.empty()) return {-1, 1};
+  std::sort(ys.begin(), ys.end());
+  const auto at = [&](double q) { return ys[static_cast<std::size_t>(q * static_cast<double>(ys.size() - 1))]; };
+  double lo = std::min(at(0.02), 0.0), hi = std::max(at(0.98), 0.0);
+  if (hi - lo <= 0) lo -= 1, hi += 1;
+  const double pad = (hi - lo) * 0.08;
+  return {lo - pad, hi + pad};
+}
+
+}  // namespace
+
+QChart* buildChart(const PlotData& data) {
+  auto* chart = new QChart;
+  chart->legend()->hide();
+  chart->setTitle(QStringLiteral("f(x) from %1 to %2").arg(data.from).arg(data.to));
+
+  auto* x = new QValueAxis;
+  x->setRange(data.from, data.to);
+  x->setTickCount(11);
+  x->setLabelFormat("%.4g");
+  x->setTitleText("x");
+  const auto [lo, hi] = yRange(data);
+  auto* y = new QValueAxis;
+  y->setRange(lo, hi);
+  y->setTickCount(9);
+  y->applyNiceNumbers();
+  y->setLabelFormat("%.4g");
+  y->setTitleText("f(x)");
+  chart->addAxis(x, Qt::AlignBottom);
+  chart->addAxis(y, Qt::AlignLeft);
+
+  auto attach = [&](QAbstractSeries* s) {
+    chart->addSeries(s);
+    s->attachAxis(x);
+    s->attachAxis(y);
+  };
+
+  auto* zero = new QLineSeries;
+  zero->setObjectName("zero");
+  zero->append(data.from, 0);
+  zero->append(data.to, 0);
+  zero->setPen(QPen(Qt::gray, 1, Qt::DashLine));
+  attach(zero);
+
+  for (const auto& run : data.runs) {
+    auto* curve = new QLineSeries;
+    curve->setObjectName("f");
+    curve->setPen(QPen(QColor(0x20, 0x60, 0xc0), 2));
+    for (const PlotPoint& p : run) curve->append(p.x, std::clamp(p.y, lo - (hi - lo), hi + (hi - lo)));
+    attach(curve);
+  }
+
+  for (const PlotRoot& r : data.roots) {
+    auto* mark = new QScatterSeries;
+    mark->setObjectName("root");
+    mark->setName(QString::fromStdString(r.label));
+    mark->setMarkerSize(9);
+    mark->setColor(QColor(0xd0, 0x20, 0x20));
+    mark->append(r.x, r.y ? std::clamp(*r.y, lo, hi) : 0.0);
+    mark->setPointLabelsFormat(QString::fromStdString(r.label));
+    mark->setPointLabelsVisible(true);
+    mark->setPointLabelsClipping(false);
+    attach(mark);
+  }
+  return chart;
+}
+
+bool saveChart(QChart* chart, const QString& path, QSize size) {
+  QGraphicsScene scene;
+  scene.addItem(chart);
+  chart->setGeometry(QRectF(QPointF(0, 0), size));
+  QApplication::processEvents();  // let the chart lay out its axes
+  const QRectF area(QPointF(0, 0), size);
+  bool ok;
+  if (path.endsWith(".svg", Qt::CaseInsensitive)) {
+    QSvgGenerator svg;
+    svg.setFileName(path);
+    svg.setSize(size);
+    svg.setViewBox(area);
+    svg.setTitle("Zorvan plot");
+    QPainter p(&svg);
+    ok = p.isActive();
+    scene.render(&p, area, area);
+  } else {
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    scene.render(&p, area, area);
+    p.end();
+    ok = image.save(path);
+  }
+  scene.removeItem(chart);
+  return ok;
+}
+
+}  // namespace zorvan::plot

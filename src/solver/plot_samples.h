@@ -1,0 +1,35 @@
+#pragma once
+// Fresh samples of f for a picture: a few hundred evenly spaced points, in
+// runs broken where f fails or is not a number, and f at each root.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "eval/engine.h"
+
+namespace zorvan {
+
+struct PlotPoint {
+  double x, y;
+};
+
+struct PlotRoot {
+  double x;
+  std::optional<double> y;  // f at the root, where it is a number
+  std::string label;        // the rounded value, as the results line shows it
+};
+
+struct PlotData {
+  double from = 0, to = 0;
+  std::vector<std::vector<PlotPoint>> runs;  // a gap between runs where f failed
+  std::vector<PlotRoot> roots;
+};
+
+// Loads the function into the engine (its own, so that the search's engine
+// and its globals stay untouched) and samples it on [from, to].
+PlotData samplePlot(ScriptEngine& engine, std::string_view functionText, double from, double to,
+                    const std::vector<double>& roots, int points = 400);
+
+}  // namespace zorvan

@@ -1,0 +1,162 @@
+// Searches that take long: the window keeps answering, shows its progress,
+// and a cancel ends the search without losing what it reported.
+#include <QApplication>
+#include <QChart>
+#include <QDir>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScatterSeries>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "eval/user_function.h"
+#include "eval/vbscript_engine.h"
+#include "ui/frm_zorvan.h"
+#include "ui/plot_window.h"
+
+namespace zorvan::ui {
+namespace {
+
+class AnsweringBoxes final : public MessageBoxes {
+ public:
+  explicit AnsweringBoxes(std::vector<std::string>& log) : log_(log) {}
+  void show(QWidget*, const QString& text) override { log_.push_back(text.toStdString()); }
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+struct LongSearchTest : ::testing::Test {
+  std::vector<std::string> boxes;
+  std::unique_ptr<frmZorvan> w;
+
+  void SetUp() override {
+    w = std::make_unique<frmZorvan>(std::make_unique<AnsweringBoxes>(boxes), std::make_unique<FixedClock>(12, 34, 56));
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+  }
+  bool waitForEnd() { return QTest::qWaitFor([&] { return !w->isSolving(); }, 60000); }
+};
+
+// Slow: each evaluation spins a loop before computing sin(x).
+constexpr const char* kSlowSine = "For i = 1 To 100000 : t = t + 1 : Next\r\nMyFunction = Sin(x)";
+
+TEST_F(LongSearchTest, TheWindowAnswersShowsProgressAndCancels) {
+  w->txtInput->setPlainText(kSlowSine);
+  w->txtLower->setText("0.5");
+  w->txtUpper->setText("40");
+  int ticks = 0;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+  ticker.start(20);
+  QTest::mouseClick(w->cmdSolve, Qt::LeftButton);
+  ASSERT_TRUE(w->isSolving());
+  // Progress appears after half a second; meanwhile the event loop runs.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w->progressDialog() != nullptr && w->progressDialog()->isVisible(); }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w->txtResult->toPlainText().isEmpty(); }, 30000));
+  EXPECT_GT(ticks, 10);
+  EXPECT_GT(w->evaluationsSoFar(), 0);
+  // A second Solve does not start while this one runs.
+  const long before = w->evaluationsSoFar();
+  w->cmdSolve_Click();
+  EXPECT_GE(w->evaluationsSoFar(), before);
+  QTest::keyClick(w->progressDialog(), Qt::Key_Escape);
+  ASSERT_TRUE(waitForEnd());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(boxes, std::vector<std::string>{"SEARCH CANCELLED"});
+  const QString results = w->txtResult->toPlainText();
+  ASSERT_FALSE(results.isEmpty());
+  for (const QString& line : results.split('\n', Qt::SkipEmptyParts))
+    EXPECT_TRUE(line.startsWith("Solution: X , F(X) = ")) << line.toStdString();
+  EXPECT_EQ(w->progressDialog(), nullptr);
+}
+
+TEST_F(LongSearchTest, AFastSearchShowsNoProgress) {
+  w->Option1[1]->click();
+  w->txtApprox->setText("1");
+  QTest::mouseClick(w->cmdSolve, Qt::LeftButton);
+  ASSERT_TRUE(waitForEnd());
+  EXPECT_EQ(w->progressDialog(), nullptr);
+  QTest::qWait(600);
+  EXPECT_EQ(w->progressDialog(), nullptr);
+}
+
+TEST_F(LongSearchTest, MessageBoxesKeepTheirOrderWithTheLines) {
+  // Log fails on the left: one error box, then the lines of the root at 1.
+  std::vector<std::string> order;
+  w->txtInput->setPlainText("MyFunction = Log(x)");
+  w->txtLower->setText("-1");
+  w->txtUpper->setText("2");
+  QTest::mouseClick(w->cmdSolve, Qt::LeftButton);
+  ASSERT_TRUE(waitForEnd());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(boxes, std::vector<std::string>{"Error 5 : Invalid procedure call or argument"});
+  EXPECT_FALSE(w->txtResult->toPlainText().isEmpty());
+}
+
+TEST_F(LongSearchTest, ClosingDuringASearchEndsIt) {
+  w->txtInput->setPlainText(kSlowSine);
+  w->txtLower->setText("0");
+  w->txtUpper->setText("100");
+  QTest::mouseClick(w->cmdSolve, Qt::LeftButton);
+  QTest::qWait(100);
+  const auto start = std::chrono::steady_clock::now();
+  w.reset();
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 10.0);
+}
+
+TEST_F(LongSearchTest, ThePlotShowsFreshValuesGapsAndTheReportedRoots) {
+  w->txtInput->setPlainText("MyFunction = Log(x)");
+  w->txtLower->setText("-1");
+  w->txtUpper->setText("2");
+  QTest::mouseClick(w->cmdSolve, Qt::LeftButton);
+  ASSERT_TRUE(waitForEnd());
+  PlotWindow* plot = w->showPlotWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(plot));
+  VBScriptEngine check;
+  ASSERT_TRUE(check.addCode(buildScript("MyFunction = Log(x)")));
+  int curves = 0, roots = 0;
+  for (QAbstractSeries* s : plot->chart()->series()) {
+    if (s->objectName() == "f") {
+      ++curves;
+      for (const QPointF& p : static_cast<QLineSeries*>(s)->points()) {
+        EXPECT_GT(p.x(), 0.0);  // Log fails at and left of 0: a gap there
+        EXPECT_GE(p.x(), -1.0);
+        EXPECT_LE(p.x(), 2.0);
+        if (p.x() > 0.05) EXPECT_NEAR(p.y(), FNF(check, Value(p.x()))->toDouble(), 1e-12);
+      }
+    } else if (s->objectName() == "root") {
+      ++roots;
+      EXPECT_EQ(s->name(), "1");
+      EXPECT_EQ(static_cast<QScatterSeries*>(s)->points().front().x(), 1.0);
+    }
+  }
+  EXPECT_EQ(curves, 1);
+  const QString lines = w->txtResult->toPlainText();
+  EXPECT_EQ(roots, lines.count('\n'));
+}
+
+TEST_F(LongSearchTest, ThePlotOfTheStartTextIsSaved) {
+  w->txtLower->setText("-5");
+  w->txtUpper->setText("5");
+  QTest::mouseClick(w->cmdSolve, Qt::LeftButton);
+  ASSERT_TRUE(waitForEnd());
+  QTest::keyClick(w.get(), Qt::Key_P, Qt::ControlModifier);
+  PlotWindow* plot = w->findChild<PlotWindow*>("Plot");
+  ASSERT_NE(plot, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(plot));
+  QDir().mkpath(ZORVAN_ARTIFACTS_DIR);
+  EXPECT_TRUE(plot->grab().save(QString(ZORVAN_ARTIFACTS_DIR) + "/plot_start_text_offscreen.png"));
+  int roots = 0;
+  for (QAbstractSeries* s : plot->chart()->series()) roots += s->objectName() == "root";
+  EXPECT_EQ(roots, w->txtResult->toPlainText().count('\n'));
+  EXPECT_GE(roots, 2);
+}
+
+}  // namespace
+}  // namespace zorvan::ui
