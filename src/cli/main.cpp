@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "cli/options.h"
+#include "cli/plot_command.h"
 #include "common/leading_number.h"
 #include "eval/user_function.h"
 #include "eval/vbscript_engine.h"
+#include "solver/plot_samples.h"
 #include "solver/solve_command.h"
 
 using namespace zorvan;
@@ -24,12 +26,15 @@ constexpr const char* kUsage =
     "  zorvan-cli solve [--function TEXT | --function-file PATH]\n"
     "                   (--interval LOWER UPPER | --approx X [--non-negative 0|1])\n"
     "                   [--clock HH:MM:SS]\n"
+    "  zorvan-cli plot [--function TEXT | --function-file PATH] --interval LOWER UPPER\n"
+    "                  --output FILE.svg|FILE.png [--clock HH:MM:SS]\n"
     "  zorvan-cli --help | --version\n"
     "\n"
     "The function is VBScript that assigns MyFunction in terms of x; without\n"
     "--function it is \"MyFunction = x*x - x*Cos(x) -6\".\n"
     "eval prints one line per X: the value's type and text, or the error.\n"
-    "solve prints each results line, and each message box as 'message: TEXT'.\n";
+    "solve prints each results line, and each message box as 'message: TEXT'.\n"
+    "plot runs the same search and writes f with the roots it found.\n";
 
 int usageError(const std::string& message) {
   std::cerr << "zorvan-cli: " << message << "\n" << kUsage;
@@ -77,9 +82,8 @@ int runEval(const cli::Options& o) {
   return 0;
 }
 
-int runSolve(const cli::Options& o) {
-  VBScriptEngine engine;
-  SolveCommand command(engine);
+// Runs the Solve command the way the window does, printing what it shows.
+SolveOutcome solve(const cli::Options& o, SolveCommand& command) {
   SystemClock systemClock;
   std::optional<FixedClock> fixed = o.clock;
   ConsoleHost host(fixed ? static_cast<Clock&>(*fixed) : systemClock);
@@ -90,7 +94,28 @@ int runSolve(const cli::Options& o) {
   request.upperText = o.upper;
   request.approxText = o.approx;
   request.nonNegativeChecked = o.nonNegative;
-  return command.run(request, host) == SolveOutcome::Searched ? 0 : 1;
+  return command.run(request, host);
+}
+
+int runSolve(const cli::Options& o) {
+  VBScriptEngine engine;
+  SolveCommand command(engine);
+  return solve(o, command) == SolveOutcome::Searched ? 0 : 1;
+}
+
+int runPlot(const cli::Options& o, int argc, char** argv) {
+  VBScriptEngine engine;
+  SolveCommand command(engine);
+  if (solve(o, command) != SolveOutcome::Searched) return 1;
+  const SolveSummary& summary = command.lastSummary();
+  VBScriptEngine plotEngine;
+  const PlotData data = samplePlot(plotEngine, o.functionText, summary.from, summary.to, summary.roots);
+  std::string error;
+  if (!cli::writePlot(data, o.output, argc, argv, error)) {
+    std::cerr << "zorvan-cli: " << error << "\n";
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -111,6 +136,8 @@ int main(int argc, char** argv) {
       return runEval(o);
     case cli::Command::Solve:
       return runSolve(o);
+    case cli::Command::Plot:
+      return runPlot(o, argc, argv);
   }
   return 2;
 }

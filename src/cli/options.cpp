@@ -31,6 +31,7 @@ Parsed parse(const std::vector<std::string>& args) {
   }
   if (cmd == "eval") o.command = Command::Eval;
   else if (cmd == "solve") o.command = Command::Solve;
+  else if (cmd == "plot") o.command = Command::Plot;
   else {
     r.error = "unknown command '" + cmd + "'";
     return r;
@@ -38,6 +39,7 @@ Parsed parse(const std::vector<std::string>& args) {
 
   o.functionText = std::string(kStartText);
   bool haveFunction = false, haveMode = false;
+  const bool searches = o.command == Command::Solve || o.command == Command::Plot;
   auto value = [&](std::size_t& i, const std::string& name) -> const std::string* {
     if (i + 1 >= args.size()) {
       r.error = name + " needs a value";
@@ -61,7 +63,7 @@ Parsed parse(const std::vector<std::string>& args) {
       if (v == nullptr) break;
       if (a == "--function") o.functionText = *v;
       else if (!readFile(*v, o.functionText)) r.error = "cannot read '" + *v + "'";
-    } else if (o.command == Command::Solve && a == "--interval") {
+    } else if (searches && a == "--interval") {
       if (haveMode || i + 2 >= args.size()) {
         r.error = haveMode ? "give one of --interval and --approx" : "--interval needs LOWER and UPPER";
         break;
@@ -83,7 +85,16 @@ Parsed parse(const std::vector<std::string>& args) {
       if (v == nullptr) break;
       if (*v != "0" && *v != "1") r.error = "--non-negative takes 0 or 1";
       o.nonNegative = *v == "1";
-    } else if (o.command == Command::Solve && a == "--clock") {
+    } else if (o.command == Command::Plot && a == "--output") {
+      const std::string* v = value(i, a);
+      if (v == nullptr) break;
+      o.output = *v;
+      const auto ends = [&](const char* e) {
+        const std::string ext(e);
+        return o.output.size() > ext.size() && o.output.compare(o.output.size() - ext.size(), ext.size(), ext) == 0;
+      };
+      if (!ends(".svg") && !ends(".png")) r.error = "--output takes a FILE.svg or FILE.png";
+    } else if (searches && a == "--clock") {
       const std::string* v = value(i, a);
       if (v == nullptr) break;
       o.clock = FixedClock::parse(*v);
@@ -97,6 +108,7 @@ Parsed parse(const std::vector<std::string>& args) {
   if (!r.error.empty()) return r;
   if (o.command == Command::Eval && o.points.empty()) r.error = "eval needs at least one X";
   if (o.command == Command::Solve && !haveMode) r.error = "solve needs --interval or --approx";
+  if (o.command == Command::Plot && (!haveMode || o.output.empty())) r.error = "plot needs --interval and --output";
   return r;
 }
 

@@ -9,7 +9,7 @@
 
 namespace zorvan::cli {
 
-enum class Command { Help, Version, Eval, Solve };
+enum class Command { Help, Version, Eval, Solve, Plot };
 
 struct Options {
   Command command = Command::Help;
@@ -19,6 +19,7 @@ struct Options {
   std::string lower, upper, approx;
   bool nonNegative = true;
   std::optional<FixedClock> clock;
+  std::string output;  // plot: FILE.svg or FILE.png
 };
 
 struct Parsed {

@@ -80,3 +80,21 @@ TEST(Cli, UsageErrorsExitTwo) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Cli, PlotWritesThePictureOfASolve) {
+  const std::string svg = ::testing::TempDir() + "zorvan_plot.svg";
+  const CliRun r = cli("plot --interval -5 5 --clock 01:02:03 --output " + quote(svg));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("Solution: X , F(X) = 2.18003"), std::string::npos);
+  std::ifstream in(svg);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("<svg"), std::string::npos);
+  EXPECT_NE(text.find("2.18003"), std::string::npos);
+  EXPECT_NE(text.find("-2.99343"), std::string::npos);
+  EXPECT_EQ(cli("plot --interval 0 1 --output picture.gif").status, 2);
+  EXPECT_EQ(cli("plot --output x.png").status, 2);
+}
+
+}  // namespace
