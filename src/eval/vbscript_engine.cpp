@@ -27,23 +27,17 @@ void VBScriptEngine::fail(ScriptError e) {
 }
 
 bool VBScriptEngine::addCode(std::string_view code) {
-  try {
-    vbs::CodeUnit unit = vbs::compile(code, module_);
-    vbs::merge(module_, unit);
-    runtime_.globals.resize(static_cast<std::size_t>(module_.globalCount));
-    vbs::Watchdog::Run watched(watchdog_);
-    runtime_.beginHostCall();
-    vbs::Frame frame{nullptr, &runtime_};
-    vbs::runBlock(unit.globalCode, frame);
-    return true;
-  } catch (ScriptError& e) {
-    fail(std::move(e));
-  } catch (const std::bad_alloc&) {
-    fail(ScriptError{err::OutOfMemory, std::string(describeError(err::OutOfMemory))});
-  } catch (const std::length_error&) {
-    fail(ScriptError{err::OutOfStringSpace, std::string(describeError(err::OutOfStringSpace))});
-  }
-  return false;
+  return guarded([&] {
+           vbs::CodeUnit unit = vbs::compile(code, module_);
+           vbs::merge(module_, unit);
+           runtime_.globals.resize(static_cast<std::size_t>(module_.globalCount));
+           vbs::Watchdog::Run watched(watchdog_);
+           runtime_.beginHostCall();
+           vbs::Frame frame{nullptr, &runtime_};
+           vbs::runBlock(unit.globalCode, frame);
+           return true;
+         })
+      .value_or(false);
 }
 
 namespace {
@@ -71,18 +65,11 @@ std::optional<Value> VBScriptEngine::run(std::string_view procedure, std::span<c
     lastError_ = ScriptError{err::ProcedureNotDefined, std::string(describeError(err::ProcedureNotDefined))};
     return std::nullopt;
   }
-  try {
+  return guarded([&] {
     vbs::Watchdog::Run watched(watchdog_);
     runtime_.beginHostCall();
     return vbs::callFromHost(*p, runtime_, args.data(), args.size());
-  } catch (ScriptError& e) {
-    fail(std::move(e));
-  } catch (const std::bad_alloc&) {
-    fail(ScriptError{err::OutOfMemory, std::string(describeError(err::OutOfMemory))});
-  } catch (const std::length_error&) {
-    fail(ScriptError{err::OutOfStringSpace, std::string(describeError(err::OutOfStringSpace))});
-  }
-  return std::nullopt;
+  });
 }
 
 }  // namespace zorvan

@@ -2,6 +2,9 @@
 // The engine behind the user's function: our own interpreter of VBScript.
 
 #include <memory>
+#include <new>
+#include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "eval/engine.h"
@@ -27,6 +30,20 @@ class VBScriptEngine final : public ScriptEngine {
  private:
   const vbs::Procedure* find(std::string_view name);
   void fail(ScriptError e);
+  // Runs work; a failure is recorded and reported, and gives nothing.
+  template <class Work>
+  auto guarded(Work&& work) -> std::optional<decltype(work())> {
+    try {
+      return work();
+    } catch (ScriptError& e) {
+      fail(std::move(e));
+    } catch (const std::bad_alloc&) {
+      fail(ScriptError{err::OutOfMemory, std::string(describeError(err::OutOfMemory))});
+    } catch (const std::length_error&) {
+      fail(ScriptError{err::OutOfStringSpace, std::string(describeError(err::OutOfStringSpace))});
+    }
+    return std::nullopt;
+  }
 
   vbs::Module module_;
   vbs::Runtime runtime_;

@@ -16,20 +16,12 @@
 
 #include "eval/user_function.h"
 #include "eval/vbscript_engine.h"
+#include "ui/answering_boxes.h"
 #include "ui/frm_zorvan.h"
 #include "ui/plot_window.h"
 
 namespace zorvan::ui {
 namespace {
-
-class AnsweringBoxes final : public MessageBoxes {
- public:
-  explicit AnsweringBoxes(std::vector<std::string>& log) : log_(log) {}
-  void show(QWidget*, const QString& text) override { log_.push_back(text.toStdString()); }
-
- private:
-  std::vector<std::string>& log_;
-};
 
 struct LongSearchTest : ::testing::Test {
   std::vector<std::string> boxes;

@@ -13,20 +13,12 @@
 #include <gtest/gtest.h>
 
 #include "eval/user_function.h"
+#include "ui/answering_boxes.h"
 #include "ui/frm_zorvan.h"
 #include "ui/slanted_line.h"
 
 namespace zorvan::ui {
 namespace {
-
-class AnsweringBoxes final : public MessageBoxes {
- public:
-  explicit AnsweringBoxes(std::vector<std::string>& log) : log_(log) {}
-  void show(QWidget*, const QString& text) override { log_.push_back(text.toStdString()); }
-
- private:
-  std::vector<std::string>& log_;
-};
 
 struct WindowTest : ::testing::Test {
   std::vector<std::string> boxes;
