@@ -1,4 +1,7 @@
 // Interval sampling: 51 grid points and 204 random points, then the sort.
+#include <array>
+#include <utility>
+
 #include "common/step.h"
 #include "solver/search.h"
 
@@ -37,32 +40,46 @@ Stage sampling(Search& s) {
 }
 
 namespace {
-bool outOfOrder(const Value& a, const Value& b) { return a > b; }
+// The sort compares abscissae only, and they are Doubles (Empty where a
+// computation failed, which compares as 0): it runs on plain keys and an
+// index, then moves the samples once. The comparisons and exchanges are
+// those of the sort on the table itself, so the order is the same.
+struct Key {
+  double x;
+  int index;
+};
 
-void exchange(WorkingState& w, int i, int j) {
-  std::swap(w.SampleX[i], w.SampleX[j]);
-  std::swap(w.SampleF[i], w.SampleF[j]);
-}
-
-void exchangeAndWalkBack(WorkingState& w, int i, int j, int gap) {
-  exchange(w, i, j);
-  for (int k = i, m = i - gap; m > 0; m -= gap, k -= gap) {
-    if (!outOfOrder(w.SampleX[m], w.SampleX[k])) return;
-    exchange(w, m, k);
+void exchangeAndWalkBack(std::array<Key, 256>& k, int i, int j, int gap) {
+  std::swap(k[i], k[j]);
+  for (int hi = i, lo = i - gap; lo > 0; lo -= gap, hi -= gap) {
+    if (!(k[lo].x > k[hi].x)) return;
+    std::swap(k[lo], k[hi]);
   }
 }
 }  // namespace
 
 // A gapped insertion sort with halving gaps (127, 63, ..., 1), ascending by
 // abscissa; each value moves with its abscissa and equal abscissae are never
-// exchanged. It works on plain indices: none of its steps can fail.
+// exchanged. None of its steps can fail.
 void sortSamples(WorkingState& w) {
+  std::array<Key, 256> k;
+  for (int i = 1; i <= kSamples; ++i) k[i] = {w.SampleX[i].isEmpty() ? 0.0 : w.SampleX[i].toDouble(), i};
   int gap = kSamples;
   do {
     gap /= 2;
     for (int i = 1, j = 1 + gap; j <= kSamples; ++i, ++j)
-      if (outOfOrder(w.SampleX[i], w.SampleX[j])) exchangeAndWalkBack(w, i, j, gap);
+      if (k[i].x > k[j].x) exchangeAndWalkBack(k, i, j, gap);
   } while (gap > 1);
+  std::array<Value, 256> x;
+  std::array<double, 256> f{};
+  for (int i = 1; i <= kSamples; ++i) {
+    x[i] = std::move(w.SampleX[k[i].index]);
+    f[i] = w.SampleF[k[i].index];
+  }
+  for (int i = 1; i <= kSamples; ++i) {
+    w.SampleX[i] = std::move(x[i]);
+    w.SampleF[i] = f[i];
+  }
 }
 
 }  // namespace zorvan::solver

@@ -5,11 +5,23 @@
 namespace zorvan::solver {
 
 namespace {
-// The cell is (SampleIdx - 1, SampleIdx).
-Value& leftX(WorkingState& w) { return at(w.SampleX, w.SampleIdx - I(1)); }
-Value& rightX(WorkingState& w) { return at(w.SampleX, w.SampleIdx); }
-Value leftF(WorkingState& w) { return D(at(w.SampleF, w.SampleIdx - I(1))); }
-Value rightF(WorkingState& w) { return D(at(w.SampleF, w.SampleIdx)); }
+// The cell (SampleIdx - 1, SampleIdx); reading past the last sample fails.
+struct Cell {
+  explicit Cell(WorkingState& state) : w(state), r(state.SampleIdx.toLong()) {}
+  Value& leftX() const { return element(w.SampleX, r - 1); }
+  Value& rightX() const { return element(w.SampleX, r); }
+  Value leftF() const { return D(element(w.SampleF, r - 1)); }
+  Value rightF() const { return D(element(w.SampleF, r)); }
+
+  template <class T, std::size_t N>
+  static T& element(std::array<T, N>& a, std::int32_t i) {
+    if (i < 0 || static_cast<std::size_t>(i) >= N) raise(err::SubscriptOutOfRange);
+    return a[static_cast<std::size_t>(i)];
+  }
+
+  WorkingState& w;
+  std::int32_t r;
+};
 }  // namespace
 
 Stage signChangeScan(Search& s) {
@@ -19,11 +31,12 @@ Stage signChangeScan(Search& s) {
     step([&] { w.FPrev = D(at(w.SampleF, w.SampleIdx)); });
     step([&] { w.SampleIdx = w.SampleIdx + I(1); });
     step([&] { w.SweepCount = I(0); });
+    const Cell cell(w);
 
-    const bool skipped = test([&] { return leftF(w) == I(0) || leftX(w) == rightX(w); });
+    const bool skipped = test([&] { return cell.leftF() == I(0) || cell.leftX() == cell.rightX(); });
     if (!skipped) {
       step([&] { w.SignChange = I(0); });
-      if (test([&] { return w.FPrev * rightF(w) <= I(0); })) {
+      if (test([&] { return w.FPrev * cell.rightF() <= I(0); })) {
         step([&] { w.SignChange = I(1); });
         step([&] { w.BracketLoIdx = w.SampleIdx - I(1); });
         step([&] { w.BracketHiIdx = w.SampleIdx; });
@@ -40,14 +53,14 @@ Stage signChangeScan(Search& s) {
       step([&] { w.TouchFlag = I(0); });
       // Slope probes just inside both ends: does f turn within the cell?
       if (test([&] {
-            const Value slopeLeft = Sgn(s.f(leftX(w) + probe) - w.FPrev);
-            const Value slopeRight = Sgn(rightF(w) - s.f(rightX(w) - probe));
+            const Value slopeLeft = Sgn(s.f(cell.leftX() + probe) - w.FPrev);
+            const Value slopeRight = Sgn(cell.rightF() - s.f(cell.rightX() - probe));
             return slopeLeft != slopeRight;
           }))
         step([&] { w.TouchFlag = I(1); });
-      step([&] { w.CellMinAbsF = Abs(rightF(w)); });
-      if (test([&] { return Abs(w.FPrev) < Abs(rightF(w)); })) step([&] { w.CellMinAbsF = Abs(w.FPrev); });
-      step([&] { w.FMid = s.f((leftX(w) + rightX(w)) / I(2)); });
+      step([&] { w.CellMinAbsF = Abs(cell.rightF()); });
+      if (test([&] { return Abs(w.FPrev) < Abs(cell.rightF()); })) step([&] { w.CellMinAbsF = Abs(w.FPrev); });
+      step([&] { w.FMid = s.f((cell.leftX() + cell.rightX()) / I(2)); });
       if (test([&] {
             const bool awayFromZero = Abs(w.FMid) > w.CellMinAbsF;
             const bool sameSide = w.FPrev * w.FMid > I(0);
@@ -56,8 +69,8 @@ Stage signChangeScan(Search& s) {
         step([&] { w.TouchFlag = I(0); });
 
       if (test([&] { return w.TouchFlag == I(1); })) {
-        step([&] { w.ZoomLeft = leftX(w); });
-        step([&] { w.ZoomRight = rightX(w); });
+        step([&] { w.ZoomLeft = cell.leftX(); });
+        step([&] { w.ZoomRight = cell.rightX(); });
         zoom(s);
         if (test([&] { return w.RootFound == I(1); })) return Stage::Report;
       }

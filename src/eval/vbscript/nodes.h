@@ -158,14 +158,24 @@ inline bool truth(const Value& v) {
 
 struct AssignStmt final : Stmt {
   Flow exec(Frame& f) const override {
+    if (target.binding == Binding::Local && valueIsLeaf) {
+      if (const Value* p = value->peek(f)) {
+        *f.slots[target.index].ref = *p;  // a copy of a variable or constant, without a temporary
+        return Flow::Normal;
+      }
+    }
     Value v = value->eval(f);
     if (target.binding == Binding::Local) *f.slots[target.index].ref = std::move(v);
     else assignName(target, f, std::move(v));
     return Flow::Normal;
   }
-  void visitExpressions(const ExprVisitor& v) override { v(value); }
+  void visitExpressions(const ExprVisitor& v) override {
+    v(value);
+    valueIsLeaf = isLeaf(value.get());
+  }
   Name target;
   ExprPtr value;
+  bool valueIsLeaf = false;
 };
 
 struct ExprStmt final : Stmt {
