@@ -1,9 +1,12 @@
 #include "eval/vbscript_engine.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 
 #include "eval/vbscript/lexer.h"
+#include "eval/vbscript/numeric_procedure.h"
 
 namespace zorvan {
 
@@ -12,7 +15,7 @@ VBScriptEngine::VBScriptEngine() : watchdog_(kDefaultTimeout) { runtime_.setAbor
 void VBScriptEngine::reset() {
   module_ = vbs::Module{};
   runtime_.globals.clear();
-  lastName_.clear();
+  lastName_ = NameKey();
   lastProcedure_ = nullptr;
 }
 
@@ -40,23 +43,24 @@ bool VBScriptEngine::addCode(std::string_view code) {
       .value_or(false);
 }
 
-namespace {
-// Names are a few characters: a plain loop beats a call of memcmp.
-bool sameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i]) return false;
-  return true;
-}
-}  // namespace
-
 const vbs::Procedure* VBScriptEngine::find(std::string_view name) {
-  if (lastProcedure_ != nullptr && sameName(name, lastName_)) return lastProcedure_;
+  if (lastProcedure_ != nullptr && lastName_.matches(name)) return lastProcedure_;
   const auto it = module_.procedures.find(vbs::foldCase(name));
   if (it == module_.procedures.end()) return nullptr;
-  lastName_ = name;
+  lastName_ = NameKey(name);
   lastProcedure_ = it->second.get();
   return lastProcedure_;
+}
+
+VBScriptEngine::NameKey::NameKey(std::string_view name) : text(name) {
+  std::memcpy(&head, text.data(), std::min<std::size_t>(text.size(), sizeof head));
+}
+
+bool VBScriptEngine::NameKey::matches(std::string_view name) const {
+  if (name.size() != text.size()) return false;
+  std::uint64_t h = 0;
+  std::memcpy(&h, name.data(), std::min<std::size_t>(name.size(), sizeof h));
+  return h == head && (name.size() <= sizeof h || name == text);
 }
 
 std::optional<Value> VBScriptEngine::run(std::string_view procedure, std::span<const Value> args) {
@@ -65,8 +69,16 @@ std::optional<Value> VBScriptEngine::run(std::string_view procedure, std::span<c
     lastError_ = ScriptError{err::ProcedureNotDefined, std::string(describeError(err::ProcedureNotDefined))};
     return std::nullopt;
   }
+  if (p->numeric && !p->numeric->loops()) {
+    // Straight-line numbers: nothing to time, nothing that can fail but by leaving the fast path.
+    Value result;
+    if (p->numeric->run(runtime_, args.data(), args.size(), result)) return result;
+  }
   return guarded([&] {
     vbs::Watchdog::Run watched(watchdog_);
+    Value result;
+    if (p->numeric && p->numeric->loops() && p->numeric->run(runtime_, args.data(), args.size(), result))
+      return result;
     runtime_.beginHostCall();
     return vbs::callFromHost(*p, runtime_, args.data(), args.size());
   });

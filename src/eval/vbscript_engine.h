@@ -1,6 +1,7 @@
 #pragma once
 // The engine behind the user's function: our own interpreter of VBScript.
 
+#include <cstdint>
 #include <memory>
 #include <new>
 #include <optional>
@@ -49,8 +50,16 @@ class VBScriptEngine final : public ScriptEngine {
   vbs::Runtime runtime_;
   vbs::Watchdog watchdog_;
   ScriptError lastError_;
-  // The search runs one procedure many times: remember the last one found.
-  std::string lastName_;
+  // The search runs one procedure many times: remember the last one found,
+  // with the first eight characters of its name as one word to compare.
+  struct NameKey {
+    NameKey() = default;
+    explicit NameKey(std::string_view name);
+    bool matches(std::string_view name) const;
+    std::string text;
+    std::uint64_t head = 0;
+  };
+  NameKey lastName_;
   const vbs::Procedure* lastProcedure_ = nullptr;
 };
 

@@ -87,6 +87,8 @@ struct Param {
   bool byRef = true;
 };
 
+class NumericProcedure;
+
 struct Procedure {
   std::string name;
   std::string key;
@@ -95,6 +97,8 @@ struct Procedure {
   int slotCount = 0;
   int returnSlot = -1;
   Block body;
+  // The fast path of the whole procedure, where it has one.
+  std::shared_ptr<const NumericProcedure> numeric;
 };
 
 // Built-in functions take their arguments evaluated, at most four.

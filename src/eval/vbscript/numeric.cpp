@@ -47,25 +47,35 @@ Num real(double r) { return std::isfinite(r) ? Num{r, kReal} : kFail; }
 
 struct ConstNode final : NumNode {
   explicit ConstNode(Num n) : n(n) {}
-  Num eval(const Frame&) const override { return n; }
+  Num eval(const NumFrame&) const override { return n; }
   Num n;
 };
 
 struct LocalNode final : NumNode {
   explicit LocalNode(int i) : index(i) {}
-  Num eval(const Frame& f) const override { return load(*f.slots[index].ref); }
+  Num eval(const NumFrame& f) const override { return load(*f.frame->slots[index].ref); }
+  int index;
+};
+
+struct RegisterNode final : NumNode {
+  explicit RegisterNode(int i) : index(i) {}
+  Num eval(const NumFrame& f) const override {
+    Num r = f.regs[index];
+    if (r.kind == kEmptyReg) r.kind = kWhole;
+    return r;
+  }
   int index;
 };
 
 struct GlobalNode final : NumNode {
   explicit GlobalNode(int i) : index(static_cast<std::size_t>(i)) {}
-  Num eval(const Frame& f) const override { return load(f.rt->globals[index]); }
+  Num eval(const NumFrame& f) const override { return load(f.frame->rt->globals[index]); }
   std::size_t index;
 };
 
 struct NegNode final : NumNode {
   explicit NegNode(NumPtr c) : child(std::move(c)) {}
-  Num eval(const Frame& f) const override {
+  Num eval(const NumFrame& f) const override {
     Num a = child->eval(f);
     a.v = -a.v;
     return a;
@@ -75,7 +85,7 @@ struct NegNode final : NumNode {
 
 struct MathNode final : NumNode {
   MathNode(const Builtin* b, NumPtr c) : fn(b->kernel), keepsKind(b->keepsKind), child(std::move(c)) {}
-  Num eval(const Frame& f) const override {
+  Num eval(const NumFrame& f) const override {
     const Num a = child->eval(f);
     // Abs, Int and Fix keep a whole number whole: the full tree gives its kind.
     if (a.kind == kFailed || (keepsKind && a.kind == kWhole)) return kFail;
@@ -91,7 +101,7 @@ enum class BinOp { Add, Sub, Mul, Div, Pow, Lt, Le, Gt, Ge, Eq, Ne };
 template <BinOp Op>
 struct BinNode final : NumNode {
   BinNode(NumPtr l, NumPtr r) : lhs(std::move(l)), rhs(std::move(r)) {}
-  Num eval(const Frame& f) const override {
+  Num eval(const NumFrame& f) const override {
     const Num a = lhs->eval(f);
     if (a.kind == kFailed) return kFail;
     const Num b = rhs->eval(f);
@@ -139,10 +149,11 @@ void optimize(ExprPtr& e) {
 
 }  // namespace
 
-bool NumericProgram::compile(const Expr& e) {
+bool NumericProgram::compile(const Expr& e, bool registers, bool comparisonAllowed) {
   operations_ = 0;
   comparison_ = false;
-  root_ = build(e, true);
+  registers_ = registers;
+  root_ = build(e, comparisonAllowed);
   return root_ != nullptr;
 }
 
@@ -156,6 +167,7 @@ NumPtr NumericProgram::build(const Expr& e, bool root) {
   }
   if (auto* var = dynamic_cast<const VarExpr*>(&e)) {
     const Name& n = var->name;
+    if (n.binding == Binding::Local && registers_) return std::make_unique<RegisterNode>(n.index);
     if (n.binding == Binding::Local) return std::make_unique<LocalNode>(n.index);
     if (n.binding == Binding::Global) return std::make_unique<GlobalNode>(n.index);
     Num c;
@@ -165,6 +177,7 @@ NumPtr NumericProgram::build(const Expr& e, bool root) {
     return std::make_unique<ConstNode>(c);
   }
   if (auto* paren = dynamic_cast<const ParenExpr*>(&e)) return build(*paren->inner, root);
+  if (auto* fast = dynamic_cast<const FastExpr*>(&e)) return build(*fast->full, root);
   if (auto* neg = dynamic_cast<const NegExpr*>(&e)) {
     NumPtr child = build(*neg->operand, false);
     if (!child) return nullptr;

@@ -21,19 +21,30 @@ struct Num {
 };
 inline constexpr int kReal = 0, kWhole = 1, kFailed = 2;
 
+inline constexpr int kEmptyReg = 3;  // a register never assigned: 0 in arithmetic, Empty as a result
+
+// Where numbers are read from: a frame's slots, or the registers of a
+// procedure that runs wholly on the fast path.
+struct NumFrame {
+  const Frame* frame;
+  Num* regs;
+};
+
 struct NumNode {
   virtual ~NumNode() = default;
-  virtual Num eval(const Frame& f) const = 0;
+  virtual Num eval(const NumFrame& f) const = 0;
 };
 using NumPtr = std::unique_ptr<NumNode>;
 
 class NumericProgram {
  public:
-  // Compiles e; false if e is not of the numeric kind.
-  bool compile(const Expr& e);
+  // Compiles e; false if e is not of the numeric kind. With registers, the
+  // procedure's variables are read from registers instead of its frame.
+  bool compile(const Expr& e, bool registers = false, bool comparisonAllowed = true);
+  NumPtr release() { return std::move(root_); }
   // True with the result in out; false where the full tree must decide.
   bool run(const Frame& f, double& out) const {
-    const Num n = root_->eval(f);
+    const Num n = root_->eval(NumFrame{&f, nullptr});
     out = n.v;
     return n.kind == kReal;
   }
@@ -42,6 +53,7 @@ class NumericProgram {
 
  private:
   NumPtr build(const Expr& e, bool root);
+  bool registers_ = false;
   NumPtr root_;
   int operations_ = 0;
   bool comparison_ = false;

@@ -8,6 +8,7 @@
 #include "eval/vbscript/lexer.h"
 #include "eval/vbscript/nodes.h"
 #include "eval/vbscript/numeric.h"
+#include "eval/vbscript/numeric_procedure.h"
 
 namespace zorvan::vbs {
 
@@ -117,7 +118,10 @@ class Parser {
     resolveGlobal();
     for (std::size_t i = 0; i < unit_.procedures.size(); ++i) resolveProcedure(*unit_.procedures[i], procScopes_[i]);
     addFastPaths(unit_.globalCode);
-    for (auto& p : unit_.procedures) addFastPaths(p->body);
+    for (auto& p : unit_.procedures) {
+      addFastPaths(p->body);
+      p->numeric = NumericProcedure::compile(*p);
+    }
     return std::move(unit_);
   }
 
