@@ -132,3 +132,46 @@ TEST(Evaluator, RunTimeErrors) {
 
 }  // namespace
 }  // namespace zorvan
+
+namespace zorvan {
+namespace {
+
+using testing::evalAt;
+
+// Functions that run wholly on numbers take the fast path; whatever leaves
+// it must give exactly what the full interpreter gives.
+TEST(NumericFastPath, GivesTheFullInterpretersKindsAndErrors) {
+  EXPECT_EQ(evalAt("If x > 0 Then MyFunction = Sqr(x) Else MyFunction = Sqr(-x) * -1", -4), "Double -2");
+  EXPECT_EQ(evalAt("If x > 0 Then MyFunction = Sqr(x - 10)", 4), "Error 5 : Invalid procedure call or argument");
+  EXPECT_EQ(evalAt("If x > 0 Then MyFunction = x", -1), "Empty");
+  EXPECT_EQ(evalAt("MyFunction = 1 / (x - 2)", 2), "Error 11 : Division by zero");
+  EXPECT_EQ(evalAt("MyFunction = (x - 2) / (x - 2)", 2), "Error 6 : Overflow");
+  EXPECT_EQ(evalAt("MyFunction = x * 1E308 * 10", 1), "Error 6 : Overflow");
+  EXPECT_EQ(evalAt("y = 3 : MyFunction = y", 1), "Integer 3");
+  EXPECT_EQ(evalAt("MyFunction = Int(x)", 2.5), "Double 2");
+  EXPECT_EQ(evalAt("MyFunction = Abs(-3)", 0), "Integer 3");
+  EXPECT_EQ(evalAt("MyFunction = x", 0), "Double 0");
+  EXPECT_EQ(evalAt("MyFunction = -x", 0), "Double 0");
+  EXPECT_EQ(evalAt("If x Then MyFunction = 1.5", 2), "Double 1.5");
+}
+
+TEST(NumericFastPath, LoopsCountAndExitAsTheFullInterpreterDoes) {
+  EXPECT_EQ(evalAt("s = 0\r\nFor i = 1 To 20\r\n s = s + Sin(i*x)/i\r\nNext\r\nMyFunction = s", 1), "Double 1.07259420727457");
+  EXPECT_EQ(evalAt("For i = 1 To 10 : If i > 3.5 Then Exit For\r\nNext : MyFunction = i * x", 1), "Double 4");
+  EXPECT_EQ(evalAt("For i = 10 To 1 Step -3 : s = s + i * x : Next : MyFunction = s", 1), "Double 22");
+  EXPECT_EQ(evalAt("For i = 0 To 1 Step 0.5 : s = s + x : Next : MyFunction = s", 1), "Double 3");
+  EXPECT_EQ(evalAt("Do Until y > 5 * x : y = y + x : Loop : MyFunction = y", 1), "Double 6");
+  EXPECT_EQ(evalAt("Do : y = y + x : If y >= 3 Then Exit Do\r\nLoop : MyFunction = y", 1.5), "Double 3");
+  EXPECT_EQ(evalAt("While y < x : y = y + 0.25 : Wend : MyFunction = y", 1), "Double 1");
+  EXPECT_EQ(evalAt("For i = 1 To 3 : For j = 1 To 3 : s = s + x : Next : Next : MyFunction = s", 1), "Double 9");
+  EXPECT_EQ(evalAt("For i = 1 To 3 : Next : MyFunction = i", 1), "Integer 4");
+  EXPECT_EQ(evalAt("For i = 1 To 3 : i = i + x : Next : MyFunction = i", 1), "Double 5");
+}
+
+TEST(NumericFastPath, GlobalsAndConstantsAreRead) {
+  EXPECT_EQ(evalAt("Const k = 2.5\r\nMyFunction = k * x", 2), "Double 5");
+  EXPECT_EQ(evalAt("UserFN = g * x\r\nEnd Function\r\ng = 1.5\r\nFunction T()", 2), "Double 3");
+}
+
+}  // namespace
+}  // namespace zorvan
