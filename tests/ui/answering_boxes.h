@@ -1,9 +1,15 @@
 #pragma once
-// Message boxes that a test answers at once, keeping their texts.
+// Message boxes that a test answers at once, keeping their texts, and the
+// window the tests drive with them.
 
 #include <string>
 #include <vector>
 
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "ui/frm_zorvan.h"
 #include "ui/message_boxes.h"
 
 namespace zorvan::ui {
@@ -15,6 +21,18 @@ class AnsweringBoxes final : public MessageBoxes {
 
  private:
   std::vector<std::string>& log_;
+};
+
+// A shown window with a frozen clock whose boxes the test answers.
+struct WindowFixture : ::testing::Test {
+  std::vector<std::string> boxes;
+  std::unique_ptr<frmZorvan> w;
+
+  void SetUp() override {
+    w = std::make_unique<frmZorvan>(std::make_unique<AnsweringBoxes>(boxes), std::make_unique<FixedClock>(12, 34, 56));
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+  }
 };
 
 }  // namespace zorvan::ui

@@ -23,15 +23,7 @@
 namespace zorvan::ui {
 namespace {
 
-struct LongSearchTest : ::testing::Test {
-  std::vector<std::string> boxes;
-  std::unique_ptr<frmZorvan> w;
-
-  void SetUp() override {
-    w = std::make_unique<frmZorvan>(std::make_unique<AnsweringBoxes>(boxes), std::make_unique<FixedClock>(12, 34, 56));
-    w->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-  }
+struct LongSearchTest : WindowFixture {
   bool waitForEnd() { return QTest::qWaitFor([&] { return !w->isSolving(); }, 60000); }
 };
 
