@@ -1,10 +1,6 @@
 // zorvan-cli: the Solve command and the function's evaluation without a window.
-#include <cstdio>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 

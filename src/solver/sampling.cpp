@@ -63,7 +63,7 @@ void exchangeAndWalkBack(std::array<Key, 256>& k, int i, int j, int gap) {
 // exchanged. None of its steps can fail.
 void sortSamples(WorkingState& w) {
   std::array<Key, 256> k;
-  for (int i = 1; i <= kSamples; ++i) k[i] = {w.SampleX[i].isEmpty() ? 0.0 : w.SampleX[i].toDouble(), i};
+  for (int i = 1; i <= kSamples; ++i) k[i] = {w.SampleX[i].toDouble(), i};
   int gap = kSamples;
   do {
     gap /= 2;

@@ -8,16 +8,10 @@ namespace {
 // The cell (SampleIdx - 1, SampleIdx); reading past the last sample fails.
 struct Cell {
   explicit Cell(WorkingState& state) : w(state), r(state.SampleIdx.toLong()) {}
-  Value& leftX() const { return element(w.SampleX, r - 1); }
-  Value& rightX() const { return element(w.SampleX, r); }
-  Value leftF() const { return D(element(w.SampleF, r - 1)); }
-  Value rightF() const { return D(element(w.SampleF, r)); }
-
-  template <class T, std::size_t N>
-  static T& element(std::array<T, N>& a, std::int32_t i) {
-    if (i < 0 || static_cast<std::size_t>(i) >= N) raise(err::SubscriptOutOfRange);
-    return a[static_cast<std::size_t>(i)];
-  }
+  Value& leftX() const { return at(w.SampleX, r - 1); }
+  Value& rightX() const { return at(w.SampleX, r); }
+  Value leftF() const { return D(at(w.SampleF, r - 1)); }
+  Value rightF() const { return D(at(w.SampleF, r)); }
 
   WorkingState& w;
   std::int32_t r;

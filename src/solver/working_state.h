@@ -33,10 +33,14 @@ struct WorkingState {
 // An array element by a Value index; an index outside the array fails
 // with "Subscript out of range".
 template <class T, std::size_t N>
-T& at(std::array<T, N>& a, const Value& index) {
-  const std::int32_t i = index.isWhole() ? index.rawWhole() : index.toLong();
+T& at(std::array<T, N>& a, std::int32_t i) {
   if (i < 0 || static_cast<std::size_t>(i) >= N) raise(err::SubscriptOutOfRange);
   return a[static_cast<std::size_t>(i)];
+}
+
+template <class T, std::size_t N>
+T& at(std::array<T, N>& a, const Value& index) {
+  return at(a, index.isWhole() ? index.rawWhole() : index.toLong());
 }
 
 }  // namespace zorvan::solver

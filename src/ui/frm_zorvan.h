@@ -60,7 +60,6 @@ class frmZorvan final : public QMainWindow, private SolveHost {
 
   // The results box's text with CR LF line ends.
   std::string resultText() const;
-  ScriptControl& scriptControl() { return *ScriptControl1; }
   // The Plot window, opened on first use.
   PlotWindow* showPlotWindow();
   QProgressDialog* progressDialog() const { return progress_; }

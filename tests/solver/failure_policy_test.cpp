@@ -70,7 +70,7 @@ TEST(FailurePolicy, ASampleThatFailsKeepsZeroInTheFirstPass) {
   EXPECT_EQ(zeros, 1);
 }
 
-TEST(FailurePolicy, APoleIsReportedAsARootByTheRefinement) {
+TEST(FailurePolicy, APoleDoesNotStopOrHangTheSearch) {
   // The refinement does not tell a pole from a root; what the search reports
   // at the pole is its business, but it must not stop or loop.
   FakeServices svc([](const Value& x) -> Value {

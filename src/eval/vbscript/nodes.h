@@ -169,13 +169,10 @@ struct AssignStmt final : Stmt {
     else assignName(target, f, std::move(v));
     return Flow::Normal;
   }
-  void visitExpressions(const ExprVisitor& v) override {
-    v(value);
-    valueIsLeaf = isLeaf(value.get());
-  }
+  void visitExpressions(const ExprVisitor& v) override { v(value); }
   Name target;
   ExprPtr value;
-  bool valueIsLeaf = false;
+  bool valueIsLeaf = false;  // a literal or name: the fast-path pass never replaces one
 };
 
 struct ExprStmt final : Stmt {

@@ -572,6 +572,7 @@ class Parser {
       stmt->target = makeName(nameTok, false);
       track(stmt->target);
       stmt->value = parseExpr();
+      stmt->valueIsLeaf = isLeaf(stmt->value.get());
       return stmt;
     }
     auto call = std::make_unique<CallExpr>();
