@@ -17,8 +17,9 @@ using zorvan::Value;
 
 // FNF on the engine, with a frozen clock and silent boxes; it can record the
 // points it is asked for.
-class BenchServices final : public zorvan::SearchServices {
+class BenchServices final : public zorvan::Evaluator, public zorvan::SolveHost {
  public:
+  operator zorvan::SearchServices() { return {*this, *this, random_}; }
   explicit BenchServices(zorvan::VBScriptEngine& engine) : engine_(engine) {}
   Value evaluate(const Value& x) override {
     if (record) points.push_back(x);
@@ -26,13 +27,9 @@ class BenchServices final : public zorvan::SearchServices {
     if (!v) throw engine_.lastError();
     return std::move(*v);
   }
-  void appendResult(std::string_view) override { ++lines; }
+  void appendResult(const zorvan::ReportedRoot&) override { ++lines; }
   void showMessage(std::string_view) override { ++messages; }
-  float secondsSinceMidnight() override { return 45296.0f; }
-  int minute() override { return 34; }
-  int second() override { return 56; }
-  void reseed(float s) override { random_.reseed(s); }
-  float draw(double a) override { return random_.draw(a); }
+  zorvan::Clock& clock() override { return clock_; }
 
   bool record = false;
   std::vector<Value> points;
@@ -41,6 +38,7 @@ class BenchServices final : public zorvan::SearchServices {
  private:
   zorvan::VBScriptEngine& engine_;
   zorvan::RandomGenerator random_;
+  zorvan::FixedClock clock_{12, 34, 56};
 };
 
 double secondsOf(auto&& work, int repeats) {

@@ -14,7 +14,7 @@ namespace {
 
 class QuietHost final : public zorvan::SolveHost {
  public:
-  void appendResult(std::string_view text) override { lines += text.size(); }
+  void appendResult(const zorvan::ReportedRoot& root) override { lines += root.line.size(); }
   void showMessage(std::string_view text) override { lines += text.size(); }
   zorvan::Clock& clock() override { return clock_; }
   bool cancelRequested() override { return ++evaluations > 20000 || std::chrono::steady_clock::now() > deadline; }

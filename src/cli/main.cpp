@@ -4,9 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "cli/console_host.h"
 #include "cli/options.h"
 #include "cli/plot_command.h"
+#include "cli/run_control.h"
 #include "common/leading_number.h"
+#include "common/number_text.h"
 #include "eval/user_function.h"
 #include "eval/vbscript_engine.h"
 #include "solver/plot_samples.h"
@@ -16,48 +19,63 @@ using namespace zorvan;
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage:\n"
-    "  zorvan-cli eval [--function TEXT | --function-file PATH] X [X ...]\n"
-    "  zorvan-cli solve [--function TEXT | --function-file PATH]\n"
-    "                   (--interval LOWER UPPER | --approx X [--non-negative 0|1])\n"
-    "                   [--clock HH:MM:SS]\n"
-    "  zorvan-cli plot [--function TEXT | --function-file PATH] --interval LOWER UPPER\n"
-    "                  --output FILE.svg|FILE.png [--clock HH:MM:SS]\n"
-    "  zorvan-cli --help | --version\n"
+// Exit codes.
+constexpr int kFailed = 1;       // the script did not compile, a number did not fit, a file was not written
+constexpr int kUsage = 2;        // the command line is wrong
+constexpr int kTimeLimit = 3;    // --time-limit ran out
+constexpr int kInterrupted = 130;  // Ctrl-C, as a shell reports it
+
+constexpr const char* kHelp =
+    "Usage: zorvan-cli COMMAND [OPTION]...\n"
+    "Find the real roots of f(x) = 0, where f is VBScript that assigns MyFunction\n"
+    "in terms of x, without a window.\n"
     "\n"
-    "The function is VBScript that assigns MyFunction in terms of x; without\n"
-    "--function it is \"MyFunction = x*x - x*Cos(x) -6\".\n"
-    "eval prints one line per X: the value's type and text, or the error.\n"
-    "solve prints each results line, and each message box as 'message: TEXT'.\n"
-    "plot runs the same search and writes f with the roots it found.\n";
+    "Commands:\n"
+    "  eval [FUNCTION] X...        print f at each X: its type and text, or the error\n"
+    "  solve [FUNCTION] MODE [SEARCH] [--json]\n"
+    "                              search for roots and print each results line, and\n"
+    "                              each message box as 'message: TEXT'\n"
+    "  plot [FUNCTION] MODE [SEARCH] --output FILE.svg|FILE.png\n"
+    "                              search, then draw f over what the search covered,\n"
+    "                              with the roots it found\n"
+    "\n"
+    "FUNCTION, without which f is \"MyFunction = x*x - x*Cos(x) -6\":\n"
+    "  --function TEXT             the function's VBScript text\n"
+    "  --function-file PATH        the function's text from a file\n"
+    "MODE, one of:\n"
+    "  --interval LOWER UPPER      search within the interval\n"
+    "  --approx X                  start with the approximation X\n"
+    "SEARCH:\n"
+    "  --non-negative 0|1          with --approx 0: ask for a non-negative root (1,\n"
+    "                              the default) or not (0)\n"
+    "  --clock HH:MM:SS            freeze the clock the search reads, so that an\n"
+    "                              interval search repeats exactly\n"
+    "  --time-limit SECONDS        end the run cleanly after SECONDS\n"
+    "  --json                      (solve) print one JSON object per line instead:\n"
+    "                              {\"event\":\"result\",\"line\":TEXT,\"root\":ROUNDED,\n"
+    "                               \"root_full\":ROOT,\"value\":F} for a results line,\n"
+    "                              {\"event\":\"message\",\"text\":TEXT} for a message box\n"
+    "  -h, --help                  print this help and exit\n"
+    "  -V, --version               print the version and exit\n"
+    "\n"
+    "Numbers are read as the window's boxes read them: the longest leading number,\n"
+    "with a period as the decimal separator.\n"
+    "\n"
+    "Exit status: 0 when the command ran, 1 when the script did not compile, a\n"
+    "number does not fit a double or the picture was not written, 2 for a wrong\n"
+    "command line, 3 when --time-limit ran out, 130 when interrupted (Ctrl-C).\n";
 
 int usageError(const std::string& message) {
-  std::cerr << "zorvan-cli: " << message << "\n" << kUsage;
-  return 2;
+  std::cerr << "zorvan-cli: " << message << "\nTry 'zorvan-cli --help' for more information.\n";
+  return kUsage;
 }
-
-// Prints what the window would show: results lines without their CR LF.
-class ConsoleHost final : public SolveHost {
- public:
-  explicit ConsoleHost(Clock& clock) : clock_(clock) {}
-  void appendResult(std::string_view text) override {
-    if (text.size() >= 2 && text.substr(text.size() - 2) == "\r\n") text.remove_suffix(2);
-    std::cout << text << "\n" << std::flush;
-  }
-  void showMessage(std::string_view text) override { std::cout << "message: " << text << "\n" << std::flush; }
-  Clock& clock() override { return clock_; }
-
- private:
-  Clock& clock_;
-};
 
 int runEval(const cli::Options& o) {
   VBScriptEngine engine;
   engine.reset();
   if (!engine.addCode(buildScript(o.functionText))) {
     std::cout << errorText(engine.lastError()) << "\n";
-    return 1;
+    return kFailed;
   }
   for (const std::string& arg : o.points) {
     Value x;
@@ -78,11 +96,41 @@ int runEval(const cli::Options& o) {
   return 0;
 }
 
+// The first of the number texts the search reads that does not fit a double.
+std::string unreadableNumber(const cli::Options& o) {
+  const std::vector<std::string> texts = o.interval ? std::vector{o.lower, o.upper} : std::vector{o.approx};
+  for (const std::string& t : texts) {
+    try {
+      leadingNumber(t);
+    } catch (const ScriptError&) {
+      return t;
+    }
+  }
+  return {};
+}
+
+// The exit for a run the time limit or a signal ended, with its one line.
+std::optional<int> stopped(const cli::RunControl& control) {
+  switch (control.stop()) {
+    case cli::RunControl::Stop::None:
+      return std::nullopt;
+    case cli::RunControl::Stop::TimeLimit:
+      std::cerr << "zorvan-cli: the time limit ran out; the search was ended there\n";
+      return kTimeLimit;
+    case cli::RunControl::Stop::Signal:
+      std::cerr << "zorvan-cli: interrupted; the search was ended there\n";
+      return kInterrupted;
+  }
+  return std::nullopt;
+}
+
 // Runs the Solve command the way the window does, printing what it shows.
-SolveOutcome solve(const cli::Options& o, SolveCommand& command) {
+// Returns the exit code when the run ends here.
+std::optional<int> solve(const cli::Options& o, SolveCommand& command, VBScriptEngine& engine,
+                         cli::RunControl& control) {
   SystemClock systemClock;
   std::optional<FixedClock> fixed = o.clock;
-  ConsoleHost host(fixed ? static_cast<Clock&>(*fixed) : systemClock);
+  cli::ConsoleHost host(std::cout, fixed ? static_cast<Clock&>(*fixed) : systemClock, o.json, control);
   SolveRequest request;
   request.functionText = o.functionText;
   request.intervalSelected = o.interval;
@@ -90,26 +138,44 @@ SolveOutcome solve(const cli::Options& o, SolveCommand& command) {
   request.upperText = o.upper;
   request.approxText = o.approx;
   request.nonNegativeChecked = o.nonNegative;
-  return command.run(request, host);
+  control.watch(&engine);
+  const SolveOutcome outcome = command.run(request, host);
+  control.watch(nullptr);
+  if (const std::optional<int> code = stopped(control)) return code;
+  switch (outcome) {
+    case SolveOutcome::Searched:
+      return std::nullopt;
+    case SolveOutcome::NotCompiled:
+      return kFailed;
+    case SolveOutcome::NoSearch:
+      std::cerr << "zorvan-cli: '" << unreadableNumber(o) << "' does not fit a double; no search ran\n";
+      return kFailed;
+  }
+  return kFailed;
 }
 
-int runSolve(const cli::Options& o) {
+int runSolve(const cli::Options& o, cli::RunControl& control) {
   VBScriptEngine engine;
   SolveCommand command(engine);
-  return solve(o, command) == SolveOutcome::Searched ? 0 : 1;
+  return solve(o, command, engine, control).value_or(0);
 }
 
-int runPlot(const cli::Options& o, int argc, char** argv) {
+int runPlot(const cli::Options& o, cli::RunControl& control, int argc, char** argv) {
   VBScriptEngine engine;
   SolveCommand command(engine);
-  if (solve(o, command) != SolveOutcome::Searched) return 1;
+  if (const std::optional<int> code = solve(o, command, engine, control)) return *code;
   const SolveSummary& summary = command.lastSummary();
   VBScriptEngine plotEngine;
-  const PlotData data = samplePlot(plotEngine, o.functionText, summary.from, summary.to, summary.roots);
+  control.watch(&plotEngine);
+  const PlotData data = samplePlot(plotEngine, o.functionText, summary.from, summary.to, summary.roots, 400,
+                                   [&control] { return control.stopRequested(); });
+  control.watch(nullptr);
+  if (const std::optional<int> code = stopped(control)) return *code;
+  if (data.cutShort) std::cerr << "zorvan-cli: f took too long at a point; the picture shows only what came before\n";
   std::string error;
   if (!cli::writePlot(data, o.output, argc, argv, error)) {
     std::cerr << "zorvan-cli: " << error << "\n";
-    return 1;
+    return kFailed;
   }
   return 0;
 }
@@ -123,17 +189,21 @@ int main(int argc, char** argv) {
   const cli::Options& o = parsed.options;
   switch (o.command) {
     case cli::Command::Help:
-      std::cout << kUsage;
+      std::cout << kHelp;
       return 0;
     case cli::Command::Version:
-      std::cout << "zorvan-cli " << ZORVAN_VERSION << "\n";
+      std::cout << "zorvan-cli " << ZORVAN_VERSION << "\nLicense MIT: the Zorvan developers.\n";
       return 0;
     case cli::Command::Eval:
       return runEval(o);
-    case cli::Command::Solve:
-      return runSolve(o);
-    case cli::Command::Plot:
-      return runPlot(o, argc, argv);
+    case cli::Command::Solve: {
+      cli::RunControl control(o.timeLimit);
+      return runSolve(o, control);
+    }
+    case cli::Command::Plot: {
+      cli::RunControl control(o.timeLimit);
+      return runPlot(o, control, argc, argv);
+    }
   }
-  return 2;
+  return kUsage;
 }

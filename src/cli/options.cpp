@@ -3,17 +3,57 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/number_text.h"
 #include "eval/user_function.h"
 
 namespace zorvan::cli {
 
 namespace {
+
 bool readFile(const std::string& path, std::string& out) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return !in.bad();
 }
+
+// Walks the words after the command, splitting "--name=value".
+class Words {
+ public:
+  explicit Words(const std::vector<std::string>& args) : args_(args) {}
+  bool next() {
+    if (++i_ >= args_.size()) return false;
+    const std::string& a = args_[i_];
+    const std::size_t eq = a.find('=');
+    if (a.rfind("--", 0) == 0 && eq != std::string::npos) {
+      name_ = a.substr(0, eq);
+      inlineValue_ = a.substr(eq + 1);
+    } else {
+      name_ = a;
+      inlineValue_.reset();
+    }
+    return true;
+  }
+  const std::string& name() const { return name_; }
+  bool hasInlineValue() const { return inlineValue_.has_value(); }
+  // The option's value: after '=' or the next word.
+  const std::string* value() {
+    if (inlineValue_) return &*inlineValue_;
+    if (i_ + 1 >= args_.size()) return nullptr;
+    return &args_[++i_];
+  }
+
+ private:
+  const std::vector<std::string>& args_;
+  std::size_t i_ = 0;
+  std::string name_;
+  std::optional<std::string> inlineValue_;
+};
+
+bool endsWith(const std::string& s, const std::string& tail) {
+  return s.size() > tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
 }  // namespace
 
 Parsed parse(const std::vector<std::string>& args) {
@@ -25,7 +65,7 @@ Parsed parse(const std::vector<std::string>& args) {
   }
   const std::string& cmd = args[0];
   if (cmd == "--help" || cmd == "-h" || cmd == "help") return r;
-  if (cmd == "--version") {
+  if (cmd == "--version" || cmd == "-V") {
     o.command = Command::Version;
     return r;
   }
@@ -33,22 +73,22 @@ Parsed parse(const std::vector<std::string>& args) {
   else if (cmd == "solve") o.command = Command::Solve;
   else if (cmd == "plot") o.command = Command::Plot;
   else {
-    r.error = "unknown command '" + cmd + "'";
+    r.error = (cmd.rfind('-', 0) == 0 ? "unknown option '" : "unknown command '") + cmd + "'";
     return r;
   }
 
   o.functionText = std::string(kStartText);
   bool haveFunction = false, haveMode = false;
   const bool searches = o.command == Command::Solve || o.command == Command::Plot;
-  auto value = [&](std::size_t& i, const std::string& name) -> const std::string* {
-    if (i + 1 >= args.size()) {
-      r.error = name + " needs a value";
-      return nullptr;
-    }
-    return &args[++i];
+  Words w(args);
+  auto need = [&](const std::string*& v) {
+    v = w.value();
+    if (v == nullptr) r.error = "option '" + w.name() + "' needs a value";
+    return v != nullptr;
   };
-  for (std::size_t i = 1; i < args.size() && r.error.empty(); ++i) {
-    const std::string& a = args[i];
+  while (r.error.empty() && w.next()) {
+    const std::string& a = w.name();
+    const std::string* v = nullptr;
     if (a == "--help" || a == "-h") {
       o.command = Command::Help;
       return r;
@@ -56,50 +96,52 @@ Parsed parse(const std::vector<std::string>& args) {
     if (a == "--function" || a == "--function-file") {
       if (haveFunction) {
         r.error = "give the function once";
-        break;
+      } else if (need(v)) {
+        haveFunction = true;
+        if (a == "--function") o.functionText = *v;
+        else if (!readFile(*v, o.functionText)) r.error = "cannot read '" + *v + "'";
       }
-      haveFunction = true;
-      const std::string* v = value(i, a);
-      if (v == nullptr) break;
-      if (a == "--function") o.functionText = *v;
-      else if (!readFile(*v, o.functionText)) r.error = "cannot read '" + *v + "'";
-    } else if (searches && a == "--interval") {
-      if (haveMode || i + 2 >= args.size()) {
-        r.error = haveMode ? "give one of --interval and --approx" : "--interval needs LOWER and UPPER";
-        break;
-      }
-      haveMode = true;
-      o.interval = true;
-      o.lower = args[++i];
-      o.upper = args[++i];
-    } else if (o.command == Command::Solve && a == "--approx") {
+    } else if (searches && (a == "--interval" || a == "--approx")) {
       if (haveMode) {
         r.error = "give one of --interval and --approx";
-        break;
+      } else if (a == "--approx") {
+        haveMode = true;
+        o.interval = false;
+        if (need(v)) o.approx = *v;
+      } else {
+        haveMode = true;
+        const std::string* lower = nullptr;
+        const std::string* upper = nullptr;
+        if (w.hasInlineValue() || (lower = w.value()) == nullptr || (upper = w.value()) == nullptr) {
+          r.error = "option '--interval' needs LOWER and UPPER";
+        } else {
+          o.lower = *lower;
+          o.upper = *upper;
+        }
       }
-      haveMode = true;
-      o.interval = false;
-      if (const std::string* v = value(i, a)) o.approx = *v;
-    } else if (o.command == Command::Solve && a == "--non-negative") {
-      const std::string* v = value(i, a);
-      if (v == nullptr) break;
-      if (*v != "0" && *v != "1") r.error = "--non-negative takes 0 or 1";
-      o.nonNegative = *v == "1";
+    } else if (searches && a == "--non-negative") {
+      if (need(v)) {
+        if (*v != "0" && *v != "1") r.error = "option '--non-negative' takes 0 or 1";
+        o.nonNegative = *v == "1";
+      }
     } else if (o.command == Command::Plot && a == "--output") {
-      const std::string* v = value(i, a);
-      if (v == nullptr) break;
-      o.output = *v;
-      const auto ends = [&](const char* e) {
-        const std::string ext(e);
-        return o.output.size() > ext.size() && o.output.compare(o.output.size() - ext.size(), ext.size(), ext) == 0;
-      };
-      if (!ends(".svg") && !ends(".png")) r.error = "--output takes a FILE.svg or FILE.png";
+      if (need(v)) {
+        o.output = *v;
+        if (!endsWith(o.output, ".svg") && !endsWith(o.output, ".png")) r.error = "option '--output' takes FILE.svg or FILE.png";
+      }
     } else if (searches && a == "--clock") {
-      const std::string* v = value(i, a);
-      if (v == nullptr) break;
-      o.clock = FixedClock::parse(*v);
-      if (!o.clock) r.error = "--clock takes HH:MM:SS";
-    } else if (o.command == Command::Eval && !(a.size() > 2 && a.compare(0, 2, "--") == 0)) {
+      if (need(v)) {
+        o.clock = FixedClock::parse(*v);
+        if (!o.clock) r.error = "option '--clock' takes HH:MM:SS";
+      }
+    } else if (searches && a == "--time-limit") {
+      if (need(v)) {
+        o.timeLimit = readPlainNumber(*v);
+        if (!o.timeLimit || !(*o.timeLimit > 0)) r.error = "option '--time-limit' takes a number of seconds above 0";
+      }
+    } else if (o.command == Command::Solve && a == "--json") {
+      o.json = true;
+    } else if (o.command == Command::Eval && a.rfind("--", 0) != 0) {
       o.points.push_back(a);
     } else {
       r.error = "unknown option '" + a + "'";
@@ -108,7 +150,7 @@ Parsed parse(const std::vector<std::string>& args) {
   if (!r.error.empty()) return r;
   if (o.command == Command::Eval && o.points.empty()) r.error = "eval needs at least one X";
   if (o.command == Command::Solve && !haveMode) r.error = "solve needs --interval or --approx";
-  if (o.command == Command::Plot && (!haveMode || o.output.empty())) r.error = "plot needs --interval and --output";
+  if (o.command == Command::Plot && (!haveMode || o.output.empty())) r.error = "plot needs --interval or --approx, and --output";
   return r;
 }
 

@@ -15,11 +15,13 @@ struct Options {
   Command command = Command::Help;
   std::string functionText;
   std::vector<std::string> points;  // eval
-  bool interval = true;             // solve
+  bool interval = true;             // solve, plot
   std::string lower, upper, approx;
   bool nonNegative = true;
   std::optional<FixedClock> clock;
-  std::string output;  // plot: FILE.svg or FILE.png
+  std::optional<double> timeLimit;  // seconds
+  bool json = false;                // solve
+  std::string output;               // plot: FILE.svg or FILE.png
 };
 
 struct Parsed {
@@ -27,6 +29,7 @@ struct Parsed {
   std::string error;  // empty when the line is valid
 };
 
+// Long options take their value as the next word or after '=' (--clock=12:00:00).
 Parsed parse(const std::vector<std::string>& args);
 
 }  // namespace zorvan::cli

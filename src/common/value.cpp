@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "common/limits.h"
+#include "common/number_text.h"
 
 namespace zorvan {
 
@@ -283,17 +284,12 @@ std::string_view typeName(VType t) {
   return "Unknown";
 }
 
-namespace {
-std::string formatG(double d, int digits) {
-  if (d == 0) return "0";  // also -0
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.*G", digits, d);
-  return buf;
-}
-}  // namespace
+std::string formatDouble(double d) { return writeG(d, 15); }
+std::string formatSingle(float f) { return writeG(f, 7); }
 
-std::string formatDouble(double d) { return formatG(d, 15); }
-std::string formatSingle(float f) { return formatG(f, 7); }
+namespace {
+bool isDigitChar(char c) { return c >= '0' && c <= '9'; }
+}  // namespace
 
 bool parseNumericText(std::string_view text, double& out) {
   std::string_view t = trimBlanks(text);
@@ -318,30 +314,17 @@ bool parseNumericText(std::string_view text, double& out) {
     out = negative ? -d : d;
     return true;
   }
+  // Thousands separators may stand between the digits before the period.
   std::string clean;
   clean.reserve(t.size() + 1);
-  if (negative) clean += '-';
-  std::size_t i = 0, digits = 0;
-  while (i < t.size() && ((t[i] >= '0' && t[i] <= '9') || (t[i] == ',' && digits > 0))) {
-    if (t[i] != ',') clean += t[i], ++digits;
-    ++i;
-  }
-  if (i < t.size() && t[i] == '.') {
-    clean += '.';
-    ++i;
-    while (i < t.size() && t[i] >= '0' && t[i] <= '9') clean += t[i++], ++digits;
-  }
-  if (digits == 0) return false;
-  if (i < t.size() && (t[i] == 'e' || t[i] == 'E' || t[i] == 'd' || t[i] == 'D')) {
-    clean += 'e';
-    ++i;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) clean += t[i++];
-    std::size_t expDigits = 0;
-    while (i < t.size() && t[i] >= '0' && t[i] <= '9') clean += t[i++], ++expDigits;
-    if (expDigits == 0) return false;
-  }
-  if (i != t.size()) return false;
-  out = std::strtod(clean.c_str(), nullptr);  // beyond range: an infinity, which callers report as Overflow
+  clean += negative ? '-' : '+';
+  std::size_t i = 0;
+  for (; i < t.size() && (isDigitChar(t[i]) || (t[i] == ',' && clean.size() > 1)); ++i)
+    if (t[i] != ',') clean += t[i];
+  clean.append(t.substr(i));
+  const DecimalScan scan = scanDecimal(std::string_view(clean).substr(1), true);
+  if (scan.length == 0 || scan.length + 1 != clean.size()) return false;
+  out = decimalValue(clean);  // beyond range: an infinity, which callers report as Overflow
   return true;
 }
 

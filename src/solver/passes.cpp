@@ -13,8 +13,8 @@ Stage reportStep(Search& s) {
     const Value root = at(w.IterX, w.IterIdx);
     const double rounded = FNRO(root);
     const Value fx = s.f(root);
-    s.svc.noteRoot(root);
-    s.svc.appendResult("Solution: X , F(X) = " + formatDouble(rounded) + ", " + fx.toText() + "\r\n");
+    std::string line = "Solution: X , F(X) = " + formatDouble(rounded) + ", " + fx.toText() + "\r\n";
+    s.svc.host.appendResult({std::move(line), root, rounded, fx});
   });
   if (s.interval) step([&] { w.RootCount = w.RootCount + I(1); });
   if (test([&] { return w.SampleIdx < I(255); })) return Stage::Scan;
@@ -31,7 +31,7 @@ Stage retryStep(Search& s) {
   step([&] {
     const Value fx = s.f(w.X0);
     const Value shown = Int(I(1000) * w.X0 + D(0.5) * Sgn(w.X0)) / I(1000);
-    s.svc.showMessage("YET TO CONVERGE... X , F(X) = " + shown.toText() + ", " + fx.toText());
+    s.svc.host.showMessage("YET TO CONVERGE... X , F(X) = " + shown.toText() + ", " + fx.toText());
   });
   return Stage::ApproxRestart;
 }
@@ -41,7 +41,7 @@ Stage noRootCheck(Search& s) {
   step([&] { w.Flag = I(0); });
   if (s.interval && test([&] { return w.PassCount > I(6); })) {
     step([&] { w.Flag = I(1); });
-    step([&] { s.svc.showMessage("PROBABLY NO REAL ROOTS IN INTERVAL"); });
+    step([&] { s.svc.host.showMessage("PROBABLY NO REAL ROOTS IN INTERVAL"); });
   }
   if (test([&] {
         const bool shown = w.Flag == I(1);
@@ -68,8 +68,8 @@ Stage nextPassStep(Search& s) {
     return Stage::NoRootCheck;
   }
   step([&] {
-    const Value minute = I(static_cast<std::int16_t>(s.svc.minute()));
-    const Value second = I(static_cast<std::int16_t>(s.svc.second()));
+    const Value minute = I(static_cast<std::int16_t>(s.svc.host.clock().minute()));
+    const Value second = I(static_cast<std::int16_t>(s.svc.host.clock().second()));
     w.RndArg = I(100) * (minute + second);
   });
   return Stage::Sampling;

@@ -7,20 +7,44 @@
 namespace zorvan {
 
 namespace {
-std::optional<double> valueAt(ScriptEngine& engine, double x) {
-  const std::optional<Value> v = FNF(engine, Value(x));
-  if (!v) return std::nullopt;
-  try {
-    const double d = v->toDouble();
-    if (std::isfinite(d)) return d;
-  } catch (const ScriptError&) {
+
+class Sampler {
+ public:
+  Sampler(ScriptEngine& engine, const std::function<bool()>& stopRequested)
+      : engine_(engine), stopRequested_(stopRequested) {}
+
+  // f at x where it is a finite number; empty where it fails, and for good
+  // once a run has been cut off.
+  std::optional<double> at(double x) {
+    if (stopped_ || (stopRequested_ && stopRequested_())) {
+      stopped_ = true;
+      return std::nullopt;
+    }
+    const std::optional<Value> v = FNF(engine_, Value(x));
+    if (!v) {
+      const std::int32_t e = engine_.lastError().number;
+      stopped_ = e == err::TimedOut || e == err::Interrupted;
+      return std::nullopt;
+    }
+    try {
+      const double d = v->toDouble();
+      if (std::isfinite(d)) return d;
+    } catch (const ScriptError&) {
+    }
+    return std::nullopt;
   }
-  return std::nullopt;
-}
+  bool stopped() const { return stopped_; }
+
+ private:
+  ScriptEngine& engine_;
+  const std::function<bool()>& stopRequested_;
+  bool stopped_ = false;
+};
+
 }  // namespace
 
 PlotData samplePlot(ScriptEngine& engine, std::string_view functionText, double from, double to,
-                    const std::vector<double>& roots, int points) {
+                    const std::vector<double>& roots, int points, const std::function<bool()>& stopRequested) {
   PlotData data;
   if (from > to) std::swap(from, to);
   if (!(to - from > 0)) from -= 1, to += 1;  // a single point: show some room round it
@@ -28,10 +52,11 @@ PlotData samplePlot(ScriptEngine& engine, std::string_view functionText, double 
   data.to = to;
   engine.reset();
   if (!engine.addCode(buildScript(functionText))) return data;
+  Sampler f(engine, stopRequested);
   std::vector<PlotPoint> run;
-  for (int i = 0; i < points; ++i) {
+  for (int i = 0; i < points && !f.stopped(); ++i) {
     const double x = from + (to - from) * i / (points - 1);
-    if (const std::optional<double> y = valueAt(engine, x)) {
+    if (const std::optional<double> y = f.at(x)) {
       run.push_back({x, *y});
     } else if (!run.empty()) {
       data.runs.push_back(std::move(run));
@@ -39,7 +64,8 @@ PlotData samplePlot(ScriptEngine& engine, std::string_view functionText, double 
     }
   }
   if (!run.empty()) data.runs.push_back(std::move(run));
-  for (double r : roots) data.roots.push_back({r, valueAt(engine, r), formatDouble(FNRO(Value(r)))});
+  for (double r : roots) data.roots.push_back({r, f.at(r), formatDouble(FNRO(Value(r)))});
+  data.cutShort = f.stopped();
   return data;
 }
 

@@ -2,6 +2,7 @@
 // Fresh samples of f for a picture: a few hundred evenly spaced points, in
 // runs broken where f fails or is not a number, and f at each root.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,11 +26,18 @@ struct PlotData {
   double from = 0, to = 0;
   std::vector<std::vector<PlotPoint>> runs;  // a gap between runs where f failed
   std::vector<PlotRoot> roots;
+  // Sampling stopped early, at a run that timed out or at a stop: the runs
+  // cover only the first part of the range.
+  bool cutShort = false;
 };
 
 // Loads the function into the engine (its own, so that the search's engine
-// and its globals stay untouched) and samples it on [from, to].
+// and its globals stay untouched) and samples it on [from, to]. The first
+// run that times out or is interrupted, or a true from stopRequested before a
+// point, ends the sampling: one slow point must not cost its time-out 400
+// times over.
 PlotData samplePlot(ScriptEngine& engine, std::string_view functionText, double from, double to,
-                    const std::vector<double>& roots, int points = 400);
+                    const std::vector<double>& roots, int points = 400,
+                    const std::function<bool()>& stopRequested = {});
 
 }  // namespace zorvan

@@ -28,7 +28,7 @@ Stage sampling(Search& s) {
   for (int i = kGridPoints + 1; i <= kSamples; ++i) {
     w.SampleIdx = I(static_cast<std::int16_t>(i));
     step([&] {
-      const float r = s.svc.draw(w.RndArg.toDouble());
+      const float r = s.svc.random.draw(w.RndArg.toDouble());
       w.SampleX[i] = w.IntervalLo + (w.IntervalHi - w.IntervalLo) * Value::single(r);
     });
     sample(s, i);

@@ -24,17 +24,17 @@ enum class Stage {
 };
 
 struct Search {
-  Search(const Value& a1, const Value& a2, bool searchInterval, SearchServices& s)
+  Search(const Value& a1, const Value& a2, bool searchInterval, SearchServices s)
       : Arg1(a1), Arg2(a2), interval(searchInterval), svc(s) {}
 
-  Value f(const Value& x) { return svc.evaluate(x); }
+  Value f(const Value& x) { return svc.f.evaluate(x); }
 
   WorkingState w;
   // Copies: the caller's values are never modified, and a copy cannot dangle.
   const Value Arg1;
   const Value Arg2;
   const bool interval;
-  SearchServices& svc;
+  SearchServices svc;
 };
 
 // Stages.

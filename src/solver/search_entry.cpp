@@ -28,7 +28,7 @@ Stage attemptStart(Search& s) {
   step([&] { w.RootCount = I(0); });
   step([&] { w.PassCount = I(7) - w.SamplingPasses; });
   step([&] { w.RndArg = I(1969); });
-  step([&] { s.svc.reseed(s.svc.secondsSinceMidnight()); });
+  step([&] { s.svc.random.reseed(s.svc.host.clock().secondsSinceMidnight()); });
   return Stage::Sampling;
 }
 

@@ -1,40 +1,54 @@
 #pragma once
-// Everything the search needs from outside it. The Solve command, the tests
-// and the benchmarks each supply their own.
+// What the search needs from outside it: f, the front end that hosts the
+// Solve (results box, message boxes, clock, the user's cancel) and the random
+// generator. The window, zorvan-cli, the tests and the benchmarks each supply
+// their own host; the Solve command supplies f through FNF.
 
+#include <string>
 #include <string_view>
 
 #include "common/value.h"
+#include "solver/clock.h"
+#include "solver/random.h"
 
 namespace zorvan {
 
-class SearchServices {
- public:
-  virtual ~SearchServices() = default;
-
-  // f(x) through FNF; throws ScriptError when the evaluation fails.
-  virtual Value evaluate(const Value& x) = 0;
-  // Appends text (a whole line with its CR LF) to the results box.
-  virtual void appendResult(std::string_view text) = 0;
-  // Told of each root just before its line is appended.
-  virtual void noteRoot(const Value& /*root*/) {}
-  // Shows a modal message box; returns when it is acknowledged.
-  virtual void showMessage(std::string_view text) = 0;
-
-  // The clock: the time of day in seconds since midnight, and the minute
-  // and the second of the current time.
-  virtual float secondsSinceMidnight() = 0;
-  virtual int minute() = 0;
-  virtual int second() = 0;
-
-  // The random generator: reseed, and draw (a > 0: the next number; a = 0:
-  // the number of the previous draw again).
-  virtual void reseed(float seed) = 0;
-  virtual float draw(double a) = 0;
+// One root as the search reports it.
+struct ReportedRoot {
+  std::string line;  // the results line, with its CR LF
+  Value root;        // the root at full precision
+  double rounded;    // the root as the line shows it
+  Value value;       // f at the root
 };
 
-// Thrown by a service to end the whole search at once (the engine timed out,
-// or the user cancelled); the step-failure policy does not catch it.
+// The one interface between a Solve and the front end it runs in.
+class SolveHost {
+ public:
+  virtual ~SolveHost() = default;
+  // Appends root.line to the results box.
+  virtual void appendResult(const ReportedRoot& root) = 0;
+  // A modal message box with the caption "Zorvan"; returns on OK.
+  virtual void showMessage(std::string_view text) = 0;
+  virtual Clock& clock() = 0;
+  // Asked before every evaluation: true ends the search at once.
+  virtual bool cancelRequested() { return false; }
+};
+
+// f(x): throws ScriptError when the evaluation fails.
+class Evaluator {
+ public:
+  virtual ~Evaluator() = default;
+  virtual Value evaluate(const Value& x) = 0;
+};
+
+struct SearchServices {
+  Evaluator& f;
+  SolveHost& host;
+  RandomGenerator& random;
+};
+
+// Thrown to end the whole search at once (the engine timed out, or the user
+// cancelled); the step-failure policy does not catch it.
 struct SearchAborted {};
 
 }  // namespace zorvan

@@ -14,10 +14,11 @@ namespace zorvan {
 
 namespace {
 
-class CommandServices final : public SearchServices {
+// f through FNF, counting the evaluations and the span of x they cover.
+class CommandFunction final : public Evaluator {
  public:
-  CommandServices(ScriptEngine& engine, SolveHost& host, RandomGenerator& random, SolveSummary& summary)
-      : engine_(engine), host_(host), random_(random), summary_(summary) {}
+  CommandFunction(ScriptEngine& engine, SolveHost& host, SolveSummary& summary)
+      : engine_(engine), host_(host), summary_(summary) {}
 
   Value evaluate(const Value& x) override {
     if (host_.cancelRequested()) cancel();
@@ -28,19 +29,6 @@ class CommandServices final : public SearchServices {
     if (e.number == err::TimedOut) throw SearchAborted{};  // every further run would wait as long again
     throw e;
   }
-  void noteRoot(const Value& root) override {
-    try {
-      summary_.roots.push_back(root.toDouble());
-    } catch (const ScriptError&) {
-    }
-  }
-  void appendResult(std::string_view text) override { host_.appendResult(text); }
-  void showMessage(std::string_view text) override { host_.showMessage(text); }
-  float secondsSinceMidnight() override { return host_.clock().secondsSinceMidnight(); }
-  int minute() override { return host_.clock().minute(); }
-  int second() override { return host_.clock().second(); }
-  void reseed(float seed) override { random_.reseed(seed); }
-  float draw(double a) override { return random_.draw(a); }
 
  private:
   [[noreturn]] void cancel() {
@@ -57,7 +45,26 @@ class CommandServices final : public SearchServices {
 
   ScriptEngine& engine_;
   SolveHost& host_;
-  RandomGenerator& random_;
+  SolveSummary& summary_;
+};
+
+// The front end's host, noting each reported root in the summary on the way.
+class SummaryHost final : public SolveHost {
+ public:
+  SummaryHost(SolveHost& host, SolveSummary& summary) : host_(host), summary_(summary) {}
+  void appendResult(const ReportedRoot& root) override {
+    try {
+      summary_.roots.push_back(root.root.toDouble());
+    } catch (const ScriptError&) {
+    }
+    host_.appendResult(root);
+  }
+  void showMessage(std::string_view text) override { host_.showMessage(text); }
+  Clock& clock() override { return host_.clock(); }
+  bool cancelRequested() override { return host_.cancelRequested(); }
+
+ private:
+  SolveHost& host_;
   SolveSummary& summary_;
 };
 
@@ -87,7 +94,9 @@ SolveOutcome SolveCommand::run(const SolveRequest& request, SolveHost& host) {
   const std::string script = buildScript(request.functionText);
   engine_.reset();
   if (!engine_.addCode(script)) return SolveOutcome::NotCompiled;
-  CommandServices services(engine_, host, random_, summary_);
+  CommandFunction f(engine_, host, summary_);
+  SummaryHost summaryHost(host, summary_);
+  const SearchServices services{f, summaryHost, random_};
   bool searched = false;
   try {
     if (request.intervalSelected) {

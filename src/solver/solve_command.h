@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "eval/engine.h"
-#include "solver/clock.h"
 #include "solver/random.h"
+#include "solver/services.h"
 
 namespace zorvan {
 
@@ -17,19 +17,6 @@ struct SolveRequest {
   bool intervalSelected = true;
   std::string_view lowerText, upperText, approxText;
   bool nonNegativeChecked = true;
-};
-
-// Where a front end takes the command's output.
-class SolveHost {
- public:
-  virtual ~SolveHost() = default;
-  // Appends to the results box: one whole line with its CR LF.
-  virtual void appendResult(std::string_view text) = 0;
-  // A modal message box with the caption "Zorvan"; returns on OK.
-  virtual void showMessage(std::string_view text) = 0;
-  virtual Clock& clock() = 0;
-  // Asked before every evaluation: true ends the search at once.
-  virtual bool cancelRequested() { return false; }
 };
 
 // What one Solve looked at: the span of x it searched and the roots it reported.

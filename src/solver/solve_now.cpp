@@ -6,7 +6,7 @@ namespace zorvan {
 
 using solver::Stage;
 
-void SolveNow(const Value& Arg1, const Value& Arg2, bool SearchInterval, SearchServices& services) {
+void SolveNow(const Value& Arg1, const Value& Arg2, bool SearchInterval, SearchServices services) {
   solver::Search s(Arg1, Arg2, SearchInterval, services);
   Stage stage = solver::entry(s);
   while (stage != Stage::End) {

@@ -10,6 +10,6 @@
 
 namespace zorvan {
 
-void SolveNow(const Value& Arg1, const Value& Arg2, bool SearchInterval, SearchServices& services);
+void SolveNow(const Value& Arg1, const Value& Arg2, bool SearchInterval, SearchServices services);
 
 }  // namespace zorvan

@@ -22,7 +22,7 @@
 #include "ui/plot_window.h"
 #include "ui/slanted_line.h"
 
-#include "../../resources/zorvan.xpm"
+#include "zorvan.xpm"  // rendered from resources/zorvan.svg at build time
 
 namespace zorvan::ui {
 
@@ -159,6 +159,12 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
 frmZorvan::~frmZorvan() { stopWorker(); }
 
 void frmZorvan::buildMenu() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  QAction* quit = file->addAction(QStringLiteral("&Quit"));
+  quit->setObjectName("actionQuit");
+  quit->setShortcut(QKeySequence::Quit);
+  quit->setMenuRole(QAction::QuitRole);
+  connect(quit, &QAction::triggered, this, &QWidget::close);
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
   QAction* plot = view->addAction(QStringLiteral("&Plot"));
   plot->setObjectName("actionPlot");
@@ -290,8 +296,8 @@ bool frmZorvan::cancelRequested() {
 
 std::string frmZorvan::resultText() const { return withCrLf(txtResult->toPlainText()); }
 
-void frmZorvan::appendResult(std::string_view text) {
-  QMetaObject::invokeMethod(this, [this, line = withLf(text)] { appendToResults(line); }, Qt::QueuedConnection);
+void frmZorvan::appendResult(const ReportedRoot& root) {
+  QMetaObject::invokeMethod(this, [this, line = withLf(root.line)] { appendToResults(line); }, Qt::QueuedConnection);
 }
 
 void frmZorvan::appendToResults(const QString& text) {

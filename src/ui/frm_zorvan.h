@@ -87,7 +87,7 @@ class frmZorvan final : public QMainWindow, private SolveHost {
   void closeEvent(QCloseEvent* e) override;
 
   // SolveHost, called on the search's thread.
-  void appendResult(std::string_view text) override;
+  void appendResult(const ReportedRoot& root) override;
   void showMessage(std::string_view text) override;
   Clock& clock() override { return *clock_; }
   bool cancelRequested() override;

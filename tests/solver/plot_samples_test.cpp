@@ -46,7 +46,7 @@ TEST(PlotSamples, ASinglePointGetsRoomAndABadScriptNothing) {
 
 class SilentHost final : public SolveHost {
  public:
-  void appendResult(std::string_view) override {}
+  void appendResult(const ReportedRoot&) override {}
   void showMessage(std::string_view) override {}
   Clock& clock() override { return clock_; }
 

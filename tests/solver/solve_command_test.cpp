@@ -11,9 +11,9 @@ namespace {
 
 class RecordingHost final : public SolveHost {
  public:
-  void appendResult(std::string_view text) override {
-    results += text;
-    events.push_back(std::string(text.substr(0, text.size() - 2)));
+  void appendResult(const ReportedRoot& root) override {
+    results += root.line;
+    events.push_back(root.line.substr(0, root.line.size() - 2));
   }
   void showMessage(std::string_view text) override { events.push_back("message: " + std::string(text)); }
   Clock& clock() override { return clock_; }

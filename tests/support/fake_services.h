@@ -11,19 +11,22 @@
 
 namespace zorvan::testing {
 
-class FakeServices : public SearchServices {
+class FakeServices : public Evaluator, public SolveHost, public Clock {
  public:
   using Function = std::function<Value(const Value&)>;
   explicit FakeServices(Function f) : f_(std::move(f)) {}
+
+  // What the search runs on: this f, this host and clock, this generator.
+  operator SearchServices() { return {*this, *this, random}; }
 
   Value evaluate(const Value& x) override {
     ++evaluations;
     points.push_back(x.toDouble());
     return f_(x);
   }
-  void appendResult(std::string_view text) override {
-    results += text;
-    events.push_back(std::string(text.substr(0, text.size() - 2)));
+  void appendResult(const ReportedRoot& root) override {
+    results += root.line;
+    events.push_back(root.line.substr(0, root.line.size() - 2));
     evaluationsAtEvent.push_back(evaluations);
   }
   void showMessage(std::string_view text) override {
@@ -31,11 +34,10 @@ class FakeServices : public SearchServices {
     events.push_back("message: " + std::string(text));
     evaluationsAtEvent.push_back(evaluations);
   }
+  Clock& clock() override { return *this; }
   float secondsSinceMidnight() override { return static_cast<float>(hour * 3600 + minuteValue * 60 + secondValue); }
   int minute() override { return minuteValue; }
   int second() override { return secondValue; }
-  void reseed(float seed) override { random.reseed(seed); }
-  float draw(double a) override { return random.draw(a); }
 
   int evaluations = 0;
   std::vector<double> points;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/limits.h"
+#include "common/number_text.h"
 
 namespace zorvan::vbs {
 
@@ -69,15 +70,11 @@ std::uint32_t bitPattern(const Value& a, bool& narrow) {
 }
 Value fnHex(const Value& a) {
   bool narrow;
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%X", bitPattern(a, narrow));
-  return Value::string(buf);
+  return Value::string(writeUnsigned(bitPattern(a, narrow), 16));
 }
 Value fnOct(const Value& a) {
   bool narrow;
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%o", bitPattern(a, narrow));
-  return Value::string(buf);
+  return Value::string(writeUnsigned(bitPattern(a, narrow), 8));
 }
 
 // Inspection.

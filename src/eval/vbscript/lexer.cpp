@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "common/error.h"
+#include "common/number_text.h"
 
 namespace zorvan::vbs {
 
@@ -193,28 +194,12 @@ class Lexer {
   }
 
   void number() {
-    const std::size_t start = i_;
-    bool real = false;
-    while (isDigit(at(i_))) ++i_;
-    if (at(i_) == '.') {
-      real = true;
-      ++i_;
-      while (isDigit(at(i_))) ++i_;
-    }
-    if (at(i_) == 'e' || at(i_) == 'E') {
-      std::size_t k = i_ + 1;
-      if (at(k) == '+' || at(k) == '-') ++k;
-      if (isDigit(at(k))) {
-        real = true;
-        i_ = k;
-        while (isDigit(at(i_))) ++i_;
-      }
-    }
-    const std::string text(s_.substr(start, i_ - start));
-    const double d = std::strtod(text.c_str(), nullptr);
+    const DecimalScan scan = scanDecimal(s_.substr(i_), false);
+    const double d = decimalValue(s_.substr(i_, scan.length));
+    i_ += scan.length;
     if (!std::isfinite(d)) raise(err::InvalidNumber);
     // A whole literal is an Integer or a Long where it fits, as VBScript types it.
-    if (!real && d <= 2147483647.0) push(Tok::Number, {}, Value::whole(static_cast<std::int64_t>(d)));
+    if (scan.whole && d <= 2147483647.0) push(Tok::Number, {}, Value::whole(static_cast<std::int64_t>(d)));
     else push(Tok::Number, {}, Value(d));
   }
 

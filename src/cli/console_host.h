@@ -1,0 +1,34 @@
+#pragma once
+// zorvan-cli's host for a Solve: what the window would show, printed as it
+// happens, as text or as one JSON object per line.
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "solver/services.h"
+
+namespace zorvan::cli {
+
+class RunControl;
+
+class ConsoleHost final : public SolveHost {
+ public:
+  ConsoleHost(std::ostream& out, Clock& clock, bool json, RunControl& control)
+      : out_(out), clock_(clock), json_(json), control_(control) {}
+  void appendResult(const ReportedRoot& root) override;
+  void showMessage(std::string_view text) override;
+  Clock& clock() override { return clock_; }
+  bool cancelRequested() override;
+
+ private:
+  std::ostream& out_;
+  Clock& clock_;
+  bool json_;
+  RunControl& control_;
+};
+
+// text as a JSON string, quoted; bytes that are not UTF-8 become U+FFFD.
+std::string jsonString(std::string_view text);
+
+}  // namespace zorvan::cli
