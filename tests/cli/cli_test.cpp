@@ -1,17 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
-#include <array>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
+#include <optional>
 #include <string>
+#include <thread>
 
 namespace {
 
 struct CliRun {
-  std::string out;
-  int status;
+  std::string out, err;
+  int status;  // the exit code; 128 + N when killed by signal N
 };
 
 std::string quote(const std::string& s) {
@@ -20,14 +25,31 @@ std::string quote(const std::string& s) {
   return q + "'";
 }
 
-CliRun cli(const std::string& args) {
-  const std::string command = std::string(ZORVAN_CLI_PATH) + " " + args + " 2>/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  CliRun r{{}, -1};
-  std::array<char, 4096> buf{};
-  while (std::size_t n = fread(buf.data(), 1, buf.size(), pipe)) r.out.append(buf.data(), n);
-  const int status = pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Runs zorvan-cli through the shell; with signalAfter, sends SIGINT to it
+// that long after the start.
+CliRun cli(const std::string& args, std::optional<std::chrono::milliseconds> signalAfter = std::nullopt) {
+  static int serial = 0;
+  const std::string base = ::testing::TempDir() + "zorvan_cli_" + std::to_string(getpid()) + "_" + std::to_string(++serial);
+  const std::string command = "exec " + std::string(ZORVAN_CLI_PATH) + " " + args + " >" + base + ".out 2>" + base + ".err";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  if (signalAfter) {
+    std::this_thread::sleep_for(*signalAfter);
+    kill(pid, SIGINT);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  CliRun r{slurp(base + ".out"), slurp(base + ".err"), WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)};
+  std::remove((base + ".out").c_str());
+  std::remove((base + ".err").c_str());
   return r;
 }
 
@@ -72,11 +94,85 @@ TEST(Cli, SolveWithAFrozenClockRepeats) {
   EXPECT_NE(a.out.find("Solution: X , F(X) = -2.99343"), std::string::npos);
 }
 
-TEST(Cli, UsageErrorsExitTwo) {
-  EXPECT_EQ(cli("").status, 2);
-  EXPECT_EQ(cli("solve --interval 1").status, 2);
-  EXPECT_EQ(cli("--help").status, 0);
-  EXPECT_EQ(cli("--version").status, 0);
+TEST(Cli, AUsageErrorIsOneLineAndAPointerToHelp) {
+  for (const char* args : {"", "solve --interval 1", "solve --approx 1 --bogus", "frobnicate", "plot --approx 1"}) {
+    const CliRun r = cli(args);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_EQ(r.out, "") << args;
+    EXPECT_EQ(r.err.rfind("zorvan-cli: ", 0), 0u) << args;
+    EXPECT_EQ(r.err.substr(r.err.find('\n') + 1), "Try 'zorvan-cli --help' for more information.\n") << args;
+  }
+  const CliRun help = cli("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--json"), std::string::npos);
+  EXPECT_NE(help.out.find("--time-limit"), std::string::npos);
+  const CliRun version = cli("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("zorvan-cli ", 0), 0u);
+}
+
+TEST(Cli, OptionValuesMayFollowAnEqualsSign) {
+  EXPECT_EQ(cli("solve --interval -5 5 --clock=00:00:00").out, cli("solve --interval -5 5 --clock 00:00:00").out);
+  EXPECT_EQ(cli("solve --approx=2").out.rfind("Solution: X , F(X) = 2.18003, ", 0), 0u);
+}
+
+TEST(Cli, ANumberBeyondADoubleRunsNoSearchAndSaysSo) {
+  for (const char* args : {"solve --interval 1E400 5", "solve --interval 0 -1e999", "solve --approx 1D400",
+                           "plot --approx 1E400 --output x.svg"}) {
+    const CliRun r = cli(args);
+    EXPECT_EQ(r.status, 1) << args;
+    EXPECT_EQ(r.out, "") << args;
+    EXPECT_NE(r.err.find("does not fit a double"), std::string::npos) << args;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << args;
+  }
+}
+
+TEST(Cli, JsonGivesOneObjectPerEventInOrder) {
+  const CliRun r = cli("solve --json --interval -5 5 --clock 00:00:00");
+  EXPECT_EQ(r.status, 0);
+  const std::string first = r.out.substr(0, r.out.find('\n'));
+  EXPECT_EQ(first.rfind(R"({"event":"result","line":"Solution: X , F(X) = -2.99343, )", 0), 0u) << first;
+  EXPECT_NE(first.find(R"("root":-2.99343,"root_full":-2.9934)"), std::string::npos) << first;
+  EXPECT_NE(first.find(R"(,"value":)"), std::string::npos) << first;
+  EXPECT_EQ(cli("solve --interval -5 5 --clock 00:00:00").out.find("Solution: X , F(X) = -2.99343"), 0u);
+
+  const CliRun m = cli("solve --json --approx 1 --function " + quote("MyFunction = x*x + 1"));
+  EXPECT_EQ(m.out.rfind(R"({"event":"message","text":"YET TO CONVERGE... X , F(X) = 0.315, )", 0), 0u) << m.out;
+
+  // Text, Boolean and Empty values, and text that needs escaping.
+  const CliRun t = cli("solve --json --approx 1 --function " + quote("MyFunction = x - 1\nIf x = 1 Then MyFunction = \"a\"\"b\" & Chr(9)"));
+  EXPECT_EQ(t.out.rfind(R"({"event":"message","text":"YET TO CONVERGE... X , F(X) = 1, a\"b\t"})", 0), 0u) << t.out;
+  EXPECT_NE(cli("solve --json --approx 1 --function " + quote("MyFunction = CStr(x - 2)")).out.find(R"("root":2,"root_full":2,"value":"0"})"),
+            std::string::npos);
+  EXPECT_NE(cli("solve --json --approx 1 --function " + quote("MyFunction = (x > 2)")).out.find(R"("value":false})"),
+            std::string::npos);
+  const CliRun e = cli("solve --json --approx 0 --function " + quote("If x <> 0 Then MyFunction = x"));
+  EXPECT_NE(e.out.find(R"("root":0,"root_full":-0,"value":null)"), std::string::npos) << e.out;
+}
+
+TEST(Cli, ATimeLimitEndsTheRunKeepingItsLines) {
+  // The third sweep goes left of -100, where f never returns.
+  const std::string slow = quote("If x < -100 Then\n Do: Loop\nEnd If\nMyFunction = x*x + 1");
+  const auto start = std::chrono::steady_clock::now();
+  const CliRun r = cli("solve --approx 1 --time-limit 0.5 --function " + slow);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));  // not the engine's 10 s time-out
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.out.rfind("message: YET TO CONVERGE... X , F(X) = 0.315, ", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("\nmessage: YET TO CONVERGE... X , F(X) = -2.578, "), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("time limit"), std::string::npos);
+  EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+  EXPECT_EQ(cli("solve --approx 1 --time-limit 0").status, 2);
+  EXPECT_EQ(cli("solve --approx 1 --time-limit soon").status, 2);
+}
+
+TEST(Cli, CtrlCEndsARunWithinASecond) {
+  for (const char* command : {"solve --interval 0 1", "plot --interval 0 1 --output never.svg"}) {
+    const auto start = std::chrono::steady_clock::now();
+    const CliRun r = cli(std::string(command) + " --function " + quote("Do: Loop"), std::chrono::milliseconds(300));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << command;
+    EXPECT_EQ(r.status, 130) << command;
+    EXPECT_NE(r.err.find("interrupted"), std::string::npos) << command;
+  }
 }
 
 }  // namespace
@@ -95,6 +191,14 @@ TEST(Cli, PlotWritesThePictureOfASolve) {
   EXPECT_NE(text.find("-2.99343"), std::string::npos);
   EXPECT_EQ(cli("plot --interval 0 1 --output picture.gif").status, 2);
   EXPECT_EQ(cli("plot --output x.png").status, 2);
+}
+
+TEST(Cli, PlotAroundAnApproximation) {
+  const std::string svg = ::testing::TempDir() + "zorvan_plot_approx.svg";
+  const CliRun r = cli("plot --approx 1 --output " + quote(svg));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("Solution: X , F(X) = 2.18003", 0), 0u);
+  EXPECT_NE(slurp(svg).find("2.18003"), std::string::npos);
 }
 
 }  // namespace
