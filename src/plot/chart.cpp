@@ -38,7 +38,9 @@ std::pair<double, double> yRange(const PlotData& data) {
 QChart* buildChart(const PlotData& data) {
   auto* chart = new QChart;
   chart->legend()->hide();
-  chart->setTitle(QStringLiteral("f(x) from %1 to %2").arg(data.from).arg(data.to));
+  QString title = QStringLiteral("f(x) from %1 to %2").arg(data.from).arg(data.to);
+  if (data.cutShort) title += QStringLiteral("<br>f took too long: the curve stops where sampling was cut short");
+  chart->setTitle(title);
 
   auto* x = new QValueAxis;
   x->setRange(data.from, data.to);

@@ -10,13 +10,13 @@ namespace {
 
 class Sampler {
  public:
-  Sampler(ScriptEngine& engine, const std::function<bool()>& stopRequested)
-      : engine_(engine), stopRequested_(stopRequested) {}
+  Sampler(ScriptEngine& engine, const std::function<bool()>& stopRequested, std::chrono::milliseconds budget)
+      : engine_(engine), stopRequested_(stopRequested), deadline_(std::chrono::steady_clock::now() + budget) {}
 
   // f at x where it is a finite number; empty where it fails, and for good
   // once a run has been cut off.
   std::optional<double> at(double x) {
-    if (stopped_ || (stopRequested_ && stopRequested_())) {
+    if (stopped_ || (stopRequested_ && stopRequested_()) || std::chrono::steady_clock::now() > deadline_) {
       stopped_ = true;
       return std::nullopt;
     }
@@ -38,13 +38,15 @@ class Sampler {
  private:
   ScriptEngine& engine_;
   const std::function<bool()>& stopRequested_;
+  std::chrono::steady_clock::time_point deadline_;
   bool stopped_ = false;
 };
 
 }  // namespace
 
 PlotData samplePlot(ScriptEngine& engine, std::string_view functionText, double from, double to,
-                    const std::vector<double>& roots, int points, const std::function<bool()>& stopRequested) {
+                    const std::vector<double>& roots, int points, const std::function<bool()>& stopRequested,
+                    std::chrono::milliseconds budget) {
   PlotData data;
   if (from > to) std::swap(from, to);
   if (!(to - from > 0)) from -= 1, to += 1;  // a single point: show some room round it
@@ -52,7 +54,7 @@ PlotData samplePlot(ScriptEngine& engine, std::string_view functionText, double 
   data.to = to;
   engine.reset();
   if (!engine.addCode(buildScript(functionText))) return data;
-  Sampler f(engine, stopRequested);
+  Sampler f(engine, stopRequested, budget);
   std::vector<PlotPoint> run;
   for (int i = 0; i < points && !f.stopped(); ++i) {
     const double x = from + (to - from) * i / (points - 1);

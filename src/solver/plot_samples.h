@@ -2,6 +2,7 @@
 // Fresh samples of f for a picture: a few hundred evenly spaced points, in
 // runs broken where f fails or is not a number, and f at each root.
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -31,13 +32,17 @@ struct PlotData {
   bool cutShort = false;
 };
 
+// All the sampling of one picture may take.
+inline constexpr std::chrono::milliseconds kPlotBudget{10000};
+
 // Loads the function into the engine (its own, so that the search's engine
 // and its globals stay untouched) and samples it on [from, to]. The first
-// run that times out or is interrupted, or a true from stopRequested before a
-// point, ends the sampling: one slow point must not cost its time-out 400
-// times over.
+// run that times out or is interrupted, a true from stopRequested before a
+// point, or the budget running out ends the sampling: a slow f must not cost
+// its time-out 400 times over.
 PlotData samplePlot(ScriptEngine& engine, std::string_view functionText, double from, double to,
                     const std::vector<double>& roots, int points = 400,
-                    const std::function<bool()>& stopRequested = {});
+                    const std::function<bool()>& stopRequested = {},
+                    std::chrono::milliseconds budget = kPlotBudget);
 
 }  // namespace zorvan

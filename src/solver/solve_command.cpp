@@ -26,7 +26,10 @@ class CommandFunction final : public Evaluator {
     if (std::optional<Value> v = FNF(engine_, x)) return std::move(*v);
     const ScriptError& e = engine_.lastError();
     if (e.number == err::Interrupted) cancel();
-    if (e.number == err::TimedOut) throw SearchAborted{};  // every further run would wait as long again
+    if (e.number == err::TimedOut) {
+      summary_.timedOut = true;
+      throw SearchAborted{};  // every further run would wait as long again
+    }
     throw e;
   }
 

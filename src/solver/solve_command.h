@@ -27,6 +27,7 @@ struct SolveSummary {
   std::vector<double> roots;
   long evaluations = 0;
   bool cancelled = false;
+  bool timedOut = false;  // a run of f was cut off by the engine's time-out, which ended the search
 };
 
 enum class SolveOutcome {

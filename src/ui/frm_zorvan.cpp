@@ -147,6 +147,10 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
   fitFontToLayout();
   buildMenu();
   connect(cmdSolve, &QPushButton::clicked, this, [this] { cmdSolve_Click(); });
+  progressDelay_ = new QTimer(this);
+  progressDelay_->setSingleShot(true);
+  progressDelay_->setInterval(500);
+  connect(progressDelay_, &QTimer::timeout, this, [this] { showProgress(); });
   progressTimer_ = new QTimer(this);
   progressTimer_->setInterval(100);
   connect(progressTimer_, &QTimer::timeout, this, [this] {
@@ -222,8 +226,17 @@ void frmZorvan::cmdSolve_Click() {
     r.nonNegativeChecked = nonNegative;
     const SolveOutcome outcome = command_->run(r, *this);
     const SolveSummary& summary = command_->lastSummary();
+    // A time-out or a cancel ends everything the Solve started: no picture is sampled then.
     if (outcome == SolveOutcome::Searched && !summary.cancelled && !closing_) {
-      PlotData data = samplePlot(plotEngine_, texts[0], summary.from, summary.to, summary.roots);
+      PlotData data;
+      if (summary.timedOut) {
+        data.from = summary.from;
+        data.to = summary.to;
+        data.cutShort = true;
+      } else {
+        data = samplePlot(plotEngine_, texts[0], summary.from, summary.to, summary.roots, 400,
+                          [this] { return cancel_.load(); });
+      }
       std::lock_guard lock(plotMutex_);
       lastPlot_ = std::move(data);
     }
@@ -232,12 +245,16 @@ void frmZorvan::cmdSolve_Click() {
   worker_->setStackSize(16u * 1024 * 1024);  // room for the engine's deepest recursion
   connect(worker_, &QThread::finished, this, [this] { finishSolve(); });
   worker_->start();
-  QTimer::singleShot(500, this, [this] { showProgress(); });
+  progressDelay_->start();
   progressTimer_->start();
 }
 
 void frmZorvan::showProgress() {
-  if (!isSolving() || progress_ != nullptr) return;
+  if (!isSolving() || messageUp_) return;
+  if (progress_ != nullptr) {
+    progress_->show();
+    return;
+  }
   progress_ = new QProgressDialog(QStringLiteral("Solving..."), QStringLiteral("Cancel"), 0, 0, this);
   progress_->setObjectName("progress");
   progress_->setWindowTitle(QString::fromUtf8(kCaption.data(), static_cast<int>(kCaption.size())));
@@ -253,10 +270,12 @@ void frmZorvan::cancelSolve() {
   if (!isSolving()) return;
   cancel_ = true;
   ScriptControl1->engine().interrupt();
+  plotEngine_.interrupt();
 }
 
 void frmZorvan::finishSolve() {
   if (worker_ == nullptr) return;  // already collected on closing
+  progressDelay_->stop();
   progressTimer_->stop();
   if (progress_ != nullptr) {
     progress_->hide();
@@ -278,6 +297,7 @@ void frmZorvan::stopWorker() {
   if (worker_ == nullptr) return;
   closing_ = true;
   cancelSolve();
+  boxes_->dismiss();
   // A box the search is waiting for is answered by closing_; keep the queue moving meanwhile.
   while (!worker_->wait(10)) QCoreApplication::processEvents();
   delete worker_;
@@ -313,7 +333,15 @@ void frmZorvan::showMessage(std::string_view text) {
   // The search waits for OK, as it would on the window's own thread.
   QMetaObject::invokeMethod(
       this, [this, message = fromUtf8(text)] {
-        if (!closing_) boxes_->show(this, message);
+        if (closing_) return;
+        // The box, not the progress box, is what the user answers: hide the
+        // progress while it is up, and give it its half second again after.
+        messageUp_ = true;
+        progressDelay_->stop();
+        if (progress_ != nullptr) progress_->hide();
+        boxes_->show(this, message);
+        messageUp_ = false;
+        if (isSolving() && !closing_) progressDelay_->start();
       },
       Qt::BlockingQueuedConnection);
 }

@@ -104,7 +104,9 @@ class frmZorvan final : public QMainWindow, private SolveHost {
   std::atomic<bool> closing_{false};
   std::atomic<long> evaluations_{0};
   QProgressDialog* progress_ = nullptr;
+  QTimer* progressDelay_ = nullptr;  // the progress box shows after half a second of searching
   QTimer* progressTimer_ = nullptr;
+  bool messageUp_ = false;           // a box of the search is waiting for the user
   PlotWindow* plot_ = nullptr;
   std::mutex plotMutex_;
   std::optional<PlotData> lastPlot_;

@@ -2,6 +2,8 @@
 // The window's modal message boxes: one OK button, no icon, the caption
 // "Zorvan". Behind an interface so that tests can answer them.
 
+#include <QMessageBox>
+#include <QPointer>
 #include <QString>
 
 class QWidget;
@@ -13,11 +15,17 @@ class MessageBoxes {
   virtual ~MessageBoxes() = default;
   // Returns when the box is acknowledged.
   virtual void show(QWidget* parent, const QString& text) = 0;
+  // Closes the box now showing, if any, as if acknowledged.
+  virtual void dismiss() {}
 };
 
 class QtMessageBoxes final : public MessageBoxes {
  public:
   void show(QWidget* parent, const QString& text) override;
+  void dismiss() override;
+
+ private:
+  QPointer<QMessageBox> current_;
 };
 
 }  // namespace zorvan::ui

@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "eval/user_function.h"
 #include "eval/vbscript_engine.h"
 #include "ui/answering_boxes.h"
@@ -100,6 +102,87 @@ TEST(LongSearch, MessageBoxesKeepTheirOrderWithTheLines) {
   EXPECT_EQ(w.resultText(), "Solution: X , F(X) = 0.3, 0\r\nSolution: X , F(X) = 0.3, 0\r\n");
 }
 
+// Boxes that stay up for a while, as a user reads them, noting whether the
+// progress box was ever visible meanwhile.
+class SlowBoxes final : public MessageBoxes {
+ public:
+  explicit SlowBoxes(std::vector<std::string>& log) : log_(log) {}
+  void show(QWidget* parent, const QString& text) override {
+    log_.push_back(text.toStdString());
+    const auto* window = static_cast<frmZorvan*>(parent);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1200);
+    while (std::chrono::steady_clock::now() < until) {
+      QTest::qWait(20);
+      if (window->progressDialog() != nullptr && window->progressDialog()->isVisible()) progressSeenUnderBox = true;
+    }
+  }
+  bool progressSeenUnderBox = false;
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+TEST(LongSearch, ABoxOfTheSearchIsNeverUnderTheProgressBox) {
+  std::vector<std::string> log;
+  auto owned = std::make_unique<SlowBoxes>(log);
+  SlowBoxes& slow = *owned;
+  frmZorvan w(std::move(owned), std::make_unique<FixedClock>(12, 34, 56));
+  w.show();
+  // Fails once early in the first pass, then runs slowly on.
+  w.txtInput->setPlainText(QString("If x = 0.5 Then\r\n MyFunction = 1 / 0\r\nEnd If\r\n") + kSlowSine);
+  w.txtLower->setText("0.5");
+  w.txtUpper->setText("40");
+  QTest::mouseClick(w.cmdSolve, Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !log.empty(); }, 10000));
+  // After the box, the search resumes, and the progress box comes back.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.progressDialog() != nullptr && w.progressDialog()->isVisible(); }, 10000));
+  EXPECT_FALSE(slow.progressSeenUnderBox);
+  w.cancelSolve();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.isSolving(); }, 60000));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(log, (std::vector<std::string>{"Error 11 : Division by zero", "SEARCH CANCELLED"}));
+}
+
+TEST(LongSearch, ABoxAnsweredWithoutACancelNeverSaysCancelled) {
+  std::vector<std::string> log;
+  frmZorvan w(std::make_unique<SlowBoxes>(log), std::make_unique<FixedClock>(12, 34, 56));
+  w.show();
+  w.txtInput->setPlainText("MyFunction = (x");
+  QTest::mouseClick(w.cmdSolve, Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.isSolving(); }, 60000));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(log, std::vector<std::string>{"Error 1006 : Expected ')'"});
+}
+
+TEST_F(LongSearchTest, ATimeOutEndsTheSolveAndItsPlot) {
+  w->ScriptControl1->engine().setTimeout(std::chrono::milliseconds(200));
+  w->txtInput->setPlainText("Do: Loop");
+  const auto start = std::chrono::steady_clock::now();
+  QTest::mouseClick(w->cmdSolve, Qt::LeftButton);
+  ASSERT_TRUE(waitForEnd());
+  // Not 400 plot points at the plot engine's 10 s each.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(boxes, std::vector<std::string>{"Error -2147467260 : Script timed out"});
+  PlotWindow* plot = w->showPlotWindow();
+  EXPECT_TRUE(plot->chart()->title().contains("too long")) << plot->chart()->title().toStdString();
+}
+
+TEST_F(LongSearchTest, ClosingWhileThePlotSamplesEndsAtOnce) {
+  // The search never meets x = 200; the plot's samples of 0..399 do, and f
+  // never returns there.
+  w->txtInput->setPlainText("If x = 200 Then\r\n Do: Loop\r\nEnd If\r\nMyFunction = x - 0.5");
+  w->txtLower->setText("0");
+  w->txtUpper->setText("399");
+  QTest::mouseClick(w->cmdSolve, Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w->txtResult->toPlainText().isEmpty(); }, 30000));
+  QTest::qWait(500);
+  ASSERT_TRUE(w->isSolving());  // still sampling
+  const auto start = std::chrono::steady_clock::now();
+  w.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+}
+
 TEST_F(LongSearchTest, ClosingDuringASearchEndsIt) {
   w->txtInput->setPlainText(kSlowSine);
   w->txtLower->setText("0");
@@ -129,7 +212,9 @@ TEST_F(LongSearchTest, ThePlotShowsFreshValuesGapsAndTheReportedRoots) {
         EXPECT_GT(p.x(), 0.0);  // Log fails at and left of 0: a gap there
         EXPECT_GE(p.x(), -1.0);
         EXPECT_LE(p.x(), 2.0);
-        if (p.x() > 0.05) EXPECT_NEAR(p.y(), FNF(check, Value(p.x()))->toDouble(), 1e-12);
+        if (p.x() > 0.05) {
+          EXPECT_NEAR(p.y(), FNF(check, Value(p.x()))->toDouble(), 1e-12);
+        }
       }
     } else if (s->objectName() == "root") {
       ++roots;

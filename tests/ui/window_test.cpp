@@ -12,6 +12,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <string>
+
 #include "eval/user_function.h"
 #include "ui/answering_boxes.h"
 #include "ui/frm_zorvan.h"
@@ -195,6 +198,21 @@ TEST_F(WindowTest, NumberBoxesAreReadByTheLeadingNumberRule) {
   solve();
   EXPECT_TRUE(boxes.empty());
   EXPECT_TRUE(w->txtResult->toPlainText().isEmpty());
+}
+
+// The C library's numbers follow the environment once Qt has started; the
+// boxes and the results must not.
+TEST_F(WindowTest, NumbersUseThePeriodWhateverTheLocale) {
+  const std::string previous = std::setlocale(LC_ALL, nullptr);
+  if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "de_DE.UTF-8 is not installed";
+  w->txtInput->setPlainText("If x = 0.5 Then MyFunction = 1 / 0 Else MyFunction = x*x - x*Cos(x) -6");
+  w->txtLower->setText("0.5");
+  w->txtUpper->setText("5");
+  solve();
+  std::setlocale(LC_ALL, previous.c_str());
+  EXPECT_EQ(boxes, std::vector<std::string>{"Error 11 : Division by zero"});
+  EXPECT_EQ(w->resultText().rfind("Solution: X , F(X) = 2.18003, ", 0), 0u) << w->resultText();
+  EXPECT_EQ(w->resultText().find(','), w->resultText().find(" , ") + 1);
 }
 
 TEST_F(WindowTest, ACompileErrorShowsOneBox) {

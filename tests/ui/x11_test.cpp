@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "ui/frm_zorvan.h"
 #include "ui/plot_window.h"
@@ -43,6 +45,8 @@ void waitFor(const Point& p) {
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (!p.ready() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
+
+std::atomic<bool> saveScreenFromThread{false};
 
 void saveScreen(const char* name) {
   QDir().mkpath(ZORVAN_ARTIFACTS_DIR);
@@ -128,6 +132,106 @@ TEST(RealWindow, ThePlotOfTheStartTextAfterAnIntervalSearch) {
   int roots = 0;
   for (QAbstractSeries* s : plot->chart()->series()) roots += s->objectName() == "root";
   EXPECT_EQ(roots, w.txtResult->toPlainText().count('\n'));
+}
+
+// Watches the search's boxes from the window's thread: their texts, whether
+// each had the keyboard focus, and whether the progress box was visible
+// while one was up.
+struct BoxWatch {
+  std::vector<std::string> texts;
+  std::atomic<int> shown{0};
+  bool focusInBox = true;
+  bool progressUnderBox = false;
+  QTimer poll;
+
+  explicit BoxWatch(frmZorvan& w) {
+    QObject::connect(&poll, &QTimer::timeout, [this, &w] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr || !box->isVisible()) return;
+      if (w.progressDialog() != nullptr && w.progressDialog()->isVisible()) progressUnderBox = true;
+      // The next box may stand at the same address: mark each one seen.
+      if (box->property("seen").toBool()) return;
+      box->setProperty("seen", true);
+      texts.push_back(box->text().toStdString());
+      // Give the window manager-less server a moment to settle the focus.
+      QTimer::singleShot(300, box, [this, box] {
+        focusInBox = focusInBox && QApplication::focusWidget() != nullptr && box->isAncestorOf(QApplication::focusWidget());
+        ++shown;
+      });
+    });
+    poll.start(20);
+  }
+};
+
+bool key(const char* name) { return std::system((std::string("xdotool key ") + name).c_str()) == 0; }
+
+// Each box stays up for a second and a half, three times the progress box's
+// delay, then is answered with Return or Esc typed on the X server.
+TEST(RealWindow, TheSearchsBoxesTakeTheKeyboardAndNeverHideBehindTheProgress) {
+  frmZorvan w(std::make_unique<QtMessageBoxes>(), std::make_unique<FixedClock>(10, 20, 30));
+  w.txtInput->setPlainText("MyFunction = x*x + 1");
+  w.txtLower->setText("0");
+  w.txtUpper->setText("1");
+  w.move(40, 40);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QTest::qWait(300);
+  BoxWatch watch(w);
+  Point solve;
+  solve.set(w.cmdSolve->mapToGlobal(w.cmdSolve->rect().center()));
+  std::atomic<bool> typed{true};
+  std::thread user([&] {
+    typed = click(solve);
+    // Four attempts without a root: four boxes.
+    for (int i = 0; i < 4 && typed; ++i) {
+      const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+      while (watch.shown <= i && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+      if (i == 1) saveScreenFromThread = true;
+      typed = key(i % 2 == 0 ? "Return" : "Escape");
+    }
+  });
+  const bool done = QTest::qWaitFor([&] {
+    if (saveScreenFromThread.exchange(false)) saveScreen("x11_box_during_search.png");
+    return watch.shown >= 4 && !w.isSolving() && QApplication::activeModalWidget() == nullptr;
+  }, 60000);
+  user.join();
+  QTest::qWait(300);
+  EXPECT_TRUE(typed);
+  EXPECT_TRUE(done);
+  EXPECT_EQ(watch.texts, std::vector<std::string>(4, "PROBABLY NO REAL ROOTS IN INTERVAL"));
+  EXPECT_TRUE(watch.focusInBox);
+  EXPECT_FALSE(watch.progressUnderBox);
+  EXPECT_TRUE(w.txtResult->toPlainText().isEmpty());
+}
+
+TEST(RealWindow, AnErrorBoxIsAnsweredWithReturnAndNothingIsCancelled) {
+  frmZorvan w(std::make_unique<QtMessageBoxes>(), std::make_unique<FixedClock>(10, 20, 30));
+  w.txtInput->setPlainText("MyFunction = (x");
+  w.move(40, 40);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QTest::qWait(300);
+  BoxWatch watch(w);
+  Point solve;
+  solve.set(w.cmdSolve->mapToGlobal(w.cmdSolve->rect().center()));
+  std::atomic<bool> typed{false};
+  std::thread user([&] {
+    if (!click(solve)) return;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (watch.shown == 0 && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    typed = key("Return");
+  });
+  const bool done = QTest::qWaitFor([&] { return typed && !w.isSolving() && QApplication::activeModalWidget() == nullptr; }, 30000);
+  QTest::qWait(500);  // a wrongly shown "SEARCH CANCELLED" box would be up by now
+  user.join();
+  EXPECT_TRUE(done);
+  EXPECT_EQ(watch.texts, std::vector<std::string>{"Error 1006 : Expected ')'"});
+  EXPECT_TRUE(watch.focusInBox);
+  EXPECT_FALSE(watch.progressUnderBox);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 }  // namespace
