@@ -143,17 +143,6 @@ TEST(LongSearch, ABoxOfTheSearchIsNeverUnderTheProgressBox) {
   EXPECT_EQ(log, (std::vector<std::string>{"Error 11 : Division by zero", "SEARCH CANCELLED"}));
 }
 
-TEST(LongSearch, ABoxAnsweredWithoutACancelNeverSaysCancelled) {
-  std::vector<std::string> log;
-  frmZorvan w(std::make_unique<SlowBoxes>(log), std::make_unique<FixedClock>(12, 34, 56));
-  w.show();
-  w.txtInput->setPlainText("MyFunction = (x");
-  QTest::mouseClick(w.cmdSolve, Qt::LeftButton);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.isSolving(); }, 60000));
-  QCoreApplication::processEvents();
-  EXPECT_EQ(log, std::vector<std::string>{"Error 1006 : Expected ')'"});
-}
-
 TEST_F(LongSearchTest, ATimeOutEndsTheSolveAndItsPlot) {
   w->ScriptControl1->engine().setTimeout(std::chrono::milliseconds(200));
   w->txtInput->setPlainText("Do: Loop");
