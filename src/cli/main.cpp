@@ -165,10 +165,9 @@ int runPlot(const cli::Options& o, cli::RunControl& control, int argc, char** ar
   SolveCommand command(engine);
   if (const std::optional<int> code = solve(o, command, engine, control)) return *code;
   const SolveSummary& summary = command.lastSummary();
-  VBScriptEngine plotEngine;
+  VBScriptEngine plotEngine;  // its own, as the window's plot has
   control.watch(&plotEngine);
-  const PlotData data = samplePlot(plotEngine, o.functionText, summary.from, summary.to, summary.roots, 400,
-                                   [&control] { return control.stopRequested(); });
+  const PlotData data = plotOfSolve(plotEngine, o.functionText, summary, [&control] { return control.stopRequested(); });
   control.watch(nullptr);
   if (const std::optional<int> code = stopped(control)) return *code;
   if (data.cutShort) std::cerr << "zorvan-cli: f took too long at a point; the picture shows only what came before\n";

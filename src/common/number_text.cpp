@@ -73,14 +73,17 @@ double decimalValue(std::string_view text) {
     negative = text.front() == '-';
     text.remove_prefix(1);
   }
-  // from_chars knows only E: a D exponent is the same thing.
-  std::string normal(text);
-  for (char& c : normal)
-    if (c == 'd' || c == 'D') c = 'e';
+  // from_chars knows only E: a D exponent is the same thing. Copy only then.
+  std::string normal;
+  if (const std::size_t at = text.find_first_of("dD"); at != std::string_view::npos) {
+    normal.assign(text);
+    normal[at] = 'e';
+    text = normal;
+  }
   double d = 0;
-  const auto [p, ec] = std::from_chars(normal.data(), normal.data() + normal.size(), d, std::chars_format::general);
+  const auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), d, std::chars_format::general);
   if (ec == std::errc::result_out_of_range)
-    d = decimalMagnitude(normal) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    d = decimalMagnitude(text) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
   return negative ? -d : d;
 }
 

@@ -1,5 +1,6 @@
 #include "solver/plot_samples.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "eval/user_function.h"
@@ -68,6 +69,16 @@ PlotData samplePlot(ScriptEngine& engine, std::string_view functionText, double 
   if (!run.empty()) data.runs.push_back(std::move(run));
   for (double r : roots) data.roots.push_back({r, f.at(r), formatDouble(FNRO(Value(r)))});
   data.cutShort = f.stopped();
+  return data;
+}
+
+PlotData plotOfSolve(ScriptEngine& engine, std::string_view functionText, const SolveSummary& summary,
+                     const std::function<bool()>& stopRequested) {
+  if (!summary.timedOut) return samplePlot(engine, functionText, summary.from, summary.to, summary.roots, 400, stopRequested);
+  PlotData data;
+  data.from = std::min(summary.from, summary.to);
+  data.to = std::max(summary.from, summary.to);
+  data.cutShort = true;
   return data;
 }
 

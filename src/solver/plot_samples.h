@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "eval/engine.h"
+#include "solver/solve_command.h"
 
 namespace zorvan {
 
@@ -44,5 +45,11 @@ PlotData samplePlot(ScriptEngine& engine, std::string_view functionText, double 
                     const std::vector<double>& roots, int points = 400,
                     const std::function<bool()>& stopRequested = {},
                     std::chrono::milliseconds budget = kPlotBudget);
+
+// The picture of what a Solve searched: its span and its roots. After the
+// search was cut off by the engine's time-out nothing is sampled, since f
+// would only time out again, and the data says it was cut short.
+PlotData plotOfSolve(ScriptEngine& engine, std::string_view functionText, const SolveSummary& summary,
+                     const std::function<bool()>& stopRequested = {});
 
 }  // namespace zorvan

@@ -228,15 +228,7 @@ void frmZorvan::cmdSolve_Click() {
     const SolveSummary& summary = command_->lastSummary();
     // A time-out or a cancel ends everything the Solve started: no picture is sampled then.
     if (outcome == SolveOutcome::Searched && !summary.cancelled && !closing_) {
-      PlotData data;
-      if (summary.timedOut) {
-        data.from = summary.from;
-        data.to = summary.to;
-        data.cutShort = true;
-      } else {
-        data = samplePlot(plotEngine_, texts[0], summary.from, summary.to, summary.roots, 400,
-                          [this] { return cancel_.load(); });
-      }
+      PlotData data = plotOfSolve(plotEngine_, texts[0], summary, [this] { return cancel_.load(); });
       std::lock_guard lock(plotMutex_);
       lastPlot_ = std::move(data);
     }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 
 #include "eval/user_function.h"
@@ -75,6 +76,47 @@ TEST(SolveSummary, TheSpanAndTheRootsOfTheLastSolve) {
   ASSERT_EQ(s.roots.size(), 1u);
   EXPECT_LE(s.from, 1.0);
   EXPECT_GE(s.to, s.roots[0]);
+}
+
+TEST(PlotSamples, TheFirstTimeOutOrAStopEndsTheSampling) {
+  VBScriptEngine engine;
+  engine.setTimeout(std::chrono::milliseconds(50));
+  const PlotData d = samplePlot(engine, "If x > 0.5 Then\r\n Do: Loop\r\nEnd If\r\nMyFunction = x", 0, 1, {0.25}, 11);
+  EXPECT_TRUE(d.cutShort);
+  ASSERT_EQ(d.runs.size(), 1u);
+  EXPECT_EQ(d.runs[0].size(), 6u);  // 0 to 0.5, then one time-out and no more runs
+  ASSERT_EQ(d.roots.size(), 1u);
+  EXPECT_FALSE(d.roots[0].y.has_value());  // nor for the roots
+
+  int asked = 0;
+  const PlotData stopped = samplePlot(engine, "MyFunction = x", 0, 1, {}, 11, [&] { return ++asked > 3; });
+  EXPECT_TRUE(stopped.cutShort);
+  ASSERT_EQ(stopped.runs.size(), 1u);
+  EXPECT_EQ(stopped.runs[0].size(), 3u);
+  EXPECT_FALSE(samplePlot(engine, "MyFunction = x", 0, 1, {}, 11).cutShort);
+}
+
+TEST(PlotSamples, ASolveThatTimedOutIsNotSampledAgain) {
+  VBScriptEngine engine;  // the default time-out: sampling "Do: Loop" would take ten seconds
+  SolveSummary summary;
+  summary.from = 3;
+  summary.to = -2;
+  summary.timedOut = true;
+  const auto start = std::chrono::steady_clock::now();
+  const PlotData d = plotOfSolve(engine, "Do: Loop", summary);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_TRUE(d.cutShort);
+  EXPECT_TRUE(d.runs.empty());
+  EXPECT_EQ(d.from, -2);
+  EXPECT_EQ(d.to, 3);
+  summary.timedOut = false;
+  summary.roots = {1.5};
+  const PlotData sampled = plotOfSolve(engine, "MyFunction = x - 1.5", summary);
+  EXPECT_FALSE(sampled.cutShort);
+  ASSERT_EQ(sampled.runs.size(), 1u);
+  EXPECT_EQ(sampled.runs[0].size(), 400u);
+  ASSERT_EQ(sampled.roots.size(), 1u);
+  EXPECT_EQ(sampled.roots[0].y, 0.0);
 }
 
 }  // namespace
