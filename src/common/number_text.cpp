@@ -116,6 +116,12 @@ std::string writeUnsigned(unsigned long v, int base) {
   return s;
 }
 
+std::string writeGrouped(long long n) {
+  std::string digits = std::to_string(n < 0 ? -n : n);
+  for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, 1, ',');
+  return n < 0 ? "-" + digits : digits;
+}
+
 std::string writeShortest(double d) {
   std::array<char, 64> buf{};
   const auto [end, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), d);

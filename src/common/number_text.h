@@ -35,6 +35,9 @@ std::string writeG(double d, int digits);
 // A whole number in base 8 or 16, upper-case digits, no prefix.
 std::string writeUnsigned(unsigned long v, int base);
 
+// A count with its thousands grouped by commas: "2,219".
+std::string writeGrouped(long long n);
+
 // The shortest text that reads back as exactly d.
 std::string writeShortest(double d);
 

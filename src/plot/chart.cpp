@@ -14,6 +14,10 @@
 #include <cmath>
 #include <vector>
 
+#include "common/number_text.h"
+#include "plot/axis_ticks.h"
+#include "plot/root_labels.h"
+
 namespace zorvan::plot {
 
 namespace {
@@ -38,21 +42,21 @@ std::pair<double, double> yRange(const PlotData& data) {
 QChart* buildChart(const PlotData& data) {
   auto* chart = new QChart;
   chart->legend()->hide();
-  QString title = QStringLiteral("f(x) from %1 to %2").arg(data.from).arg(data.to);
+  QString title = QStringLiteral("f(x) from %1 to %2")
+                      .arg(QString::fromStdString(writeG(data.from, 6)), QString::fromStdString(writeG(data.to, 6)));
   if (data.cutShort) title += QStringLiteral("<br>f took too long: the curve stops where sampling was cut short");
   chart->setTitle(title);
 
   auto* x = new QValueAxis;
   x->setRange(data.from, data.to);
-  x->setTickCount(11);
   x->setLabelFormat("%.4g");
+  keepTicksRound(x, 10);
   x->setTitleText("x");
   const auto [lo, hi] = yRange(data);
   auto* y = new QValueAxis;
   y->setRange(lo, hi);
-  y->setTickCount(9);
-  y->applyNiceNumbers();
   y->setLabelFormat("%.4g");
+  keepTicksRound(y, 8);
   y->setTitleText("f(x)");
   chart->addAxis(x, Qt::AlignBottom);
   chart->addAxis(y, Qt::AlignLeft);
@@ -78,17 +82,17 @@ QChart* buildChart(const PlotData& data) {
     attach(curve);
   }
 
+  auto* labels = new RootLabels(chart, zero);
   for (const PlotRoot& r : data.roots) {
     auto* mark = new QScatterSeries;
     mark->setObjectName("root");
     mark->setName(QString::fromStdString(r.label));
     mark->setMarkerSize(9);
     mark->setColor(QColor(0xd0, 0x20, 0x20));
-    mark->append(r.x, r.y ? std::clamp(*r.y, lo, hi) : 0.0);
-    mark->setPointLabelsFormat(QString::fromStdString(r.label));
-    mark->setPointLabelsVisible(true);
-    mark->setPointLabelsClipping(false);
+    const QPointF at(r.x, r.y ? std::clamp(*r.y, lo, hi) : 0.0);
+    mark->append(at);
     attach(mark);
+    labels->add(at, QString::fromStdString(r.label));
   }
   return chart;
 }

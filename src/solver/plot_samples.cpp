@@ -49,6 +49,7 @@ PlotData samplePlot(ScriptEngine& engine, std::string_view functionText, double 
                     const std::vector<double>& roots, int points, const std::function<bool()>& stopRequested,
                     std::chrono::milliseconds budget) {
   PlotData data;
+  data.functionText = functionText;
   if (from > to) std::swap(from, to);
   if (!(to - from > 0)) from -= 1, to += 1;  // a single point: show some room round it
   data.from = from;
@@ -72,10 +73,22 @@ PlotData samplePlot(ScriptEngine& engine, std::string_view functionText, double 
   return data;
 }
 
+std::optional<double> valueNear(const PlotData& data, double x) {
+  for (const auto& run : data.runs) {
+    if (run.empty() || x < run.front().x || x > run.back().x) continue;
+    const auto right = std::lower_bound(run.begin(), run.end(), x, [](const PlotPoint& p, double v) { return p.x < v; });
+    if (right->x == x || right == run.begin()) return right->y;
+    const auto left = right - 1;
+    return left->y + (right->y - left->y) * (x - left->x) / (right->x - left->x);
+  }
+  return std::nullopt;
+}
+
 PlotData plotOfSolve(ScriptEngine& engine, std::string_view functionText, const SolveSummary& summary,
                      const std::function<bool()>& stopRequested) {
   if (!summary.timedOut) return samplePlot(engine, functionText, summary.from, summary.to, summary.roots, 400, stopRequested);
   PlotData data;
+  data.functionText = functionText;
   data.from = std::min(summary.from, summary.to);
   data.to = std::max(summary.from, summary.to);
   data.cutShort = true;

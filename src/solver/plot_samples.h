@@ -25,6 +25,7 @@ struct PlotRoot {
 };
 
 struct PlotData {
+  std::string functionText;  // what was plotted, as the user wrote it
   double from = 0, to = 0;
   std::vector<std::vector<PlotPoint>> runs;  // a gap between runs where f failed
   std::vector<PlotRoot> roots;
@@ -45,6 +46,10 @@ PlotData samplePlot(ScriptEngine& engine, std::string_view functionText, double 
                     const std::vector<double>& roots, int points = 400,
                     const std::function<bool()>& stopRequested = {},
                     std::chrono::milliseconds budget = kPlotBudget);
+
+// f by the samples, between neighbouring points of a run; empty where the
+// curve has a gap or outside the samples.
+std::optional<double> valueNear(const PlotData& data, double x);
 
 // The picture of what a Solve searched: its span and its roots. After the
 // search was cut off by the engine's time-out nothing is sampled, since f

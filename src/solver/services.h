@@ -21,6 +21,18 @@ struct ReportedRoot {
   Value value;       // f at the root
 };
 
+// Where a search is: the attempt and the sampling pass of an interval
+// search, or the sweep of an approximation.
+struct SearchPosition {
+  static constexpr int kAttempts = 4, kPasses = 2, kSweeps = 3;
+  bool interval = true;
+  int attempt = 0, pass = 0;  // interval: 1 to kAttempts, 1 to kPasses
+  int sweep = 0;              // approximation: 1 to kSweeps
+  // Passes or sweeps already finished, out of the most a search can make.
+  int done() const { return interval ? (attempt - 1) * kPasses + (pass - 1) : sweep - 1; }
+  int most() const { return interval ? kAttempts * kPasses : kSweeps; }
+};
+
 // The one interface between a Solve and the front end it runs in.
 class SolveHost {
  public:
@@ -30,6 +42,8 @@ class SolveHost {
   // A modal message box with the caption "Zorvan"; returns on OK.
   virtual void showMessage(std::string_view text) = 0;
   virtual Clock& clock() = 0;
+  // Told as each sampling pass or sweep begins.
+  virtual void searchAt(const SearchPosition& /*position*/) {}
   // Asked before every evaluation: true ends the search at once.
   virtual bool cancelRequested() { return false; }
 };

@@ -1,6 +1,13 @@
 #include "ui/frm_zorvan.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMessageBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <algorithm>
+#include <cmath>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -18,6 +25,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "common/leading_number.h"
+#include "common/number_text.h"
 #include "eval/user_function.h"
 #include "ui/plot_window.h"
 #include "ui/slanted_line.h"
@@ -48,10 +57,6 @@ QString withLf(std::string_view text) {
   return s;
 }
 
-void place(QWidget* w, int left, int top, int width, int height) {
-  w->setGeometry(px(left), px(top), px(width), px(height));
-}
-
 }  // namespace
 
 ScriptControl::ScriptControl(QObject* parent) : QObject(parent) {
@@ -69,10 +74,9 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
 
   auto* client = new QWidget(this);
   client->setObjectName("clientArea");
-  client->setFixedSize(px(5790), px(4260));
   setCentralWidget(client);
 
-  lblUserFN = new QLabel(QStringLiteral("Write your function using basic math functions, operators and variable x"), client);
+  lblUserFN = new QLabel(QStringLiteral("Write your function using basic math functions, operators and variable &x"), client);
   lblUserFN->setObjectName("lblUserFN");
   place(lblUserFN, 240, 120, 5535, 255);
 
@@ -86,25 +90,25 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
   txtInput->setToolTip(QStringLiteral("MyFunction = f(x)"));
   txtInput->setPlainText(withLf(kStartText));
 
-  Frame1 = new QGroupBox(QStringLiteral("Approach"), client);
+  Frame1 = new QGroupBox(QStringLiteral("A&pproach"), client);
   Frame1->setObjectName("Frame1");
   place(Frame1, 120, 1560, 5535, 1455);
 
-  Option1[0] = new QRadioButton(QStringLiteral("Search within interval"), Frame1);
+  Option1[0] = new QRadioButton(QStringLiteral("Search within &interval"), Frame1);
   Option1[0]->setObjectName("Option1_0");
   place(Option1[0], 360, 240, 1935, 255);
-  Option1[1] = new QRadioButton(QStringLiteral("Start with approximation"), Frame1);
+  Option1[1] = new QRadioButton(QStringLiteral("Start with &approximation"), Frame1);
   Option1[1]->setObjectName("Option1_1");
   place(Option1[1], 3240, 240, 2175, 255);
   Option1[0]->setChecked(true);  // both are children of Frame1: one group
 
-  Label1[0] = new QLabel(QStringLiteral("Lower bound"), Frame1);
+  Label1[0] = new QLabel(QStringLiteral("&Lower bound"), Frame1);
   Label1[0]->setObjectName("Label1_0");
   place(Label1[0], 240, 600, 1095, 255);
   txtLower = new QLineEdit(Frame1);
   txtLower->setObjectName("txtLower");
   place(txtLower, 1320, 570, 855, 285);
-  Label1[1] = new QLabel(QStringLiteral("Upper bound"), Frame1);
+  Label1[1] = new QLabel(QStringLiteral("&Upper bound"), Frame1);
   Label1[1]->setObjectName("Label1_1");
   place(Label1[1], 240, 1080, 1095, 255);
   txtUpper = new QLineEdit(Frame1);
@@ -114,18 +118,20 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
   txtApprox = new QLineEdit(Frame1);
   txtApprox->setObjectName("txtApprox");
   place(txtApprox, 3600, 600, 855, 285);
-  chkNonNegative = new QCheckBox(QStringLiteral("Non-negative root"), Frame1);
+  chkNonNegative = new QCheckBox(QStringLiteral("&Non-negative root"), Frame1);
   chkNonNegative->setObjectName("chkNonNegative");
   place(chkNonNegative, 3600, 1080, 1695, 255);
   chkNonNegative->setChecked(true);
 
-  Line1 = new SlantedLine(QPointF(2888 / 15.0, 120 / 15.0), QPointF(2903 / 15.0, 1455 / 15.0), Frame1);
+  Line1 = new SlantedLine(QPointF(), QPointF(), Frame1);
   Line1->setObjectName("Line1");
 
-  cmdSolve = new QPushButton(QStringLiteral("Solve"), client);
+  cmdSolve = new QPushButton(QStringLiteral("&Solve"), client);
   cmdSolve->setObjectName("cmdSolve");
   place(cmdSolve, 120, 3240, 735, 375);
-  cmdSolve->setAutoDefault(false);
+  // The default button: Enter in a number box, or on the button, solves.
+  cmdSolve->setDefault(true);
+  cmdSolve->installEventFilter(this);
 
   txtResult = new QPlainTextEdit(client);
   txtResult->setObjectName("txtResult");
@@ -134,6 +140,13 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
   txtResult->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   txtResult->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   txtResult->setTabChangesFocus(true);
+
+  lblUserFN->setBuddy(txtInput);
+  Label1[0]->setBuddy(txtLower);
+  Label1[1]->setBuddy(txtUpper);
+  for (QLineEdit* box : {txtLower, txtUpper, txtApprox})
+    connect(box, &QLineEdit::returnPressed, cmdSolve, &QPushButton::click);
+  describeForAccessibility();
 
   ScriptControl1 = new ScriptControl(this);
   command_ = std::make_unique<SolveCommand>(ScriptControl1->engine());
@@ -144,7 +157,7 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
   QWidget* order[] = {txtInput, Option1[0], Option1[1], txtLower, txtUpper, txtApprox, chkNonNegative, cmdSolve, txtResult};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
-  fitFontToLayout();
+  scaleLayoutToFont();
   buildMenu();
   connect(cmdSolve, &QPushButton::clicked, this, [this] { cmdSolve_Click(); });
   progressDelay_ = new QTimer(this);
@@ -153,9 +166,7 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
   connect(progressDelay_, &QTimer::timeout, this, [this] { showProgress(); });
   progressTimer_ = new QTimer(this);
   progressTimer_->setInterval(100);
-  connect(progressTimer_, &QTimer::timeout, this, [this] {
-    if (progress_ != nullptr) progress_->setLabelText(QStringLiteral("Solving... %1 evaluations").arg(evaluations_.load()));
-  });
+  connect(progressTimer_, &QTimer::timeout, this, [this] { updateProgress(); });
   setFixedSize(sizeHint());
   txtInput->setFocus();
 }
@@ -163,21 +174,51 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
 frmZorvan::~frmZorvan() { stopWorker(); }
 
 void frmZorvan::buildMenu() {
+  const auto action = [this](QMenu* menu, const QString& text, const char* name, auto slot) {
+    QAction* a = menu->addAction(text);
+    a->setObjectName(QString::fromUtf8(name));
+    connect(a, &QAction::triggered, this, slot);
+    return a;
+  };
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-  QAction* quit = file->addAction(QStringLiteral("&Quit"));
-  quit->setObjectName("actionQuit");
+  QAction* quit = action(file, QStringLiteral("&Quit"), "actionQuit", [this] { close(); });
   quit->setShortcut(QKeySequence::Quit);
   quit->setMenuRole(QAction::QuitRole);
-  connect(quit, &QAction::triggered, this, &QWidget::close);
+
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+  action(edit, QStringLiteral("&Copy Results"), "actionCopyResults", [this] {
+    QGuiApplication::clipboard()->setText(txtResult->toPlainText());
+  })->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+  // The user's own action: the search itself never clears the box.
+  action(edit, QStringLiteral("C&lear Results"), "actionClearResults", [this] { txtResult->clear(); });
+
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-  QAction* plot = view->addAction(QStringLiteral("&Plot"));
-  plot->setObjectName("actionPlot");
-  plot->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-  connect(plot, &QAction::triggered, this, [this] { showPlotWindow(); });
+  // Ctrl+P is Print's everywhere else; G for graph.
+  action(view, QStringLiteral("&Plot"), "actionPlot", [this] { showPlotWindow(); })
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  action(help, QStringLiteral("&About Zorvan"), "actionAbout", [this] { showAbout(); })->setMenuRole(QAction::AboutRole);
+  action(help, QStringLiteral("About &Qt"), "actionAboutQt", [] { QApplication::aboutQt(); })
+      ->setMenuRole(QAction::AboutQtRole);
+
   auto* cancel = new QAction(this);
   cancel->setShortcut(QKeySequence(Qt::Key_Escape));
   connect(cancel, &QAction::triggered, this, [this] { cancelSolve(); });
   addAction(cancel);
+}
+
+void frmZorvan::showAbout() {
+  QMessageBox::about(this, QStringLiteral("About Zorvan"),
+                     QStringLiteral("<h3>Zorvan %1</h3>"
+                                    "<p>Finds the real roots of an equation f(x) = 0. Write f as VBScript that "
+                                    "assigns MyFunction in terms of x, choose an interval or a starting "
+                                    "approximation, and press Solve.</p>"
+                                    "<p>Released under the MIT licence.</p>"
+                                    "<p>Built with Qt %2, running on Qt %3.</p>")
+                         .arg(QCoreApplication::applicationVersion().isEmpty() ? QStringLiteral(ZORVAN_VERSION)
+                                                                                : QCoreApplication::applicationVersion(),
+                              QStringLiteral(QT_VERSION_STR), QString::fromLatin1(qVersion())));
 }
 
 PlotWindow* frmZorvan::showPlotWindow() {
@@ -185,24 +226,85 @@ PlotWindow* frmZorvan::showPlotWindow() {
     plot_ = new PlotWindow(this);
     std::lock_guard lock(plotMutex_);
     if (lastPlot_) plot_->showPlot(*lastPlot_);
+    else if (!isSolving()) plot_->showPlot(previewPlot());
   }
   plot_->show();
   plot_->raise();
   return plot_;
 }
 
-// The layout is fixed in pixels and was drawn for a small face: step the
-// default font down until every caption fits its control.
-void frmZorvan::fitFontToLayout() {
-  const QWidget* captioned[] = {lblUserFN, Option1[0], Option1[1], Label1[0], Label1[1], chkNonNegative, cmdSolve};
-  QFont face = font();
-  for (double size = face.pointSizeF(); size >= 6.0; size -= 0.5) {
-    face.setPointSizeF(size);
-    setFont(face);
-    bool fits = true;
-    for (const QWidget* w : captioned) fits = fits && w->sizeHint().width() <= w->width();
-    if (fits) return;
+bool frmZorvan::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == cmdSolve && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      cmdSolve->click();
+      return true;
+    }
   }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void frmZorvan::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // A new font or style: the layout follows it.
+  if ((event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) && Line1 != nullptr) {
+    scaleLayoutToFont();
+    setFixedSize(sizeHint());
+  }
+}
+
+void frmZorvan::describeForAccessibility() {
+  struct Description {
+    QWidget* widget;
+    const char* name;
+    const char* description;
+  };
+  const Description all[] = {
+      {lblUserFN, "Instructions", "How to write the function"},
+      {txtInput, "Function", "VBScript that assigns MyFunction in terms of x"},
+      {Frame1, "Approach", "How to look for a root"},
+      {Option1[0], "Search within interval", "Look for every root between the lower and the upper bound"},
+      {Option1[1], "Start with approximation", "Iterate from one starting value to one root"},
+      {Label1[0], "Lower bound", "Label of the lower bound"},
+      {txtLower, "Lower bound", "One end of the interval to search"},
+      {Label1[1], "Upper bound", "Label of the upper bound"},
+      {txtUpper, "Upper bound", "The other end of the interval to search"},
+      {txtApprox, "Approximation", "The starting value of the iteration"},
+      {chkNonNegative, "Non-negative root", "From a start of 0, look for a root at or above 0"},
+      {cmdSolve, "Solve", "Look for roots with the chosen approach"},
+      {txtResult, "Results", "One line for each root found: the root rounded to five decimals and f there"},
+  };
+  for (const Description& d : all) {
+    d.widget->setAccessibleName(QString::fromUtf8(d.name));
+    d.widget->setAccessibleDescription(QString::fromUtf8(d.description));
+  }
+}
+
+void frmZorvan::place(QWidget* w, int left, int top, int width, int height) {
+  placements_.push_back({w, QRect(left, top, width, height)});
+}
+
+int frmZorvan::px(int twips) const { return static_cast<int>(std::lround(twips * pixelsPerTwip_)); }
+
+// The layout keeps its proportions and the user's font: one factor for the
+// whole form, the 96 dpi one or as much more as the widest caption or the
+// tallest single-line control asks for. The scrolling text boxes need no
+// particular size.
+void frmZorvan::scaleLayoutToFont() {
+  pixelsPerTwip_ = kPixelsPerTwip;
+  for (const Placement& p : placements_) {
+    if (qobject_cast<QPlainTextEdit*>(p.widget) != nullptr) continue;
+    const QSize hint = p.widget->sizeHint();
+    pixelsPerTwip_ = std::max({pixelsPerTwip_, hint.width() / static_cast<double>(p.twips.width()),
+                               hint.height() / static_cast<double>(p.twips.height())});
+  }
+  // The frame's title sits above its first row of controls.
+  const int title = Frame1->fontMetrics().height();
+  pixelsPerTwip_ = std::max(pixelsPerTwip_, (title + 2) / 240.0);
+  for (const Placement& p : placements_)
+    p.widget->setGeometry(px(p.twips.left()), px(p.twips.top()), px(p.twips.width()), px(p.twips.height()));
+  Line1->setLine(QPointF(2888 * pixelsPerTwip_, 120 * pixelsPerTwip_), QPointF(2903 * pixelsPerTwip_, 1455 * pixelsPerTwip_));
+  centralWidget()->setFixedSize(px(5790), px(4260));
 }
 
 void frmZorvan::cmdSolve_Click() {
@@ -214,6 +316,9 @@ void frmZorvan::cmdSolve_Click() {
   const bool nonNegative = chkNonNegative->isChecked();
   cancel_ = false;
   evaluations_ = 0;
+  attempt_ = pass_ = sweep_ = 0;
+  intervalSolve_ = interval;
+  elapsed_.start();
 
   worker_ = QThread::create([this, request, interval, nonNegative] {
     const auto& texts = *request;
@@ -255,6 +360,7 @@ void frmZorvan::showProgress() {
   progress_->setAutoClose(false);
   progress_->setAutoReset(false);
   connect(progress_, &QProgressDialog::canceled, this, [this] { cancelSolve(); });
+  updateProgress();
   progress_->show();
 }
 
@@ -263,6 +369,22 @@ void frmZorvan::cancelSolve() {
   cancel_ = true;
   ScriptControl1->engine().interrupt();
   plotEngine_.interrupt();
+}
+
+// Before any Solve: the function in the box over the bounds in the boxes, or
+// over -10 to 10 where they give no interval. On the window's thread, so
+// under a short time-out and budget.
+PlotData frmZorvan::previewPlot() {
+  double from = -10, to = 10;
+  try {
+    const double lower = leadingNumber(txtLower->text().toStdString());
+    const double upper = leadingNumber(txtUpper->text().toStdString());
+    if (lower != upper) from = std::min(lower, upper), to = std::max(lower, upper);
+  } catch (const ScriptError&) {
+  }
+  previewEngine_.setTimeout(std::chrono::milliseconds(250));
+  return samplePlot(previewEngine_, withCrLf(txtInput->toPlainText()), from, to, {}, 400, {},
+                    std::chrono::milliseconds(1000));
 }
 
 void frmZorvan::finishSolve() {
@@ -299,6 +421,36 @@ void frmZorvan::stopWorker() {
 void frmZorvan::closeEvent(QCloseEvent* e) {
   stopWorker();
   QMainWindow::closeEvent(e);
+}
+
+void frmZorvan::searchAt(const SearchPosition& position) {
+  attempt_ = position.attempt;
+  pass_ = position.pass;
+  sweep_ = position.sweep;
+}
+
+void frmZorvan::updateProgress() {
+  if (progress_ == nullptr) return;
+  SearchPosition at;
+  at.interval = intervalSolve_;
+  at.attempt = attempt_.load();
+  at.pass = pass_.load();
+  at.sweep = sweep_.load();
+  QString where;
+  if (at.interval && at.attempt > 0)
+    where = QStringLiteral("Attempt %1 of %2, pass %3 of %4").arg(at.attempt).arg(SearchPosition::kAttempts).arg(at.pass).arg(SearchPosition::kPasses);
+  else if (!at.interval && at.sweep > 0)
+    where = QStringLiteral("Sweep %1 of %2").arg(at.sweep).arg(SearchPosition::kSweeps);
+  else
+    where = QStringLiteral("Starting");
+  const long n = evaluations_.load();
+  const qint64 seconds = elapsed_.elapsed() / 1000;
+  progress_->setLabelText(QStringLiteral("Solving... %1\n%2 %3\n%4:%5 elapsed")
+                              .arg(where, fromUtf8(writeGrouped(n)), n == 1 ? QStringLiteral("evaluation") : QStringLiteral("evaluations"))
+                              .arg(seconds / 60)
+                              .arg(seconds % 60, 2, 10, QChar('0')));
+  progress_->setMaximum(at.most());
+  progress_->setValue(std::clamp(at.done(), 0, at.most()));
 }
 
 bool frmZorvan::cancelRequested() {

@@ -3,11 +3,13 @@
 // Solve button and the results box. Its layout is fixed, in the original
 // units of twips (15 to the pixel).
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include "eval/vbscript_engine.h"
 #include "solver/clock.h"
@@ -40,8 +42,8 @@ class ScriptControl final : public QObject {
   VBScriptEngine engine_;
 };
 
-// Twips to pixels, at 15 twips per pixel.
-constexpr int px(int twips) { return twips / 15; }
+// The layout is given in twips; 15 make a pixel at 96 dots per inch.
+inline constexpr double kPixelsPerTwip = 1.0 / 15;
 
 class frmZorvan final : public QMainWindow, private SolveHost {
  public:
@@ -60,27 +62,37 @@ class frmZorvan final : public QMainWindow, private SolveHost {
 
   // The results box's text with CR LF line ends.
   std::string resultText() const;
+  // Twips to pixels at the window's scale: the 96 dpi factor, or more where
+  // the user's font needs room.
+  int px(int twips) const;
+  double pixelsPerTwip() const { return pixelsPerTwip_; }
   // The Plot window, opened on first use.
   PlotWindow* showPlotWindow();
   QProgressDialog* progressDialog() const { return progress_; }
 
-  QLabel* lblUserFN;
-  QPlainTextEdit* txtInput;
-  QGroupBox* Frame1;
-  QRadioButton* Option1[2];
-  QLabel* Label1[2];
-  QLineEdit* txtLower;
-  QLineEdit* txtUpper;
-  QLineEdit* txtApprox;
-  QCheckBox* chkNonNegative;
-  SlantedLine* Line1;
-  QPushButton* cmdSolve;
-  QPlainTextEdit* txtResult;
-  ScriptControl* ScriptControl1;
+  QLabel* lblUserFN = nullptr;
+  QPlainTextEdit* txtInput = nullptr;
+  QGroupBox* Frame1 = nullptr;
+  QRadioButton* Option1[2] = {};
+  QLabel* Label1[2] = {};
+  QLineEdit* txtLower = nullptr;
+  QLineEdit* txtUpper = nullptr;
+  QLineEdit* txtApprox = nullptr;
+  QCheckBox* chkNonNegative = nullptr;
+  SlantedLine* Line1 = nullptr;
+  QPushButton* cmdSolve = nullptr;
+  QPlainTextEdit* txtResult = nullptr;
+  ScriptControl* ScriptControl1 = nullptr;
 
  private:
-  void fitFontToLayout();
+  void place(QWidget* w, int left, int top, int width, int height);
+  void describeForAccessibility();
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void scaleLayoutToFont();
   void buildMenu();
+  void showAbout();
+  PlotData previewPlot();
   void showProgress();
   void finishSolve();
   void stopWorker();
@@ -91,18 +103,32 @@ class frmZorvan final : public QMainWindow, private SolveHost {
   void showMessage(std::string_view text) override;
   Clock& clock() override { return *clock_; }
   bool cancelRequested() override;
+  void searchAt(const SearchPosition& position) override;
+  // The progress box's text and bar for where the search is now.
+  void updateProgress();
 
   void appendToResults(const QString& text);
+
+  struct Placement {
+    QWidget* widget;
+    QRect twips;
+  };
+  std::vector<Placement> placements_;
+  double pixelsPerTwip_ = kPixelsPerTwip;
 
   std::unique_ptr<MessageBoxes> boxes_;
   std::unique_ptr<Clock> clock_;
   std::unique_ptr<SolveCommand> command_;
   VBScriptEngine plotEngine_;  // its own engine, so plotting leaves the search's globals alone
+  VBScriptEngine previewEngine_;  // the plot before any Solve, on the window's thread
 
   QThread* worker_ = nullptr;
   std::atomic<bool> cancel_{false};
   std::atomic<bool> closing_{false};
   std::atomic<long> evaluations_{0};
+  std::atomic<int> attempt_{0}, pass_{0}, sweep_{0};
+  bool intervalSolve_ = true;
+  QElapsedTimer elapsed_;
   QProgressDialog* progress_ = nullptr;
   QTimer* progressDelay_ = nullptr;  // the progress box shows after half a second of searching
   QTimer* progressTimer_ = nullptr;

@@ -5,12 +5,18 @@
 
 namespace zorvan::ui {
 
-SlantedLine::SlantedLine(QPointF from, QPointF to, QWidget* parent) : QWidget(parent), line_(from, to) {
+SlantedLine::SlantedLine(QPointF from, QPointF to, QWidget* parent) : QWidget(parent) {
+  setLine(from, to);
+  setFocusPolicy(Qt::NoFocus);
+  setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void SlantedLine::setLine(QPointF from, QPointF to) {
+  line_ = QLineF(from, to);
   const QRectF box = QRectF(from, to).normalized();
   setGeometry(static_cast<int>(std::floor(box.left())), static_cast<int>(std::floor(box.top())),
               static_cast<int>(std::ceil(box.width())) + 1, static_cast<int>(std::ceil(box.height())) + 1);
-  setFocusPolicy(Qt::NoFocus);
-  setAttribute(Qt::WA_TransparentForMouseEvents);
+  update();
 }
 
 void SlantedLine::paintEvent(QPaintEvent*) {

@@ -12,6 +12,7 @@ class SlantedLine final : public QWidget {
   // The end points in the parent's pixels.
   SlantedLine(QPointF from, QPointF to, QWidget* parent);
   QLineF line() const { return line_; }
+  void setLine(QPointF from, QPointF to);
 
  protected:
   void paintEvent(QPaintEvent*) override;

@@ -221,7 +221,7 @@ TEST_F(LongSearchTest, ThePlotOfTheStartTextIsSaved) {
   w->txtUpper->setText("5");
   QTest::mouseClick(w->cmdSolve, Qt::LeftButton);
   ASSERT_TRUE(waitForEnd());
-  QTest::keyClick(w.get(), Qt::Key_P, Qt::ControlModifier);
+  QTest::keyClick(w.get(), Qt::Key_G, Qt::ControlModifier);
   PlotWindow* plot = w->findChild<PlotWindow*>("Plot");
   ASSERT_NE(plot, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(plot));

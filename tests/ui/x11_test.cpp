@@ -4,7 +4,11 @@
 #include <QApplication>
 #include <QChart>
 #include <QDir>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
@@ -119,10 +123,10 @@ TEST(RealWindow, ThePlotOfTheStartTextAfterAnIntervalSearch) {
   user.join();
   ASSERT_TRUE(clicked);
   ASSERT_TRUE(QTest::qWaitFor([&] { return w.txtResult->toPlainText().count('\n') >= 2 && !w.isSolving(); }, 30000));
-  // Ctrl+P, typed on the X server, opens the plot.
+  // Ctrl+G, typed on the X server, opens the plot.
   w.activateWindow();
   QTest::qWait(200);
-  EXPECT_EQ(std::system("xdotool key ctrl+p"), 0);
+  EXPECT_EQ(std::system("xdotool key ctrl+g"), 0);
   ASSERT_TRUE(QTest::qWaitFor([&] { return w.findChild<PlotWindow*>("Plot") != nullptr; }, 5000));
   PlotWindow* plot = w.findChild<PlotWindow*>("Plot");
   ASSERT_TRUE(QTest::qWaitForWindowExposed(plot));
@@ -221,11 +225,43 @@ TEST(RealWindow, AnErrorBoxIsAnsweredWithReturnAndNothingIsCancelled) {
   EXPECT_FALSE(watch.progressUnderBox);
 }
 
+// Run under several screens and fonts (see tests/CMakeLists.txt): whatever
+// the scale, every caption and single-line box fits the control that holds it.
+TEST(RealWindow, EveryControlFitsItsText) {
+  frmZorvan w(std::make_unique<QtMessageBoxes>(), std::make_unique<FixedClock>(10, 20, 30));
+  w.move(20, 20);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QTest::qWait(300);
+  int checked = 0;
+  for (QWidget* c : w.centralWidget()->findChildren<QWidget*>()) {
+    if (qobject_cast<QLabel*>(c) == nullptr && qobject_cast<QAbstractButton*>(c) == nullptr &&
+        qobject_cast<QLineEdit*>(c) == nullptr && qobject_cast<QGroupBox*>(c) == nullptr)
+      continue;
+    if (c->parentWidget() != w.centralWidget() && c->parentWidget() != w.Frame1) continue;  // parts of other controls
+    ++checked;
+    const QSize hint = c->sizeHint();
+    EXPECT_LE(hint.width(), c->width()) << c->objectName().toStdString();
+    EXPECT_LE(hint.height(), c->height()) << c->objectName().toStdString();
+  }
+  EXPECT_EQ(checked, 11);
+  // Inside the frame, below its title.
+  EXPECT_GE(w.Option1[0]->y(), w.Frame1->fontMetrics().height());
+  const QByteArray tag = qgetenv("ZORVAN_SCREEN_TAG");
+  saveScreen(("x11_window_" + (tag.isEmpty() ? QByteArray("96dpi") : tag) + ".png").constData());
+}
+
 }  // namespace
 }  // namespace zorvan::ui
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // A larger desktop font, as a user may have set one.
+  if (const int points = qEnvironmentVariableIntValue("ZORVAN_TEST_FONT_POINTS"); points > 0) {
+    QFont font = QApplication::font();
+    font.setPointSize(points);
+    QApplication::setFont(font);
+  }
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
