@@ -64,6 +64,7 @@ class SummaryHost final : public SolveHost {
   }
   void showMessage(std::string_view text) override { host_.showMessage(text); }
   Clock& clock() override { return host_.clock(); }
+  void searchAt(const SearchPosition& position) override { host_.searchAt(position); }
   bool cancelRequested() override { return host_.cancelRequested(); }
 
  private:

@@ -83,6 +83,10 @@ TEST(NumberText, ShortestTextReadsBack) {
   EXPECT_EQ(writeShortest(2.5), "2.5");
   EXPECT_EQ(writeUnsigned(255, 16), "FF");
   EXPECT_EQ(writeUnsigned(8, 8), "10");
+  EXPECT_EQ(writeGrouped(2219), "2,219");
+  EXPECT_EQ(writeGrouped(1), "1");
+  EXPECT_EQ(writeGrouped(-1234567), "-1,234,567");
+  EXPECT_EQ(writeGrouped(100000), "100,000");
 }
 
 // Every reader and writer keeps the period under a comma-decimal locale.

@@ -51,6 +51,22 @@ TEST(ApproximationMode, NoRealRootShowsTwoRetriesThenEndsSilently) {
   EXPECT_EQ(svc.evaluations, 3 * (4 + 420) + 2);
 }
 
+TEST(SearchPosition, EachSweepIsToldAsItBegins) {
+  FakeServices svc([](const Value& x) { return Value(x.toDouble() * x.toDouble() + 1); });
+  SolveNow(Value(1.0), Value::integer(1), false, svc);
+  EXPECT_EQ(svc.positions, (std::vector<std::string>{"sweep 1 0/3", "sweep 2 1/3", "sweep 3 2/3"}));
+}
+
+TEST(SearchPosition, EachAttemptAndPassIsToldAsItBegins) {
+  FakeServices svc([](const Value& x) { return Value(x.toDouble() * x.toDouble() + 1); });
+  SolveNow(Value(0.0), Value(1.0), true, svc);
+  std::vector<std::string> expected;
+  for (int attempt = 1; attempt <= 4; ++attempt)
+    for (int pass = 1; pass <= 2; ++pass)
+      expected.push_back(std::to_string(attempt) + "." + std::to_string(pass) + " " + std::to_string((attempt - 1) * 2 + pass - 1) + "/8");
+  EXPECT_EQ(svc.positions, expected);
+}
+
 TEST(ApproximationMode, SecondStartMovesAwayFromZero) {
   struct Case {
     double start;

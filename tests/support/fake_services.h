@@ -35,6 +35,10 @@ class FakeServices : public Evaluator, public SolveHost, public Clock {
     evaluationsAtEvent.push_back(evaluations);
   }
   Clock& clock() override { return *this; }
+  void searchAt(const SearchPosition& p) override {
+    positions.push_back(p.interval ? std::to_string(p.attempt) + "." + std::to_string(p.pass) + " " + std::to_string(p.done()) + "/" + std::to_string(p.most())
+                                   : "sweep " + std::to_string(p.sweep) + " " + std::to_string(p.done()) + "/" + std::to_string(p.most()));
+  }
   float secondsSinceMidnight() override { return static_cast<float>(hour * 3600 + minuteValue * 60 + secondValue); }
   int minute() override { return minuteValue; }
   int second() override { return secondValue; }
@@ -45,6 +49,7 @@ class FakeServices : public Evaluator, public SolveHost, public Clock {
   std::vector<std::string> messages;
   std::vector<std::string> events;
   std::vector<int> evaluationsAtEvent;
+  std::vector<std::string> positions;  // as searchAt told them
   int hour = 12, minuteValue = 34, secondValue = 56;
   RandomGenerator random;
 

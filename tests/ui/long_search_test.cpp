@@ -9,6 +9,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScatterSeries>
 #include <QTest>
 #include <QTimer>
@@ -60,6 +61,33 @@ TEST_F(LongSearchTest, TheWindowAnswersShowsProgressAndCancels) {
   for (const QString& line : results.split('\n', Qt::SkipEmptyParts))
     EXPECT_TRUE(line.startsWith("Solution: X , F(X) = ")) << line.toStdString();
   EXPECT_EQ(w->progressDialog(), nullptr);
+}
+
+TEST_F(LongSearchTest, TheProgressBoxSaysWhereTheSearchIs) {
+  w->txtInput->setPlainText(kSlowSine);
+  w->txtLower->setText("0.5");
+  w->txtUpper->setText("40");
+  QTest::mouseClick(w->cmdSolve, Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w->progressDialog() != nullptr && w->progressDialog()->isVisible(); }, 5000));
+  QTest::qWait(300);
+  const QString text = w->progressDialog()->labelText();
+  EXPECT_TRUE(text.contains("Attempt 1 of 4, pass 1 of 2")) << text.toStdString();
+  EXPECT_TRUE(QRegularExpression("\\n[0-9,]+ evaluations?\\n0:0[0-9] elapsed$").match(text).hasMatch()) << text.toStdString();
+  EXPECT_EQ(w->progressDialog()->maximum(), 8);
+  EXPECT_EQ(w->progressDialog()->value(), 0);
+  w->cancelSolve();
+  ASSERT_TRUE(waitForEnd());
+
+  w->Option1[1]->click();
+  w->txtInput->setPlainText(QString(kSlowSine) + " + 2");  // no root: three sweeps
+  w->txtApprox->setText("1");
+  QTest::mouseClick(w->cmdSolve, Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w->progressDialog() != nullptr && w->progressDialog()->isVisible(); }, 5000));
+  QTest::qWait(300);
+  EXPECT_TRUE(w->progressDialog()->labelText().contains("Sweep 1 of 3")) << w->progressDialog()->labelText().toStdString();
+  EXPECT_EQ(w->progressDialog()->maximum(), 3);
+  w->cancelSolve();
+  ASSERT_TRUE(waitForEnd());
 }
 
 TEST_F(LongSearchTest, AFastSearchShowsNoProgress) {

@@ -1,6 +1,8 @@
 // The window on Qt's offscreen platform: controls, contents, and the Solve
 // command with the message boxes answered by the test.
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
@@ -13,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <set>
 #include <string>
 
 #include "eval/user_function.h"
@@ -219,6 +222,84 @@ TEST_F(WindowTest, NumbersUseThePeriodWhateverTheLocale) {
   EXPECT_EQ(boxes, std::vector<std::string>{"Error 11 : Division by zero"});
   EXPECT_EQ(w->resultText().rfind("Solution: X , F(X) = 2.18003, ", 0), 0u) << w->resultText();
   EXPECT_EQ(w->resultText().find(','), w->resultText().find(" , ") + 1);
+}
+
+TEST_F(WindowTest, EnterInANumberBoxOrOnSolveSolves) {
+  QApplication::setActiveWindow(w.get());
+  w->txtLower->setText("0");
+  w->txtUpper->setText("5");
+  w->txtUpper->setFocus();
+  QTest::keyClick(w->txtUpper, Qt::Key_Return);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w->isSolving(); }, 60000));
+  QCoreApplication::processEvents();
+  const int lines = w->txtResult->toPlainText().count('\n');
+  EXPECT_GE(lines, 1);
+  w->cmdSolve->setFocus();
+  QTest::keyClick(w->cmdSolve, Qt::Key_Enter);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w->isSolving(); }, 60000));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(w->txtResult->toPlainText().count('\n'), 2 * lines);
+  EXPECT_TRUE(w->cmdSolve->isDefault());
+}
+
+TEST_F(WindowTest, EveryCaptionHasItsOwnMnemonicAndLabelsLeadToTheirBoxes) {
+  QApplication::setActiveWindow(w.get());
+  const QString captions[] = {w->lblUserFN->text(), w->Frame1->title(), w->Option1[0]->text(), w->Option1[1]->text(),
+                              w->Label1[0]->text(), w->Label1[1]->text(), w->chkNonNegative->text(), w->cmdSolve->text()};
+  std::set<QChar> letters;
+  for (const QString& c : captions) {
+    const qsizetype at = c.indexOf('&');
+    ASSERT_GE(at, 0) << c.toStdString();
+    EXPECT_TRUE(letters.insert(c.at(at + 1).toLower()).second) << c.toStdString();
+  }
+  for (QChar menu : {QChar('f'), QChar('e'), QChar('v'), QChar('h')}) EXPECT_EQ(letters.count(menu), 0u) << menu.toLatin1();
+  EXPECT_EQ(w->Label1[0]->buddy(), w->txtLower);
+  EXPECT_EQ(w->Label1[1]->buddy(), w->txtUpper);
+  EXPECT_EQ(w->lblUserFN->buddy(), w->txtInput);
+  QTest::keyClick(w.get(), Qt::Key_U, Qt::AltModifier);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == w->txtUpper; }, 2000));
+  QTest::keyClick(w.get(), Qt::Key_A, Qt::AltModifier);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w->Option1[1]->isChecked(); }, 2000));
+}
+
+TEST_F(WindowTest, MenusAsQtApplicationsHaveThem) {
+  const auto shortcut = [&](const char* name) { return w->findChild<QAction*>(name)->shortcut(); };
+  EXPECT_EQ(shortcut("actionQuit"), QKeySequence(QKeySequence::Quit));
+  EXPECT_FALSE(shortcut("actionPlot").isEmpty());
+  EXPECT_NE(shortcut("actionPlot"), QKeySequence(QKeySequence::Print));
+  EXPECT_NE(w->findChild<QAction*>("actionAbout"), nullptr);
+  EXPECT_NE(w->findChild<QAction*>("actionAboutQt"), nullptr);
+  w->txtResult->setPlainText("Solution: X , F(X) = 1, 0\n");
+  w->findChild<QAction*>("actionCopyResults")->trigger();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "Solution: X , F(X) = 1, 0\n");
+  w->findChild<QAction*>("actionClearResults")->trigger();
+  EXPECT_TRUE(w->txtResult->toPlainText().isEmpty());
+}
+
+TEST_F(WindowTest, EveryControlHasAnAccessibleNameAndDescription) {
+  int checked = 0;
+  for (QWidget* c : w->centralWidget()->findChildren<QWidget*>()) {
+    // Parts of controls (scroll bars, viewports) and the drawn line have no name of their own.
+    if (c->objectName().isEmpty() || c->objectName().startsWith("qt_") || c == w->Line1) continue;
+    ++checked;
+    EXPECT_FALSE(c->accessibleName().isEmpty()) << c->objectName().toStdString();
+    EXPECT_FALSE(c->accessibleDescription().isEmpty()) << c->objectName().toStdString();
+  }
+  EXPECT_EQ(checked, 13);
+  EXPECT_EQ(w->txtInput->toolTip(), "MyFunction = f(x)");
+}
+
+TEST_F(WindowTest, ALargerFontEnlargesTheFormAndEveryCaptionStillFits) {
+  const int before = w->width();
+  QFont font = w->font();
+  font.setPointSizeF(font.pointSizeF() * 1.6);
+  w->setFont(font);
+  EXPECT_GT(w->width(), before);
+  for (QWidget* c : {static_cast<QWidget*>(w->lblUserFN), static_cast<QWidget*>(w->Option1[1]),
+                     static_cast<QWidget*>(w->chkNonNegative), static_cast<QWidget*>(w->txtLower)}) {
+    EXPECT_LE(c->sizeHint().width(), c->width()) << c->objectName().toStdString();
+    EXPECT_LE(c->sizeHint().height(), c->height()) << c->objectName().toStdString();
+  }
 }
 
 TEST_F(WindowTest, ACompileErrorShowsOneBox) {
