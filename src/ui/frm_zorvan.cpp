@@ -449,8 +449,10 @@ void frmZorvan::updateProgress() {
                               .arg(where, fromUtf8(writeGrouped(n)), n == 1 ? QStringLiteral("evaluation") : QStringLiteral("evaluations"))
                               .arg(seconds / 60)
                               .arg(seconds % 60, 2, 10, QChar('0')));
-  progress_->setMaximum(at.most());
-  progress_->setValue(std::clamp(at.done(), 0, at.most()));
+  // A modal progress box runs the event loop in setValue: only on a change.
+  const int done = std::clamp(at.done(), 0, at.most());
+  if (progress_->maximum() != at.most()) progress_->setMaximum(at.most());
+  if (progress_->value() != done) progress_->setValue(done);
 }
 
 bool frmZorvan::cancelRequested() {

@@ -181,10 +181,3 @@ TEST(PlotSave, WritesPngAndSvg) {
 
 }  // namespace
 }  // namespace zorvan::ui
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
