@@ -25,6 +25,11 @@ std::string quote(const std::string& s) {
   return q + "'";
 }
 
+// A file of this process's own: the suite also runs beside itself under another locale.
+std::string scratch(const std::string& name) {
+  return ::testing::TempDir() + "zorvan_" + std::to_string(getpid()) + "_" + name;
+}
+
 std::string slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -72,7 +77,7 @@ TEST(Cli, EvalOfACompileErrorExitsOne) {
 }
 
 TEST(Cli, EvalReadsAFunctionFile) {
-  const std::string path = ::testing::TempDir() + "zorvan_function.vbs";
+  const std::string path = scratch("function.vbs");
   std::ofstream(path, std::ios::binary) << "If x < 0 Then\r\n MyFunction = -1\r\nElse\r\n MyFunction = 1\r\nEnd If\r\n";
   EXPECT_EQ(cli("eval --function-file " + quote(path) + " -3 3").out, "Integer -1\nInteger 1\n");
 }
@@ -180,7 +185,7 @@ TEST(Cli, CtrlCEndsARunWithinASecond) {
 namespace {
 
 TEST(Cli, PlotWritesThePictureOfASolve) {
-  const std::string svg = ::testing::TempDir() + "zorvan_plot.svg";
+  const std::string svg = scratch("plot.svg");
   const CliRun r = cli("plot --interval -5 5 --clock 01:02:03 --output " + quote(svg));
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("Solution: X , F(X) = 2.18003"), std::string::npos);
@@ -194,7 +199,7 @@ TEST(Cli, PlotWritesThePictureOfASolve) {
 }
 
 TEST(Cli, PlotAroundAnApproximation) {
-  const std::string svg = ::testing::TempDir() + "zorvan_plot_approx.svg";
+  const std::string svg = scratch("plot_approx.svg");
   const CliRun r = cli("plot --approx 1 --output " + quote(svg));
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.rfind("Solution: X , F(X) = 2.18003", 0), 0u);

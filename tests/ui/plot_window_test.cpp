@@ -167,12 +167,14 @@ TEST(PlotSave, WritesPngAndSvg) {
   plot.showPlot(parabola(5));
   plot.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&plot));
-  const QString dir = QString::fromStdString(::testing::TempDir());
-  ASSERT_TRUE(plot.saveTo(dir + "/zorvan_plot_test.png"));
-  ASSERT_TRUE(plot.saveTo(dir + "/zorvan_plot_test.svg"));
-  QImage png(dir + "/zorvan_plot_test.png");
+  // Named by the process: the suite also runs beside itself under another locale.
+  const QString base = QString::fromStdString(::testing::TempDir()) + "/zorvan_plot_test_" +
+                       QString::number(QCoreApplication::applicationPid());
+  ASSERT_TRUE(plot.saveTo(base + ".png"));
+  ASSERT_TRUE(plot.saveTo(base + ".svg"));
+  QImage png(base + ".png");
   EXPECT_EQ(png.size(), plot.view()->size() * plot.view()->devicePixelRatio());
-  QFile svg(dir + "/zorvan_plot_test.svg");
+  QFile svg(base + ".svg");
   ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
   EXPECT_TRUE(svg.readAll().contains("<svg"));
   QDir().mkpath(ZORVAN_ARTIFACTS_DIR);
