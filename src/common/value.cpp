@@ -60,9 +60,11 @@ Value arithmetic(const Value& a, const Value& b, WholeOp wholeOp, RealOp realOp)
   const Operand y = operand(b);
   const Rank rank = resultRank(x.rank, y.rank);
   if (rank <= Rank::Int32) {
+    // The operands' class, widened only on overflow: Integer, then Long, then Double.
     const std::int64_t r = wholeOp(x.whole, y.whole);
     if (rank == Rank::Int16 && r >= INT16_MIN && r <= INT16_MAX) return Value::integer(static_cast<std::int16_t>(r));
-    return Value::whole(r);
+    if (r >= INT32_MIN && r <= INT32_MAX) return Value::longInt(static_cast<std::int32_t>(r));
+    return Value(static_cast<double>(r));
   }
   return fromReal(rank, realOp(realOf(x), realOf(y)));
 }
@@ -81,7 +83,10 @@ struct WholeOperand {
   bool narrow;
 };
 
-WholeOperand wholeOperand(const Value& v) {
+// The bitwise operators also read "True" and "False"; \ and Mod do not.
+enum class BooleanText { Read, Refused };
+
+WholeOperand wholeOperand(const Value& v, BooleanText booleanText = BooleanText::Read) {
   switch (v.type()) {
     case VType::Empty:
     case VType::Integer:
@@ -97,6 +102,7 @@ WholeOperand wholeOperand(const Value& v) {
       const std::string_view t = v.text();
       double d;
       if (parseNumericText(t, d)) return {roundToLong(detail::checked(d)), false};
+      if (booleanText == BooleanText::Refused) raise(err::TypeMismatch);
       Value b = Value::boolean(v.toBoolean());  // "True" / "False"
       return {b.rawWhole(), true};
     }
@@ -293,10 +299,18 @@ bool isDigitChar(char c) { return c >= '0' && c <= '9'; }
 
 bool parseNumericText(std::string_view text, double& out) {
   std::string_view t = trimBlanks(text);
+  // One sign, before or after the number, or parentheses round it for a
+  // negative one, as the system's number reading allows.
   bool negative = false;
-  if (!t.empty() && (t.front() == '+' || t.front() == '-')) {
+  if (t.size() >= 2 && t.front() == '(' && t.back() == ')') {
+    negative = true;
+    t = trimBlanks(t.substr(1, t.size() - 2));
+  } else if (!t.empty() && (t.front() == '+' || t.front() == '-')) {
     negative = t.front() == '-';
-    t.remove_prefix(1);
+    t = trimBlanks(t.substr(1));
+  } else if (!t.empty() && (t.back() == '+' || t.back() == '-')) {
+    negative = t.back() == '-';
+    t = trimBlanks(t.substr(0, t.size() - 1));
   }
   if (t.size() >= 2 && t[0] == '&') {
     int base = 8;
@@ -335,13 +349,13 @@ Value div(const Value& a, const Value& b) {
 }
 
 Value intDiv(const Value& a, const Value& b) {
-  const WholeOperand x = wholeOperand(a), y = wholeOperand(b);
+  const WholeOperand x = wholeOperand(a, BooleanText::Refused), y = wholeOperand(b, BooleanText::Refused);
   if (y.v == 0) raise(err::DivisionByZero);
   return wholeResult(x.v / y.v, x.narrow && y.narrow);
 }
 
 Value mod(const Value& a, const Value& b) {
-  const WholeOperand x = wholeOperand(a), y = wholeOperand(b);
+  const WholeOperand x = wholeOperand(a, BooleanText::Refused), y = wholeOperand(b, BooleanText::Refused);
   if (y.v == 0) raise(err::DivisionByZero);
   return wholeResult(x.v % y.v, x.narrow && y.narrow);
 }

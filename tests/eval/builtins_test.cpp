@@ -87,5 +87,49 @@ TEST(StringFunctions, CommonOnes) {
   EXPECT_EQ(expr("Mid(\"abc\", 0)"), "Error 5 : Invalid procedure call or argument");
 }
 
+TEST(StringFunctions, InStrFindsNothingInAnEmptyStringOrPastItsEnd) {
+  EXPECT_EQ(expr("InStr(\"\", \"\")"), "Long 0");
+  EXPECT_EQ(expr("InStr(1, \"\", \"\")"), "Long 0");
+  EXPECT_EQ(expr("InStr(\"\", \"a\")"), "Long 0");
+  EXPECT_EQ(expr("InStr(\"abc\", \"\")"), "Long 1");
+  EXPECT_EQ(expr("InStr(3, \"abc\", \"\")"), "Long 3");
+  EXPECT_EQ(expr("InStr(4, \"abc\", \"\")"), "Long 0");
+  EXPECT_EQ(expr("InStr(4, \"abc\", \"c\")"), "Long 0");
+}
+
+// Results take the operands' class and widen only on overflow; they never
+// narrow to fit.
+TEST(TypeRules, ArithmeticKeepsTheOperandsClass) {
+  EXPECT_EQ(expr("1 - Len(\"a\")"), "Long 0");
+  EXPECT_EQ(expr("CLng(1) + Empty"), "Long 1");
+  EXPECT_EQ(expr("Empty + CLng(1)"), "Long 1");
+  EXPECT_EQ(expr("CLng(5) + 0"), "Long 5");
+  EXPECT_EQ(expr("70000 - 40000"), "Long 30000");
+  EXPECT_EQ(expr("CLng(3) * 2"), "Long 6");
+  EXPECT_EQ(expr("2 * 3"), "Integer 6");
+  EXPECT_EQ(expr("True + True"), "Integer -2");
+  EXPECT_EQ(expr("Empty + 1"), "Integer 1");
+  EXPECT_EQ(expr("32767 + 1"), "Long 32768");
+  EXPECT_EQ(expr("2147483647 + 1"), "Double 2147483648");
+  EXPECT_EQ(expr("CLng(7) \\ 2"), "Long 3");
+  EXPECT_EQ(expr("CLng(7) Mod 2"), "Long 1");
+  EXPECT_EQ(expr("InStr(\"abc\", \"c\") - 3"), "Long 0");
+}
+
+TEST(TypeRules, NumericStrings) {
+  EXPECT_EQ(expr("1 \\ \"True\""), "Error 13 : Type mismatch");
+  EXPECT_EQ(expr("7 Mod \"False\""), "Error 13 : Type mismatch");
+  EXPECT_EQ(expr("\"True\" + 1"), "Error 13 : Type mismatch");
+  EXPECT_EQ(expr("\"True\" And 1"), "Integer 1");
+  EXPECT_EQ(expr("CDbl(\"3-\")"), "Double -3");
+  EXPECT_EQ(expr("CDbl(\"3+\")"), "Double 3");
+  EXPECT_EQ(expr("CDbl(\"(2.5)\")"), "Double -2.5");
+  EXPECT_EQ(expr("CDbl(\" - 4 \")"), "Double -4");
+  EXPECT_EQ(expr("\"1,000.5\" * 2"), "Double 2001");
+  EXPECT_EQ(expr("CDbl(\"-3-\")"), "Error 13 : Type mismatch");
+  EXPECT_EQ(expr("CDbl(\"(-3)\")"), "Error 13 : Type mismatch");
+  EXPECT_EQ(expr("CDbl(\"3 4\")"), "Error 13 : Type mismatch");
+}
+
 }  // namespace
 }  // namespace zorvan

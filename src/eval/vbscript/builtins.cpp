@@ -159,7 +159,9 @@ Value fnInStr(const Value* args, std::size_t n) {
   if (n > 2) start = args[i++].toLong();
   if (start < 1) raise(err::InvalidCall);
   const std::string hay = args[i].toText(), needle = args[i + 1].toText();
-  if (static_cast<std::size_t>(start) > hay.size() + 1) return Value::longInt(0);
+  // Nothing to search, or a start past its end, finds nothing; an empty
+  // string to find is found at the start.
+  if (hay.empty() || static_cast<std::size_t>(start) > hay.size()) return Value::longInt(0);
   const std::size_t p = hay.find(needle, static_cast<std::size_t>(start - 1));
   return Value::longInt(p == std::string::npos ? 0 : static_cast<std::int32_t>(p + 1));
 }
