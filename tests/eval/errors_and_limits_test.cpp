@@ -26,6 +26,30 @@ TEST(Limits, DeepNestingIsACleanError) {
   EXPECT_EQ(evalAt("MyFunction = " + std::string(100000, '-') + "1"), "Error 28 : Out of stack space");
 }
 
+// The limit counts the levels the user wrote, not the wrapper's.
+TEST(Limits, AThousandLevelsOfEachKindRunAndOneMoreIsRefused) {
+  const auto parens = [](int n) { return "MyFunction = " + std::string(n, '(') + "x" + std::string(n, ')'); };
+  const auto signs = [](int n) { return "MyFunction = " + std::string(n, '-') + "x"; };
+  const auto calls = [](int n) {
+    std::string s = "MyFunction = ";
+    for (int i = 0; i < n; ++i) s += "Abs(";
+    return s + "x" + std::string(n, ')');
+  };
+  const auto ifs = [](int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += "If x > 0 Then\r\n";
+    s += "MyFunction = x\r\n";
+    for (int i = 0; i < n; ++i) s += "End If\r\n";
+    return s;
+  };
+  EXPECT_EQ(evalAt(parens(1000), 2), "Double 2");
+  EXPECT_EQ(evalAt(signs(1000), 2), "Double 2");
+  EXPECT_EQ(evalAt(calls(1000), 2), "Double 2");
+  EXPECT_EQ(evalAt(ifs(1000), 2), "Double 2");
+  for (const std::string& deeper : {parens(1001), signs(1001), calls(1001), ifs(1001)})
+    EXPECT_EQ(evalAt(deeper, 2), "Error 28 : Out of stack space");
+}
+
 TEST(Limits, ModerateNestingWorks) {
   EXPECT_EQ(evalAt("MyFunction = " + std::string(200, '(') + "x" + std::string(200, ')'), 2), "Double 2");
   std::string ifs, ends;

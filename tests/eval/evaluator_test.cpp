@@ -103,12 +103,28 @@ TEST(Evaluator, GlobalCodeRunsWhenAdded) {
   EXPECT_EQ(evalAt(text, 2), "Double 6");
 }
 
+// The first statement of the code added requires every variable to be declared.
 TEST(Evaluator, OptionExplicitRequiresDeclarations) {
-  EXPECT_EQ(evalAt("UserFN = 1\r\nEnd Function\r\nOption Explicit\r\nFunction D()"), "Integer 1");
-  EXPECT_EQ(evalAt("UserFN = y\r\nEnd Function\r\nOption Explicit\r\nFunction D()"),
+  const auto run = [](const char* code) {
+    VBScriptEngine engine;
+    if (!engine.addCode(code)) return errorText(engine.lastError());
+    const std::optional<Value> v = engine.run("F", {});
+    return v ? v->toText() : errorText(engine.lastError());
+  };
+  EXPECT_EQ(run("' a comment first\r\n\r\nOption Explicit\r\nFunction F()\r\nF = y\r\nEnd Function"),
             "Error 500 : Variable is undefined: 'y'");
-  EXPECT_EQ(evalAt("Dim y : y = 2 : UserFN = y\r\nEnd Function\r\nOption Explicit\r\nFunction D()"),
-            "Integer 2");
+  EXPECT_EQ(run("Option Explicit\r\nFunction F()\r\nDim y : y = 2 : F = y\r\nEnd Function"), "2");
+  EXPECT_EQ(run("Function F()\r\nF = y\r\nEnd Function"), "");
+}
+
+// Anywhere else it is refused as VBScript refuses it, and the user's text
+// always follows the wrapper's first lines: there it never compiles.
+TEST(Evaluator, OptionExplicitAfterOtherStatementsIsRefused) {
+  EXPECT_EQ(evalAt("Option Explicit\r\nMyFunction = 1"), "Error 1024 : Expected statement");
+  EXPECT_EQ(evalAt("UserFN = 1\r\nEnd Function\r\nOption Explicit\r\nFunction D()"), "Error 1024 : Expected statement");
+  VBScriptEngine engine;
+  EXPECT_FALSE(engine.addCode("Dim a\r\nOption Explicit"));
+  EXPECT_EQ(engine.lastError().number, 1024);
 }
 
 TEST(Evaluator, ConstantsAndBuiltInConstants) {

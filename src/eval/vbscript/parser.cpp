@@ -15,8 +15,11 @@ namespace zorvan::vbs {
 namespace {
 
 // Deeper nesting of expressions or blocks than this is refused, so that
-// neither the parser nor a run can exhaust the native stack.
+// neither the parser nor a run can exhaust the native stack. It counts what
+// the user wrote inside a procedure: each parenthesis, sign, call argument
+// or block is a level, and a statement with its expression takes two more.
 constexpr int kMaxNesting = 1000;
+constexpr int kStatementLevels = 2;
 // Runs of operators longer than this become one ChainExpr instead of a deep tree.
 constexpr std::size_t kMaxTreeRun = 16;
 
@@ -170,7 +173,7 @@ class Parser {
   class Nest {
    public:
     explicit Nest(Parser& p) : p_(p) {
-      if (++p_.depth_ > kMaxNesting) raise(err::OutOfStackSpace);
+      if (++p_.depth_ > kMaxNesting + kStatementLevels) raise(err::OutOfStackSpace);
     }
     ~Nest() { --p_.depth_; }
     Nest(const Nest&) = delete;
@@ -229,6 +232,7 @@ class Parser {
 
   StmtPtr parseStatement() {
     Nest nest(*this);
+    if (kind() != Tok::Option) sawStatement_ = true;
     switch (kind()) {
       case Tok::Dim:
         advance();
@@ -329,7 +333,9 @@ class Parser {
 
   void parseOption() {
     advance();
-    if (!isIdentNamed("explicit") || scope_->proc != nullptr) raise(err::ExpectedStatement);
+    // Only before every other statement of the code added, as VBScript has
+    // it; the user's text always follows the wrapper's own lines.
+    if (!isIdentNamed("explicit") || scope_->proc != nullptr || sawStatement_) raise(err::ExpectedStatement);
     advance();
     explicit_ = true;
   }
@@ -380,7 +386,11 @@ class Parser {
     scope_ = &procScopes_[index];
     Procedure* raw = proc.get();
     unit_.procedures.push_back(std::move(proc));
+    // A procedure's body starts again at the outermost level: the user's
+    // function is wrapped in one, and that level is not theirs.
+    const int outerDepth = std::exchange(depth_, 0);
     raw->body = parseBlock({Tok::EndKw});
+    depth_ = outerDepth;
     if (kind() != Tok::EndKw) raise(err::ExpectedEnd);
     advance();
     expect(isFunction ? Tok::Function : Tok::Sub, isFunction ? err::ExpectedFunction : err::ExpectedSub);
@@ -793,6 +803,7 @@ class Parser {
   int depth_ = 0;
   int inlineIf_ = 0;
   bool explicit_ = false;
+  bool sawStatement_ = false;
 };
 
 }  // namespace
