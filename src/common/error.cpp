@@ -28,6 +28,7 @@ constexpr std::array kDescriptions{
     Entry{92, "For loop not initialized"},
     Entry{94, "Invalid use of Null"},
     Entry{424, "Object required"},
+    Entry{429, "ActiveX component can't create object"},
     Entry{438, "Object doesn't support this property or method"},
     Entry{450, "Wrong number of arguments or invalid property assignment"},
     Entry{500, "Variable is undefined"},

@@ -18,6 +18,7 @@ inline constexpr std::int32_t TypeMismatch = 13;
 inline constexpr std::int32_t OutOfStringSpace = 14;
 inline constexpr std::int32_t OutOfStackSpace = 28;
 inline constexpr std::int32_t ProcedureNotDefined = 35;
+inline constexpr std::int32_t CannotCreateObject = 429;
 inline constexpr std::int32_t WrongArguments = 450;
 inline constexpr std::int32_t VariableUndefined = 500;
 inline constexpr std::int32_t IllegalAssignment = 501;

@@ -97,6 +97,53 @@ TEST(StringFunctions, InStrFindsNothingInAnEmptyStringOrPastItsEnd) {
   EXPECT_EQ(expr("InStr(4, \"abc\", \"c\")"), "Long 0");
 }
 
+TEST(StringFunctions, SearchingWithStartAndCompare) {
+  EXPECT_EQ(expr("InStr(1, \"aXbx\", \"x\", 1)"), "Long 2");
+  EXPECT_EQ(expr("InStr(1, \"aXbx\", \"x\", 0)"), "Long 4");
+  EXPECT_EQ(expr("InStr(1, \"abc\", \"b\", 2)"), "Error 5 : Invalid procedure call or argument");
+  EXPECT_EQ(expr("InStrRev(\"abcabc\", \"bc\")"), "Long 5");
+  EXPECT_EQ(expr("InStrRev(\"abcabc\", \"bc\", 4)"), "Long 2");
+  EXPECT_EQ(expr("InStrRev(\"abcabc\", \"BC\", -1, 1)"), "Long 5");
+  EXPECT_EQ(expr("InStrRev(\"abc\", \"\", 2)"), "Long 2");
+  EXPECT_EQ(expr("InStrRev(\"abc\", \"c\", 4)"), "Long 0");
+  EXPECT_EQ(expr("InStrRev(\"\", \"\")"), "Long 0");
+  EXPECT_EQ(expr("InStrRev(\"abc\", \"c\", 0)"), "Error 5 : Invalid procedure call or argument");
+}
+
+TEST(StringFunctions, ReplaceBeginsItsResultAtStart) {
+  EXPECT_EQ(expr("Replace(\"a-b-c\", \"-\", \"+\")"), "String a+b+c");
+  EXPECT_EQ(expr("Replace(\"a-b-c\", \"-\", \"\")"), "String abc");
+  EXPECT_EQ(expr("Replace(\"a-b-c\", \"-\", \"+\", 1, 1)"), "String a+b-c");
+  EXPECT_EQ(expr("Replace(\"a-b-c\", \"-\", \"+\", 3)"), "String b+c");
+  EXPECT_EQ(expr("Replace(\"aXax\", \"x\", \"y\", 1, -1, 1)"), "String ayay");
+  EXPECT_EQ(expr("Replace(\"aXax\", \"x\", \"y\")"), "String aXay");
+  EXPECT_EQ(expr("Replace(\"abc\", \"\", \"y\")"), "String abc");
+  EXPECT_EQ(expr("Replace(\"abc\", \"b\", \"y\", 4)"), "String ");
+  EXPECT_EQ(expr("Replace(\"abc\", \"b\", \"y\", 2, 0)"), "String bc");
+  EXPECT_EQ(expr("Replace(\"abc\", \"b\", \"y\", 0)"), "Error 5 : Invalid procedure call or argument");
+  EXPECT_EQ(expr("Replace(\"abc\", \"b\", \"y\", 1, -2)"), "Error 5 : Invalid procedure call or argument");
+  EXPECT_EQ(expr("Replace(1.5, \".\", \",\")"), "String 1,5");
+}
+
+TEST(StringFunctions, StrCompOrdersBinaryOrText) {
+  EXPECT_EQ(expr("StrComp(\"a\", \"b\")"), "Integer -1");
+  EXPECT_EQ(expr("StrComp(\"b\", \"a\")"), "Integer 1");
+  EXPECT_EQ(expr("StrComp(\"a\", \"A\")"), "Integer 1");
+  EXPECT_EQ(expr("StrComp(\"a\", \"A\", 1)"), "Integer 0");
+  EXPECT_EQ(expr("StrComp(\"ab\", \"abc\")"), "Integer -1");
+  EXPECT_EQ(expr("StrComp(\"\", \"\")"), "Integer 0");
+  EXPECT_EQ(expr("StrComp(Chr(200), \"a\")"), "Integer 1");
+}
+
+TEST(Sandbox, NoObjectCanBeCreatedOrReached) {
+  EXPECT_EQ(expr("CreateObject(\"Scripting.FileSystemObject\")"),
+            "Error 429 : ActiveX component can't create object: 'Scripting.FileSystemObject'");
+  EXPECT_EQ(expr("CreateObject(\"WScript.Shell\", \"server\")"),
+            "Error 429 : ActiveX component can't create object: 'WScript.Shell'");
+  EXPECT_EQ(expr("GetObject(\"\", \"Excel.Application\")"), "Error 429 : ActiveX component can't create object: 'Excel.Application'");
+  EXPECT_EQ(expr("GetObject()"), "Error 429 : ActiveX component can't create object");
+}
+
 // Results take the operands' class and widen only on overflow; they never
 // narrow to fit.
 TEST(TypeRules, ArithmeticKeepsTheOperandsClass) {

@@ -102,7 +102,7 @@ struct Procedure {
 };
 
 // Built-in functions take their arguments evaluated, at most four.
-inline constexpr std::size_t kMaxBuiltinArgs = 4;
+inline constexpr std::size_t kMaxBuiltinArgs = 6;  // Replace takes six
 using BuiltinFn = Value (*)(const Value* args, std::size_t count);
 using UnaryFn = Value (*)(const Value& arg);
 

@@ -8,6 +8,7 @@
 
 #include "common/limits.h"
 #include "common/number_text.h"
+#include "eval/vbscript/text_functions.h"
 
 namespace zorvan::vbs {
 
@@ -53,6 +54,13 @@ Value fnRound(const Value* args, std::size_t count) {
   }
   if (a.type() == VType::Single) return Value::single(static_cast<float>(r));
   return Value(r);
+}
+
+// Objects: none is ever reachable from the user's function.
+Value fnCreateObject(const Value* args, std::size_t) { raise(err::CannotCreateObject, args[0].toText()); }
+Value fnGetObject(const Value* args, std::size_t n) {
+  if (n == 0) raise(err::CannotCreateObject);
+  raise(err::CannotCreateObject, n > 1 ? args[1].toText() : args[0].toText());
 }
 
 // Conversions.
@@ -153,18 +161,6 @@ Value fnString(const Value* args, std::size_t) {
   }
   return repeated(n, static_cast<char>(c.toLong() & 0xFF));
 }
-Value fnInStr(const Value* args, std::size_t n) {
-  std::size_t i = 0;
-  std::int32_t start = 1;
-  if (n > 2) start = args[i++].toLong();
-  if (start < 1) raise(err::InvalidCall);
-  const std::string hay = args[i].toText(), needle = args[i + 1].toText();
-  // Nothing to search, or a start past its end, finds nothing; an empty
-  // string to find is found at the start.
-  if (hay.empty() || static_cast<std::size_t>(start) > hay.size()) return Value::longInt(0);
-  const std::size_t p = hay.find(needle, static_cast<std::size_t>(start - 1));
-  return Value::longInt(p == std::string::npos ? 0 : static_cast<std::int32_t>(p + 1));
-}
 Value fnChr(const Value& a) {
   const std::int32_t c = a.toLong();
   if (c < 0 || c > 255) raise(err::InvalidCall);
@@ -207,14 +203,17 @@ constexpr std::array kBuiltins{
     UNARY("cdbl", "CDbl", fnCDbl),
     UNARY("chr", "Chr", fnChr),
     UNARY("cint", "CInt", fnCInt),
+    MULTI("createobject", "CreateObject", 1, 2, fnCreateObject),
     UNARY("clng", "CLng", fnCLng),
     MATH("cos", "Cos", fnCos, kCos, false),
     UNARY("csng", "CSng", fnCSng),
     UNARY("cstr", "CStr", fnCStr),
     MATH("exp", "Exp", fnExp, kExp, false),
     MATH("fix", "Fix", fnFix, kFix, true),
+    MULTI("getobject", "GetObject", 0, 2, fnGetObject),
     UNARY("hex", "Hex", fnHex),
-    MULTI("instr", "InStr", 2, 3, fnInStr),
+    MULTI("instr", "InStr", 2, 4, fnInStr),
+    MULTI("instrrev", "InStrRev", 2, 4, fnInStrRev),
     MATH("int", "Int", fnInt, kInt, true),
     UNARY("isempty", "IsEmpty", fnIsEmpty),
     UNARY("isnull", "IsNull", fnIsNull),
@@ -226,6 +225,7 @@ constexpr std::array kBuiltins{
     UNARY("ltrim", "LTrim", fnLTrim),
     MULTI("mid", "Mid", 2, 3, fnMid),
     UNARY("oct", "Oct", fnOct),
+    MULTI("replace", "Replace", 3, 6, fnReplace),
     MULTI("right", "Right", 2, 2, fnRight),
     MULTI("round", "Round", 1, 2, fnRound),
     UNARY("rtrim", "RTrim", fnRTrim),
@@ -233,6 +233,7 @@ constexpr std::array kBuiltins{
     MATH("sin", "Sin", fnSin, kSin, false),
     UNARY("space", "Space", fnSpace),
     MATH("sqr", "Sqr", fnSqr, kSqr, false),
+    MULTI("strcomp", "StrComp", 2, 3, fnStrComp),
     UNARY("strreverse", "StrReverse", fnStrReverse),
     MULTI("string", "String", 2, 2, fnString),
     MATH("tan", "Tan", fnTan, kTan, false),
@@ -245,6 +246,9 @@ constexpr std::array kBuiltins{
 #undef UNARY
 #undef MATH
 #undef MULTI
+
+// A call evaluates its arguments into a buffer of this size.
+static_assert(std::all_of(kBuiltins.begin(), kBuiltins.end(), [](const Builtin& b) { return b.maxArgs <= kMaxBuiltinArgs; }));
 
 }  // namespace
 

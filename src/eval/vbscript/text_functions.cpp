@@ -1,0 +1,95 @@
+#include "eval/vbscript/text_functions.h"
+
+#include <algorithm>
+#include <string>
+
+#include "common/error.h"
+#include "common/limits.h"
+
+namespace zorvan::vbs {
+
+namespace {
+
+// A compare argument: binary (false) or text (true); anything else is refused.
+bool textCompare(const Value& a) {
+  const std::int32_t c = a.toLong();
+  if (c != 0 && c != 1) raise(err::InvalidCall);
+  return c == 1;
+}
+
+char folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string foldedText(std::string s, bool text) {
+  if (text) std::transform(s.begin(), s.end(), s.begin(), folded);
+  return s;
+}
+
+std::int32_t position(std::size_t p) { return p == std::string::npos ? 0 : static_cast<std::int32_t>(p + 1); }
+
+}  // namespace
+
+Value fnInStr(const Value* args, std::size_t n) {
+  // InStr(s1, s2) or InStr(start, s1, s2[, compare]).
+  std::size_t i = 0;
+  std::int32_t start = 1;
+  if (n > 2) start = args[i++].toLong();
+  if (start < 1) raise(err::InvalidCall);
+  const bool text = n > 3 && textCompare(args[3]);
+  const std::string hay = foldedText(args[i].toText(), text), needle = foldedText(args[i + 1].toText(), text);
+  // Nothing to search, or a start past its end, finds nothing; an empty
+  // string to find is found at the start.
+  if (hay.empty() || static_cast<std::size_t>(start) > hay.size()) return Value::longInt(0);
+  return Value::longInt(position(hay.find(needle, static_cast<std::size_t>(start - 1))));
+}
+
+Value fnInStrRev(const Value* args, std::size_t n) {
+  // InStrRev(s1, s2[, start[, compare]]): the last match that ends by start.
+  std::int32_t start = n > 2 ? args[2].toLong() : -1;
+  if (start == 0 || start < -1) raise(err::InvalidCall);
+  const bool text = n > 3 && textCompare(args[3]);
+  const std::string hay = foldedText(args[0].toText(), text), needle = foldedText(args[1].toText(), text);
+  if (start == -1) start = static_cast<std::int32_t>(hay.size());
+  if (hay.empty() || static_cast<std::size_t>(start) > hay.size()) return Value::longInt(0);
+  if (needle.empty()) return Value::longInt(start);
+  if (needle.size() > static_cast<std::size_t>(start)) return Value::longInt(0);
+  return Value::longInt(position(hay.rfind(needle, static_cast<std::size_t>(start) - needle.size())));
+}
+
+Value fnReplace(const Value* args, std::size_t n) {
+  // Replace(expression, find, with[, start[, count[, compare]]]). The result
+  // begins at start: what stands before it is left out, as VBScript does.
+  const std::string expression = args[0].toText(), find = args[1].toText(), with = args[2].toText();
+  const std::int32_t start = n > 3 ? args[3].toLong() : 1;
+  const std::int32_t count = n > 4 ? args[4].toLong() : -1;
+  if (start < 1 || count < -1) raise(err::InvalidCall);
+  const bool text = n > 5 && textCompare(args[5]);
+  if (static_cast<std::size_t>(start) > expression.size()) return Value::string({});
+  const std::string rest = expression.substr(static_cast<std::size_t>(start - 1));
+  if (find.empty() || count == 0) return Value::string(rest);
+  const std::string hay = foldedText(rest, text), needle = foldedText(find, text);
+  std::string out;
+  std::size_t from = 0;
+  for (std::int32_t done = 0; count == -1 || done < count; ++done) {
+    const std::size_t at = hay.find(needle, from);
+    if (at == std::string::npos) break;
+    out.append(rest, from, at - from);
+    out += with;
+    if (out.size() > kMaxStringLength) raise(err::OutOfStringSpace);
+    from = at + needle.size();
+  }
+  out.append(rest, from, std::string::npos);
+  return Value::string(std::move(out));
+}
+
+Value fnStrComp(const Value* args, std::size_t n) {
+  const bool text = n > 2 && textCompare(args[2]);
+  const std::string a = foldedText(args[0].toText(), text), b = foldedText(args[1].toText(), text);
+  // Byte by byte, unsigned, as a binary comparison orders them.
+  const int c = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                             [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); })
+                    ? -1
+                    : (a == b ? 0 : 1);
+  return Value::integer(static_cast<std::int16_t>(c));
+}
+
+}  // namespace zorvan::vbs
