@@ -8,7 +8,7 @@
 #include "eval/user_function.h"
 #include "eval/vbscript_engine.h"
 #include "ratio_report.h"
-#include "solver/random.h"
+#include "common/random.h"
 #include "solver/solve_now.h"
 
 namespace {

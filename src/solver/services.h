@@ -9,7 +9,7 @@
 
 #include "common/value.h"
 #include "solver/clock.h"
-#include "solver/random.h"
+#include "common/random.h"
 
 namespace zorvan {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "eval/engine.h"
-#include "solver/random.h"
+#include "common/random.h"
 #include "solver/services.h"
 
 namespace zorvan {

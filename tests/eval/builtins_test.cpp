@@ -5,6 +5,7 @@
 namespace zorvan {
 namespace {
 
+using testing::evalAt;
 using testing::expr;
 
 TEST(MathFunctions, ValuesAndKinds) {
@@ -133,6 +134,38 @@ TEST(StringFunctions, StrCompOrdersBinaryOrText) {
   EXPECT_EQ(expr("StrComp(\"ab\", \"abc\")"), "Integer -1");
   EXPECT_EQ(expr("StrComp(\"\", \"\")"), "Integer 0");
   EXPECT_EQ(expr("StrComp(Chr(200), \"a\")"), "Integer 1");
+}
+
+// Rnd runs VBScript's own sequence: the same numbers as a real engine gives.
+TEST(RandomNumbers, RndFollowsVBScriptsSequenceAndArguments) {
+  EXPECT_EQ(expr("Rnd(-1)"), "Single 0.224007");
+  EXPECT_EQ(evalAt("r = Rnd(-1)\r\nMyFunction = Rnd"), "Single 0.03584582");
+  EXPECT_EQ(evalAt("r = Rnd(-1)\r\nr = Rnd(5)\r\nMyFunction = Rnd(0) = r"), "Boolean True");
+  EXPECT_EQ(evalAt("r = Rnd(-2.5)\r\nMyFunction = (Rnd(-2.5) = r)"), "Boolean True");
+  EXPECT_EQ(evalAt("Randomize 42\r\na = Rnd\r\nr = Rnd(-1)\r\nRandomize 42\r\nMyFunction = (Rnd = a)"), "Boolean False");
+  EXPECT_EQ(evalAt("r = Rnd(-1)\r\nRandomize 42\r\na = Rnd\r\nr = Rnd(-1)\r\nRandomize 42\r\nMyFunction = (Rnd = a)"),
+            "Boolean True");
+  EXPECT_EQ(evalAt("Randomize\r\nr = Rnd\r\nMyFunction = (r >= 0 And r < 1)"), "Boolean True");
+  EXPECT_EQ(expr("Rnd(\"a\")"), "Error 13 : Type mismatch");
+  EXPECT_EQ(evalAt("t = Timer\r\nMyFunction = (t >= 0 And t < 86400)"), "Boolean True");
+}
+
+TEST(FormatNumber, DecimalsGroupingAndSigns) {
+  struct Case {
+    const char* call;
+    const char* text;
+  };
+  for (const Case c : {Case{"FormatNumber(1234567.891)", "1,234,567.89"}, Case{"FormatNumber(1.005, 2)", "1.01"},
+                       Case{"FormatNumber(2.5, 0)", "3"}, Case{"FormatNumber(0.5, 0)", "1"},
+                       Case{"FormatNumber(-0.5, 2, 0)", "-.50"}, Case{"FormatNumber(-1234.5, 1, -1, -1, 0)", "(1234.5)"},
+                       Case{"FormatNumber(-0.001, 2)", "0.00"}, Case{"FormatNumber(999.995, 2)", "1,000.00"},
+                       Case{"FormatNumber(1E20, 0)", "100,000,000,000,000,000,000"},
+                       Case{"FormatNumber(1.23456789E-5, 8)", "0.00001235"}, Case{"FormatNumber(Empty)", "0.00"},
+                       Case{"FormatNumber(True)", "-1.00"}, Case{"FormatNumber(\"12.5\", 3)", "12.500"},
+                       Case{"FormatNumber(123, 0)", "123"}, Case{"FormatNumber(-2.5, 0, -2, -2, -2)", "-3"}})
+    EXPECT_EQ(expr(c.call), std::string("String ") + c.text) << c.call;
+  EXPECT_EQ(expr("FormatNumber(1, -2)"), "Error 5 : Invalid procedure call or argument");
+  EXPECT_EQ(expr("FormatNumber(\"abc\")"), "Error 13 : Type mismatch");
 }
 
 TEST(Sandbox, NoObjectCanBeCreatedOrReached) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "solver/random.h"
+#include "common/random.h"
 #include "solver/services.h"
 
 namespace zorvan::testing {

@@ -8,6 +8,8 @@
 
 #include "common/limits.h"
 #include "common/number_text.h"
+#include "eval/vbscript/format_number.h"
+#include "eval/vbscript/random_functions.h"
 #include "eval/vbscript/text_functions.h"
 
 namespace zorvan::vbs {
@@ -210,6 +212,7 @@ constexpr std::array kBuiltins{
     UNARY("cstr", "CStr", fnCStr),
     MATH("exp", "Exp", fnExp, kExp, false),
     MATH("fix", "Fix", fnFix, kFix, true),
+    MULTI("formatnumber", "FormatNumber", 1, 5, fnFormatNumber),
     MULTI("getobject", "GetObject", 0, 2, fnGetObject),
     UNARY("hex", "Hex", fnHex),
     MULTI("instr", "InStr", 2, 4, fnInStr),
@@ -225,8 +228,10 @@ constexpr std::array kBuiltins{
     UNARY("ltrim", "LTrim", fnLTrim),
     MULTI("mid", "Mid", 2, 3, fnMid),
     UNARY("oct", "Oct", fnOct),
+    MULTI("randomize", "Randomize", 0, 1, fnRandomize),
     MULTI("replace", "Replace", 3, 6, fnReplace),
     MULTI("right", "Right", 2, 2, fnRight),
+    MULTI("rnd", "Rnd", 0, 1, fnRnd),
     MULTI("round", "Round", 1, 2, fnRound),
     UNARY("rtrim", "RTrim", fnRTrim),
     UNARY("sgn", "Sgn", fnSgn),
@@ -237,6 +242,7 @@ constexpr std::array kBuiltins{
     UNARY("strreverse", "StrReverse", fnStrReverse),
     MULTI("string", "String", 2, 2, fnString),
     MATH("tan", "Tan", fnTan, kTan, false),
+    MULTI("timer", "Timer", 0, 0, fnTimer),
     UNARY("trim", "Trim", fnTrim),
     UNARY("typename", "TypeName", fnTypeName),
     UNARY("ucase", "UCase", fnUCase),
