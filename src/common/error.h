@@ -19,6 +19,7 @@ inline constexpr std::int32_t OutOfStringSpace = 14;
 inline constexpr std::int32_t OutOfStackSpace = 28;
 inline constexpr std::int32_t ProcedureNotDefined = 35;
 inline constexpr std::int32_t CannotCreateObject = 429;
+inline constexpr std::int32_t ObjectDoesNotSupport = 438;
 inline constexpr std::int32_t WrongArguments = 450;
 inline constexpr std::int32_t VariableUndefined = 500;
 inline constexpr std::int32_t IllegalAssignment = 501;
@@ -65,6 +66,7 @@ inline constexpr std::int32_t Interrupted = -2147467259;
 struct ScriptError {
   std::int32_t number = 0;
   std::string description;
+  std::string source;  // set by the script's own Err.Raise; empty for the engine's errors
 };
 
 // VBScript's description for an error number; empty for numbers it has none for.

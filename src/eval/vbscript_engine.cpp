@@ -15,6 +15,7 @@ VBScriptEngine::VBScriptEngine() : watchdog_(kDefaultTimeout) { runtime_.setAbor
 void VBScriptEngine::reset() {
   module_ = vbs::Module{};
   runtime_.globals.clear();
+  runtime_.err.clear();
   lastName_ = NameKey();
   lastProcedure_ = nullptr;
 }

@@ -21,6 +21,7 @@ struct Builtin;
 struct Frame {
   Slot* slots;
   Runtime* rt;
+  bool resumeNext = false;  // On Error Resume Next is in force in this call
 };
 
 struct Expr;
@@ -51,9 +52,13 @@ struct Stmt {
 using StmtPtr = std::unique_ptr<Stmt>;
 using Block = std::vector<StmtPtr>;
 
+// Runs a statement under On Error Resume Next: an error it raises is noted
+// in Err and the run goes on with the next statement.
+Flow execResumingNext(const Stmt& s, Frame& f);
+
 inline Flow runBlock(const Block& block, Frame& f) {
   for (const auto& s : block) {
-    const Flow flow = s->exec(f);
+    const Flow flow = f.resumeNext ? execResumingNext(*s, f) : s->exec(f);
     if (flow != Flow::Normal) return flow;
   }
   return Flow::Normal;

@@ -1,5 +1,7 @@
 #include "eval/vbscript/nodes.h"
 
+#include "eval/vbscript/error_handling.h"
+
 namespace zorvan::vbs {
 
 namespace op {
@@ -13,6 +15,16 @@ Value logicalXor(const Value& a, const Value& b) { return zorvan::logicalXor(a, 
 Value logicalEqv(const Value& a, const Value& b) { return zorvan::logicalEqv(a, b); }
 Value logicalImp(const Value& a, const Value& b) { return zorvan::logicalImp(a, b); }
 }  // namespace op
+
+bool conditionResumingNext(const Expr& cond, Frame& f) {
+  try {
+    return truth(cond.eval(f));
+  } catch (const ScriptError& e) {
+    if (!canResume(e)) throw;
+    noteError(*f.rt, e);
+    return true;
+  }
+}
 
 namespace {
 const ExprList kNoArgs;

@@ -185,10 +185,14 @@ struct ExprStmt final : Stmt {
   ExprPtr expr;
 };
 
+// An If condition; under On Error Resume Next one that fails counts as true,
+// since the run resumes with the next statement, the first of the arm.
+bool conditionResumingNext(const Expr& cond, Frame& f);
+
 struct IfStmt final : Stmt {
   Flow exec(Frame& f) const override {
     for (const auto& [cond, body] : arms)
-      if (truth(cond->eval(f))) return runBlock(body, f);
+      if (f.resumeNext ? conditionResumingNext(*cond, f) : truth(cond->eval(f))) return runBlock(body, f);
     return runBlock(otherwise, f);
   }
   void visitExpressions(const ExprVisitor& v) override;

@@ -5,6 +5,7 @@
 
 #include "common/error.h"
 #include "eval/vbscript/builtins.h"
+#include "eval/vbscript/error_handling.h"
 #include "eval/vbscript/lexer.h"
 #include "eval/vbscript/nodes.h"
 #include "eval/vbscript/numeric.h"
@@ -260,7 +261,10 @@ class Parser {
       case Tok::Select: return parseSelect();
       case Tok::Exit: return parseExit();
       case Tok::Call: return parseCall();
-      case Tok::Ident: return parseNamedStatement();
+      case Tok::On: return parseOnError();
+      case Tok::Ident:
+        if (isErrMember()) return parseErrStatement();
+        return parseNamedStatement();
       case Tok::Stop:
         advance();
         return nullptr;
@@ -574,6 +578,62 @@ class Parser {
   }
 
   // Assignment, or a call of a Sub or Function as a statement.
+  // On Error Resume Next | On Error GoTo 0
+  StmtPtr parseOnError() {
+    advance();
+    if (!isIdentNamed("error")) raise(err::SyntaxError);
+    advance();
+    if (accept(Tok::Resume)) {
+      expect(Tok::Next, err::SyntaxError);
+      return std::make_unique<OnErrorStmt>(true);
+    }
+    expect(Tok::GoTo, err::SyntaxError);
+    if (kind() != Tok::Number || cur().value.toDouble() != 0) raise(err::SyntaxError);
+    advance();
+    return std::make_unique<OnErrorStmt>(false);
+  }
+
+  // Err followed by a member: Err.Number, Err.Clear, ...
+  bool isErrMember() const { return foldCase(cur().text) == "err" && kind(1) == Tok::Dot; }
+
+  // The member of Err after its dot, folded.
+  std::string errMember() {
+    advance();  // Err
+    advance();  // .
+    if (kind() != Tok::Ident) raise(err::ExpectedIdentifier);
+    std::string member = foldCase(cur().text);
+    advance();
+    return member;
+  }
+
+  // Err.Clear | Err.Raise number[, source[, description]]
+  StmtPtr parseErrStatement() {
+    const std::string member = errMember();
+    if (member == "clear") {
+      if (accept(Tok::LParen)) expect(Tok::RParen, err::ExpectedRParen);
+      return std::make_unique<ErrClearStmt>();
+    }
+    if (member != "raise") raise(err::ObjectDoesNotSupport, member);
+    auto stmt = std::make_unique<ErrRaiseStmt>();
+    const bool parenthesised = accept(Tok::LParen);
+    stmt->args = parseExpressionList();
+    if (parenthesised) expect(Tok::RParen, err::ExpectedRParen);
+    if (stmt->args.empty() || stmt->args.size() > 5) raise(err::WrongArguments, "Raise");
+    return stmt;
+  }
+
+  // Err alone is its Number.
+  ExprPtr parseErrProperty() {
+    std::string member = "number";
+    if (kind(1) == Tok::Dot) member = errMember();
+    else advance();
+    using P = ErrPropertyExpr::Property;
+    if (member == "number") return std::make_unique<ErrPropertyExpr>(P::Number);
+    if (member == "description") return std::make_unique<ErrPropertyExpr>(P::Description);
+    if (member == "source") return std::make_unique<ErrPropertyExpr>(P::Source);
+    raise(err::ObjectDoesNotSupport, member);
+  }
+
   StmtPtr parseNamedStatement() {
     const Token& nameTok = cur();
     advance();
@@ -702,6 +762,7 @@ class Parser {
         return e;
       }
       case Tok::Ident: {
+        if (foldCase(cur().text) == "err") return parseErrProperty();
         const Token& t = cur();
         advance();
         if (accept(Tok::LParen)) {

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstddef>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "common/error.h"
@@ -69,10 +70,19 @@ class SlotStack {
   Slot* base_ = nullptr;
 };
 
+// What the script's Err object holds: the last error that On Error Resume
+// Next let pass, or nothing (number 0).
+struct ErrState {
+  std::int32_t number = 0;
+  std::string description, source;
+  void clear() { *this = ErrState{}; }
+};
+
 class Runtime {
  public:
   std::vector<Value> globals;
   SlotStack stack;
+  ErrState err;
 
   // Called at every loop turn and procedure call: a run cut off by the
   // watchdog stops here.
