@@ -13,10 +13,11 @@ std::string_view withoutCrLf(std::string_view line) {
 }
 
 // A Value as JSON: numbers as numbers, Boolean as true or false, text as a
-// string, Empty as null.
+// string, Empty and Null as null.
 std::string jsonValue(const Value& v) {
   switch (v.type()) {
     case VType::Empty:
+    case VType::Null:
       return "null";
     case VType::Boolean:
       return v.rawWhole() != 0 ? "true" : "false";

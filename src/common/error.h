@@ -18,6 +18,7 @@ inline constexpr std::int32_t TypeMismatch = 13;
 inline constexpr std::int32_t OutOfStringSpace = 14;
 inline constexpr std::int32_t OutOfStackSpace = 28;
 inline constexpr std::int32_t ProcedureNotDefined = 35;
+inline constexpr std::int32_t InvalidUseOfNull = 94;
 inline constexpr std::int32_t CannotCreateObject = 429;
 inline constexpr std::int32_t ObjectDoesNotSupport = 438;
 inline constexpr std::int32_t WrongArguments = 450;
@@ -66,7 +67,6 @@ inline constexpr std::int32_t Interrupted = -2147467259;
 struct ScriptError {
   std::int32_t number = 0;
   std::string description;
-  std::string source;  // set by the script's own Err.Raise; empty for the engine's errors
 };
 
 // VBScript's description for an error number; empty for numbers it has none for.

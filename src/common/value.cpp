@@ -35,6 +35,7 @@ Operand operand(const Value& v) {
     case VType::Double:
       return {Rank::Double, 0, v.rawDouble()};
     case VType::String:
+    case VType::Null:  // the operators give Null before they get here
       return {Rank::Double, 0, v.toDouble()};
   }
   return {Rank::Int16, 0, 0};
@@ -106,6 +107,8 @@ WholeOperand wholeOperand(const Value& v, BooleanText booleanText = BooleanText:
       Value b = Value::boolean(v.toBoolean());  // "True" / "False"
       return {b.rawWhole(), true};
     }
+    case VType::Null:
+      raise(err::InvalidUseOfNull);
   }
   return {0, true};
 }
@@ -163,6 +166,7 @@ namespace detail {
 void overflow() { raise(err::Overflow); }
 
 Value addSlow(const Value& a, const Value& b) {
+  if (a.isNull() || b.isNull()) return Value::null();
   // + joins two Strings, and a String with Empty.
   if (a.isString() && (b.isString() || b.isEmpty())) return concat(a, b);
   if (b.isString() && a.isEmpty()) return concat(a, b);
@@ -171,11 +175,13 @@ Value addSlow(const Value& a, const Value& b) {
 }
 
 Value subSlow(const Value& a, const Value& b) {
+  if (a.isNull() || b.isNull()) return Value::null();
   return arithmetic(
       a, b, [](std::int64_t x, std::int64_t y) { return x - y; }, [](double x, double y) { return x - y; });
 }
 
 Value mulSlow(const Value& a, const Value& b) {
+  if (a.isNull() || b.isNull()) return Value::null();
   return arithmetic(
       a, b, [](std::int64_t x, std::int64_t y) { return x * y; }, [](double x, double y) { return x * y; });
 }
@@ -212,6 +218,8 @@ double Value::toDouble() const {
       if (!parseNumericText(u_.s->text, d)) raise(err::TypeMismatch);
       return detail::checked(d);
     }
+    case VType::Null:
+      raise(err::InvalidUseOfNull);
   }
   return 0;
 }
@@ -260,6 +268,8 @@ std::string Value::toText() const {
       return u_.l ? "True" : "False";
     case VType::String:
       return u_.s->text;
+    case VType::Null:
+      raise(err::InvalidUseOfNull);
   }
   return {};
 }
@@ -274,6 +284,8 @@ std::string_view typeName(VType t) {
   switch (t) {
     case VType::Empty:
       return "Empty";
+    case VType::Null:
+      return "Null";
     case VType::Integer:
       return "Integer";
     case VType::Long:
@@ -343,24 +355,28 @@ bool parseNumericText(std::string_view text, double& out) {
 }
 
 Value div(const Value& a, const Value& b) {
+  if (a.isNull() || b.isNull()) return Value::null();
   const double x = a.toDouble(), y = b.toDouble();
   if (y == 0) raise(x == 0 ? err::Overflow : err::DivisionByZero);
   return Value(detail::checked(x / y));
 }
 
 Value intDiv(const Value& a, const Value& b) {
+  if (a.isNull() || b.isNull()) return Value::null();
   const WholeOperand x = wholeOperand(a, BooleanText::Refused), y = wholeOperand(b, BooleanText::Refused);
   if (y.v == 0) raise(err::DivisionByZero);
   return wholeResult(x.v / y.v, x.narrow && y.narrow);
 }
 
 Value mod(const Value& a, const Value& b) {
+  if (a.isNull() || b.isNull()) return Value::null();
   const WholeOperand x = wholeOperand(a, BooleanText::Refused), y = wholeOperand(b, BooleanText::Refused);
   if (y.v == 0) raise(err::DivisionByZero);
   return wholeResult(x.v % y.v, x.narrow && y.narrow);
 }
 
 Value power(const Value& a, const Value& b) {
+  if (a.isNull() || b.isNull()) return Value::null();
   const double x = a.toDouble(), y = b.toDouble();
   if (x == 0 && y < 0) raise(err::DivisionByZero);
   const double r = std::pow(x, y);
@@ -370,6 +386,8 @@ Value power(const Value& a, const Value& b) {
 
 Value negate(const Value& a) {
   switch (a.type()) {
+    case VType::Null:
+      return a;
     case VType::Empty:
     case VType::Integer:
     case VType::Boolean:
@@ -390,6 +408,9 @@ Value negate(const Value& a) {
 }
 
 Value concat(const Value& a, const Value& b) {
+  // Null joins as no text; two Nulls stay Null.
+  if (a.isNull()) return b.isNull() ? b : (b.isString() ? b : Value::string(b.toText()));
+  if (b.isNull()) return a.isString() ? a : Value::string(a.toText());
   std::string text = a.toText();
   if (b.isString()) {
     const std::string_view t = b.text();
@@ -402,6 +423,7 @@ Value concat(const Value& a, const Value& b) {
 }
 
 int compare(const Value& a, const Value& b) {
+  if (a.isNull() || b.isNull()) raise(err::InvalidUseOfNull);
   const bool as = a.isString(), bs = b.isString();
   if (!as && !bs) return compareNumeric(a, b);
   if (as && bs) {
@@ -416,24 +438,48 @@ int compare(const Value& a, const Value& b) {
 int compareNumbers(const Value& a, const Value& b) { return compareNumeric(a.toNumber(), b.toNumber()); }
 
 Value logicalNot(const Value& a) {
+  if (a.isNull()) return a;
   if (a.type() == VType::Boolean) return Value::boolean(a.rawWhole() == 0);
   const WholeOperand x = wholeOperand(a);
   return wholeResult(~x.v, x.narrow);
 }
 
+namespace {
+// The operators' truth table with Null: a result the known operand decides
+// alone (False And Null, True Or Null) stands; otherwise Null.
+bool isAllOnes(const Value& v) { return v.type() == VType::Boolean ? v.rawWhole() != 0 : wholeOperand(v).v == -1; }
+bool isZero(const Value& v) { return v.type() == VType::Boolean ? v.rawWhole() == 0 : wholeOperand(v).v == 0; }
+}  // namespace
+
 Value logicalAnd(const Value& a, const Value& b) {
+  if (a.isNull() || b.isNull()) {
+    const Value& known = a.isNull() ? b : a;
+    return !known.isNull() && isZero(known) ? bitwise(known, known, [](std::int64_t x, std::int64_t) { return x; }) : Value::null();
+  }
   return bitwise(a, b, [](std::int64_t x, std::int64_t y) { return x & y; });
 }
 Value logicalOr(const Value& a, const Value& b) {
+  if (a.isNull() || b.isNull()) {
+    const Value& known = a.isNull() ? b : a;
+    return !known.isNull() && isAllOnes(known) ? bitwise(known, known, [](std::int64_t x, std::int64_t) { return x; }) : Value::null();
+  }
   return bitwise(a, b, [](std::int64_t x, std::int64_t y) { return x | y; });
 }
 Value logicalXor(const Value& a, const Value& b) {
+  if (a.isNull() || b.isNull()) return Value::null();
   return bitwise(a, b, [](std::int64_t x, std::int64_t y) { return x ^ y; });
 }
 Value logicalEqv(const Value& a, const Value& b) {
+  if (a.isNull() || b.isNull()) return Value::null();
   return bitwise(a, b, [](std::int64_t x, std::int64_t y) { return ~(x ^ y); });
 }
 Value logicalImp(const Value& a, const Value& b) {
+  // False Imp anything and anything Imp True are True.
+  if (a.isNull() || b.isNull()) {
+    if (!a.isNull() && isZero(a)) return Value::boolean(true);
+    if (!b.isNull() && isAllOnes(b)) return Value::boolean(true);
+    return Value::null();
+  }
   return bitwise(a, b, [](std::int64_t x, std::int64_t y) { return ~x | y; });
 }
 
@@ -441,6 +487,8 @@ namespace {
 template <class RealOp>
 Value roundingPart(const Value& a, RealOp op) {
   switch (a.type()) {
+    case VType::Null:
+      return a;
     case VType::Empty:
     case VType::Boolean:
       return Value::integer(static_cast<std::int16_t>(a.rawWhole()));
@@ -467,6 +515,8 @@ Value fixPart(const Value& a) {
 
 Value absolute(const Value& a) {
   switch (a.type()) {
+    case VType::Null:
+      return a;
     case VType::Empty:
     case VType::Integer:
     case VType::Boolean:

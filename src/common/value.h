@@ -15,7 +15,7 @@
 namespace zorvan {
 
 // The numbers are VBScript's VarType codes.
-enum class VType : std::uint8_t { Empty = 0, Integer = 2, Long = 3, Single = 4, Double = 5, String = 8, Boolean = 11 };
+enum class VType : std::uint8_t { Empty = 0, Null = 1, Integer = 2, Long = 3, Single = 4, Double = 5, String = 8, Boolean = 11 };
 
 class Value {
  public:
@@ -25,6 +25,9 @@ class Value {
   static Value longInt(std::int32_t v) noexcept { Value r; r.type_ = VType::Long; r.u_.l = v; return r; }
   static Value single(float v) noexcept { Value r; r.type_ = VType::Single; r.u_.f = v; return r; }
   static Value boolean(bool v) noexcept { Value r; r.type_ = VType::Boolean; r.u_.l = v ? -1 : 0; return r; }
+  // No valid data: arithmetic and comparisons with it give Null again, and
+  // reading it as a number or a text fails with "Invalid use of Null".
+  static Value null() noexcept { Value r; r.type_ = VType::Null; return r; }
   static Value string(std::string text);
   // The narrowest of Integer and Long that holds v; Double beyond both.
   static Value whole(std::int64_t v) noexcept;
@@ -58,14 +61,13 @@ class Value {
 
   VType type() const noexcept { return type_; }
   bool isEmpty() const noexcept { return type_ == VType::Empty; }
+  bool isNull() const noexcept { return type_ == VType::Null; }
   bool isDouble() const noexcept { return type_ == VType::Double; }
   bool isString() const noexcept { return type_ == VType::String; }
   // Integer, Long, Boolean and Empty: held as a whole number.
   bool isWhole() const noexcept {
     return type_ == VType::Integer || type_ == VType::Long || type_ == VType::Boolean || type_ == VType::Empty;
   }
-  // Any type but String.
-  bool isNumericType() const noexcept { return type_ != VType::String; }
 
   double rawDouble() const noexcept { return u_.d; }
   float rawSingle() const noexcept { return u_.f; }

@@ -10,10 +10,17 @@ namespace zorvan::solver {
 inline Value I(std::int16_t v) { return Value::integer(v); }
 inline Value D(double v) { return Value(v); }
 
-inline Value operator+(const Value& a, const Value& b) { return add(a, b); }
-inline Value operator-(const Value& a, const Value& b) { return sub(a, b); }
-inline Value operator*(const Value& a, const Value& b) { return mul(a, b); }
-inline Value operator/(const Value& a, const Value& b) { return div(a, b); }
+// A Null from f is no number: the step that meets it fails, as a text that
+// spells no number does.
+inline Value numeric(Value v) {
+  if (v.isNull()) raise(err::InvalidUseOfNull);
+  return v;
+}
+
+inline Value operator+(const Value& a, const Value& b) { return numeric(add(a, b)); }
+inline Value operator-(const Value& a, const Value& b) { return numeric(sub(a, b)); }
+inline Value operator*(const Value& a, const Value& b) { return numeric(mul(a, b)); }
+inline Value operator/(const Value& a, const Value& b) { return numeric(div(a, b)); }
 
 inline int order(const Value& a, const Value& b) {
   if (a.isWhole() && b.isWhole()) {
@@ -31,8 +38,8 @@ inline bool operator>=(const Value& a, const Value& b) { return order(a, b) >= 0
 inline bool operator==(const Value& a, const Value& b) { return order(a, b) == 0; }
 inline bool operator!=(const Value& a, const Value& b) { return order(a, b) != 0; }
 
-inline Value Abs(const Value& v) { return v.isDouble() ? Value(std::fabs(v.rawDouble())) : absolute(v); }
+inline Value Abs(const Value& v) { return v.isDouble() ? Value(std::fabs(v.rawDouble())) : numeric(absolute(v)); }
 inline Value Sgn(const Value& v) { return sign(v); }
-inline Value Int(const Value& v) { return intPart(v); }
+inline Value Int(const Value& v) { return numeric(intPart(v)); }
 
 }  // namespace zorvan::solver

@@ -42,6 +42,7 @@ Value fnFix(const Value& a) { return fixPart(a); }
 // Round with banker's rounding of halves, to a number of decimals.
 Value fnRound(const Value* args, std::size_t count) {
   const Value& a = args[0];
+  if (a.isNull()) return a;
   const std::int32_t digits = count > 1 ? args[1].toLong() : 0;
   if (digits < 0) raise(err::InvalidCall);
   if (a.type() == VType::Integer || a.type() == VType::Long) return a;
@@ -79,10 +80,12 @@ std::uint32_t bitPattern(const Value& a, bool& narrow) {
   return narrow ? static_cast<std::uint16_t>(v) : static_cast<std::uint32_t>(v);
 }
 Value fnHex(const Value& a) {
+  if (a.isNull()) return a;
   bool narrow;
   return Value::string(writeUnsigned(bitPattern(a, narrow), 16));
 }
 Value fnOct(const Value& a) {
+  if (a.isNull()) return a;
   bool narrow;
   return Value::string(writeUnsigned(bitPattern(a, narrow), 8));
 }
@@ -90,11 +93,12 @@ Value fnOct(const Value& a) {
 // Inspection.
 Value fnIsEmpty(const Value& a) { return Value::boolean(a.isEmpty()); }
 Value fnIsNumeric(const Value& a) {
+  if (a.isNull()) return Value::boolean(false);
   if (!a.isString()) return Value::boolean(true);
   double d;
   return Value::boolean(parseNumericText(a.text(), d));
 }
-Value fnIsNull(const Value&) { return Value::boolean(false); }
+Value fnIsNull(const Value& a) { return Value::boolean(a.isNull()); }
 Value fnTypeName(const Value& a) { return Value::string(std::string(typeName(a.type()))); }
 Value fnVarType(const Value& a) { return Value::integer(static_cast<std::int16_t>(a.type())); }
 
@@ -104,20 +108,25 @@ std::int32_t count(const Value& a) {
   if (n < 0) raise(err::InvalidCall);
   return n;
 }
+// The string functions give Null for a Null string.
 Value fnLen(const Value& a) {
+  if (a.isNull()) return a;
   if (a.isString()) return Value::longInt(static_cast<std::int32_t>(a.text().size()));
   return Value::longInt(static_cast<std::int32_t>(a.toText().size()));
 }
 Value fnLeft(const Value* args, std::size_t) {
+  if (args[0].isNull()) return args[0];
   const std::string s = args[0].toText();
   return Value::string(s.substr(0, static_cast<std::size_t>(count(args[1]))));
 }
 Value fnRight(const Value* args, std::size_t) {
+  if (args[0].isNull()) return args[0];
   const std::string s = args[0].toText();
   const auto n = std::min(s.size(), static_cast<std::size_t>(count(args[1])));
   return Value::string(s.substr(s.size() - n));
 }
 Value fnMid(const Value* args, std::size_t n) {
+  if (args[0].isNull()) return args[0];
   const std::string s = args[0].toText();
   const std::int32_t start = args[1].toLong();
   if (start < 1) raise(err::InvalidCall);
@@ -127,6 +136,7 @@ Value fnMid(const Value* args, std::size_t n) {
   return Value::string(s.substr(from, len));
 }
 Value mapChars(const Value& a, char (*f)(char)) {
+  if (a.isNull()) return a;
   std::string s = a.toText();
   std::transform(s.begin(), s.end(), s.begin(), f);
   return Value::string(std::move(s));
@@ -138,6 +148,7 @@ Value fnUCase(const Value& a) {
   return mapChars(a, [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
 }
 Value trimmed(const Value& a, bool left, bool right) {
+  if (a.isNull()) return a;
   const std::string s = a.toText();
   std::size_t b = 0, e = s.size();
   if (left)

@@ -13,7 +13,8 @@ bool canResume(const ScriptError& e) { return e.number != err::TimedOut && e.num
 void noteError(Runtime& rt, const ScriptError& e) {
   rt.err.number = e.number;
   rt.err.description = e.description;
-  rt.err.source = e.source.empty() ? kRuntimeSource : e.source;
+  const bool own = rt.raised.number == e.number && rt.raised.description == e.description;
+  rt.err.source = own ? rt.raised.source : kRuntimeSource;
 }
 
 Flow execResumingNext(const Stmt& s, Frame& f) {
@@ -54,12 +55,13 @@ Flow ErrClearStmt::exec(Frame& f) const {
 Flow ErrRaiseStmt::exec(Frame& f) const {
   const std::int32_t number = args[0]->eval(f).toLong();
   if (number == 0) raise(err::InvalidCall);
-  ScriptError e{number, {}, {}};
-  e.source = args.size() > 1 ? args[1]->eval(f).toText() : std::string(kRuntimeSource);
-  if (args.size() > 2) e.description = args[2]->eval(f).toText();
-  else if (const std::string_view d = describeError(number); !d.empty()) e.description = std::string(d);
-  else e.description = "Unknown runtime error";
-  throw e;
+  RaisedError& r = f.rt->raised;
+  r.number = number;
+  r.source = args.size() > 1 ? args[1]->eval(f).toText() : std::string(kRuntimeSource);
+  if (args.size() > 2) r.description = args[2]->eval(f).toText();
+  else if (const std::string_view d = describeError(number); !d.empty()) r.description = std::string(d);
+  else r.description = "Unknown runtime error";
+  throw ScriptError{r.number, r.description};
 }
 
 }  // namespace zorvan::vbs

@@ -208,7 +208,7 @@ Flow SelectStmt::exec(Frame& f) const {
   const Value v = subject->eval(f);
   for (const auto& c : cases)
     for (const auto& e : c.values)
-      if (compare(v, e->eval(f)) == 0) return runBlock(c.body, f);
+      if (truth(op::eq(v, e->eval(f)))) return runBlock(c.body, f);  // Null matches no case
   return runBlock(otherwise, f);
 }
 

@@ -35,6 +35,7 @@ inline Value comparison(const Value& a, const Value& b, Pred pred) {
     const double x = a.rawDouble(), y = b.rawDouble();
     return Value::boolean(pred(x < y ? -1 : (x > y ? 1 : 0)));
   }
+  if (a.isNull() || b.isNull()) return Value::null();
   return Value::boolean(pred(compare(a, b)));
 }
 inline Value eq(const Value& a, const Value& b) { return comparison(a, b, [](int c) { return c == 0; }); }
@@ -151,8 +152,10 @@ struct NotExpr final : Expr {
   ExprPtr operand;
 };
 
+// A condition: Null counts as False.
 inline bool truth(const Value& v) {
   if (v.type() == VType::Boolean) return v.rawWhole() != 0;
+  if (v.isNull()) return false;
   return v.toBoolean();
 }
 

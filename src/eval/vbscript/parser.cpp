@@ -329,6 +329,7 @@ class Parser {
       case Tok::True: v = Value::boolean(true); break;
       case Tok::False: v = Value::boolean(false); break;
       case Tok::Empty: break;
+      case Tok::Null: v = Value::null(); break;
       default: raise(err::ExpectedLiteral);
     }
     advance();
@@ -754,6 +755,9 @@ class Parser {
       case Tok::Empty:
         advance();
         return std::make_unique<LiteralExpr>(Value());
+      case Tok::Null:
+        advance();
+        return std::make_unique<LiteralExpr>(Value::null());
       case Tok::LParen: {
         advance();
         ExprPtr e = parseExpr();

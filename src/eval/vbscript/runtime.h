@@ -78,11 +78,18 @@ struct ErrState {
   void clear() { *this = ErrState{}; }
 };
 
+// The error the script's own Err.Raise threw last, with the source it named.
+struct RaisedError {
+  std::int32_t number = 0;
+  std::string description, source;
+};
+
 class Runtime {
  public:
   std::vector<Value> globals;
   SlotStack stack;
   ErrState err;
+  RaisedError raised;
 
   // Called at every loop turn and procedure call: a run cut off by the
   // watchdog stops here.

@@ -24,6 +24,9 @@ std::string foldedText(std::string s, bool text) {
   return s;
 }
 
+// Null for either string gives Null.
+bool eitherNull(const Value& a, const Value& b) { return a.isNull() || b.isNull(); }
+
 std::int32_t position(std::size_t p) { return p == std::string::npos ? 0 : static_cast<std::int32_t>(p + 1); }
 
 }  // namespace
@@ -34,6 +37,7 @@ Value fnInStr(const Value* args, std::size_t n) {
   std::int32_t start = 1;
   if (n > 2) start = args[i++].toLong();
   if (start < 1) raise(err::InvalidCall);
+  if (eitherNull(args[i], args[i + 1])) return Value::null();
   const bool text = n > 3 && textCompare(args[3]);
   const std::string hay = foldedText(args[i].toText(), text), needle = foldedText(args[i + 1].toText(), text);
   // Nothing to search, or a start past its end, finds nothing; an empty
@@ -46,6 +50,7 @@ Value fnInStrRev(const Value* args, std::size_t n) {
   // InStrRev(s1, s2[, start[, compare]]): the last match that ends by start.
   std::int32_t start = n > 2 ? args[2].toLong() : -1;
   if (start == 0 || start < -1) raise(err::InvalidCall);
+  if (eitherNull(args[0], args[1])) return Value::null();
   const bool text = n > 3 && textCompare(args[3]);
   const std::string hay = foldedText(args[0].toText(), text), needle = foldedText(args[1].toText(), text);
   if (start == -1) start = static_cast<std::int32_t>(hay.size());
@@ -82,6 +87,7 @@ Value fnReplace(const Value* args, std::size_t n) {
 }
 
 Value fnStrComp(const Value* args, std::size_t n) {
+  if (eitherNull(args[0], args[1])) return Value::null();
   const bool text = n > 2 && textCompare(args[2]);
   const std::string a = foldedText(args[0].toText(), text), b = foldedText(args[1].toText(), text);
   // Byte by byte, unsigned, as a binary comparison orders them.
