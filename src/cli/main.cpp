@@ -87,7 +87,7 @@ int runEval(const cli::Options& o) {
     }
     if (std::optional<Value> v = FNF(engine, x)) {
       std::cout << typeName(v->type());
-      if (!v->isEmpty() && !v->isNull()) std::cout << ' ' << v->toText();
+      if (!v->isEmpty() && !v->isNull() && !v->isObject()) std::cout << ' ' << v->toText();
       std::cout << "\n";
     } else {
       std::cout << errorText(engine.lastError()) << "\n";

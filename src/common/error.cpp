@@ -25,6 +25,7 @@ constexpr std::array kDescriptions{
     Entry{35, "Sub or Function not defined"},
     Entry{48, "Error in loading DLL"},
     Entry{51, "Internal error"},
+    Entry{91, "Object variable not set"},
     Entry{92, "For loop not initialized"},
     Entry{94, "Invalid use of Null"},
     Entry{424, "Object required"},

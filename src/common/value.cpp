@@ -36,6 +36,7 @@ Operand operand(const Value& v) {
       return {Rank::Double, 0, v.rawDouble()};
     case VType::String:
     case VType::Null:  // the operators give Null before they get here
+    case VType::Object:
       return {Rank::Double, 0, v.toDouble()};
   }
   return {Rank::Int16, 0, 0};
@@ -109,6 +110,8 @@ WholeOperand wholeOperand(const Value& v, BooleanText booleanText = BooleanText:
     }
     case VType::Null:
       raise(err::InvalidUseOfNull);
+    case VType::Object:
+      raise(err::ObjectNotSet);
   }
   return {0, true};
 }
@@ -220,6 +223,8 @@ double Value::toDouble() const {
     }
     case VType::Null:
       raise(err::InvalidUseOfNull);
+    case VType::Object:
+      raise(err::ObjectNotSet);
   }
   return 0;
 }
@@ -270,6 +275,8 @@ std::string Value::toText() const {
       return u_.s->text;
     case VType::Null:
       raise(err::InvalidUseOfNull);
+    case VType::Object:
+      raise(err::ObjectNotSet);
   }
   return {};
 }
@@ -286,6 +293,8 @@ std::string_view typeName(VType t) {
       return "Empty";
     case VType::Null:
       return "Null";
+    case VType::Object:
+      return "Nothing";
     case VType::Integer:
       return "Integer";
     case VType::Long:
@@ -388,6 +397,8 @@ Value negate(const Value& a) {
   switch (a.type()) {
     case VType::Null:
       return a;
+    case VType::Object:
+      raise(err::ObjectNotSet);
     case VType::Empty:
     case VType::Integer:
     case VType::Boolean:
@@ -424,6 +435,7 @@ Value concat(const Value& a, const Value& b) {
 
 int compare(const Value& a, const Value& b) {
   if (a.isNull() || b.isNull()) raise(err::InvalidUseOfNull);
+  if (a.isObject() || b.isObject()) raise(err::ObjectNotSet);
   const bool as = a.isString(), bs = b.isString();
   if (!as && !bs) return compareNumeric(a, b);
   if (as && bs) {
@@ -483,12 +495,19 @@ Value logicalImp(const Value& a, const Value& b) {
   return bitwise(a, b, [](std::int64_t x, std::int64_t y) { return ~x | y; });
 }
 
+Value sameObject(const Value& a, const Value& b) {
+  if (!a.isObject() || !b.isObject()) raise(err::ObjectRequired);
+  return Value::boolean(true);  // Nothing is the only object there is
+}
+
 namespace {
 template <class RealOp>
 Value roundingPart(const Value& a, RealOp op) {
   switch (a.type()) {
     case VType::Null:
       return a;
+    case VType::Object:
+      raise(err::ObjectNotSet);
     case VType::Empty:
     case VType::Boolean:
       return Value::integer(static_cast<std::int16_t>(a.rawWhole()));
@@ -517,6 +536,8 @@ Value absolute(const Value& a) {
   switch (a.type()) {
     case VType::Null:
       return a;
+    case VType::Object:
+      raise(err::ObjectNotSet);
     case VType::Empty:
     case VType::Integer:
     case VType::Boolean:

@@ -15,7 +15,9 @@
 namespace zorvan {
 
 // The numbers are VBScript's VarType codes.
-enum class VType : std::uint8_t { Empty = 0, Null = 1, Integer = 2, Long = 3, Single = 4, Double = 5, String = 8, Boolean = 11 };
+enum class VType : std::uint8_t {
+  Empty = 0, Null = 1, Integer = 2, Long = 3, Single = 4, Double = 5, String = 8, Object = 9, Boolean = 11
+};
 
 class Value {
  public:
@@ -28,6 +30,9 @@ class Value {
   // No valid data: arithmetic and comparisons with it give Null again, and
   // reading it as a number or a text fails with "Invalid use of Null".
   static Value null() noexcept { Value r; r.type_ = VType::Null; return r; }
+  // The one object a script can hold: no object at all. Reading it as a
+  // number or a text fails with "Object variable not set".
+  static Value nothing() noexcept { Value r; r.type_ = VType::Object; return r; }
   static Value string(std::string text);
   // The narrowest of Integer and Long that holds v; Double beyond both.
   static Value whole(std::int64_t v) noexcept;
@@ -62,6 +67,7 @@ class Value {
   VType type() const noexcept { return type_; }
   bool isEmpty() const noexcept { return type_ == VType::Empty; }
   bool isNull() const noexcept { return type_ == VType::Null; }
+  bool isObject() const noexcept { return type_ == VType::Object; }
   bool isDouble() const noexcept { return type_ == VType::Double; }
   bool isString() const noexcept { return type_ == VType::String; }
   // Integer, Long, Boolean and Empty: held as a whole number.
@@ -188,6 +194,8 @@ Value logicalOr(const Value& a, const Value& b);
 Value logicalXor(const Value& a, const Value& b);
 Value logicalEqv(const Value& a, const Value& b);
 Value logicalImp(const Value& a, const Value& b);
+// "Is": whether two objects are the same one; anything but an object fails.
+Value sameObject(const Value& a, const Value& b);
 
 // VBScript's Int, Fix, Abs and Sgn: the result keeps the argument's kind
 // (Sgn gives an Integer).

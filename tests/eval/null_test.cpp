@@ -61,6 +61,21 @@ TEST(Null, FunctionsPassItOnOrRefuseIt) {
   EXPECT_EQ(evalAt("y = Null\r\nMyFunction = y * 2"), "Null");  // a variable holding Null, past any fast path
 }
 
+TEST(Nothing, SetIsAndIsObject) {
+  EXPECT_EQ(evalAt("Set o = Nothing\r\nMyFunction = o Is Nothing"), "Boolean True");
+  EXPECT_EQ(evalAt("Set o = Nothing\r\nMyFunction = IsObject(o) & TypeName(o) & VarType(o)"), "String TrueNothing9");
+  EXPECT_EQ(expr("IsObject(1)"), "Boolean False");
+  EXPECT_EQ(evalAt("Set o = 5"), "Error 424 : Object required");
+  EXPECT_EQ(evalAt("o = Nothing"), "Error 91 : Object variable not set");
+  EXPECT_EQ(evalAt("Set o = Nothing\r\np = o"), "Error 91 : Object variable not set");
+  EXPECT_EQ(expr("1 Is Nothing"), "Error 424 : Object required");
+  EXPECT_EQ(expr("Nothing + 1"), "Error 91 : Object variable not set");
+  EXPECT_EQ(expr("Nothing = Nothing"), "Error 91 : Object variable not set");
+  EXPECT_EQ(expr("\"a\" & Nothing"), "Error 91 : Object variable not set");
+  // The wrapper hands MyFunction back with a plain assignment, as a real engine would.
+  EXPECT_EQ(evalAt("Set MyFunction = Nothing"), "Error 91 : Object variable not set");
+}
+
 TEST(Null, TheSearchFailsEachStepThatMeetsIt) {
   // Null everywhere: no root, the no-root message each attempt, no crash.
   testing::FakeServices everywhere([](const Value&) { return Value::null(); });

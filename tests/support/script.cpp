@@ -10,7 +10,7 @@ std::string evalAt(std::string_view userText, double x) {
   const auto v = FNF(engine, Value(x));
   if (!v) return errorText(engine.lastError());
   std::string out(typeName(v->type()));
-  if (!v->isEmpty() && !v->isNull()) {
+  if (!v->isEmpty() && !v->isNull() && !v->isObject()) {
     out += ' ';
     out += v->toText();
   }

@@ -99,6 +99,7 @@ Value fnIsNumeric(const Value& a) {
   return Value::boolean(parseNumericText(a.text(), d));
 }
 Value fnIsNull(const Value& a) { return Value::boolean(a.isNull()); }
+Value fnIsObject(const Value& a) { return Value::boolean(a.isObject()); }
 Value fnTypeName(const Value& a) { return Value::string(std::string(typeName(a.type()))); }
 Value fnVarType(const Value& a) { return Value::integer(static_cast<std::int16_t>(a.type())); }
 
@@ -232,6 +233,7 @@ constexpr std::array kBuiltins{
     UNARY("isempty", "IsEmpty", fnIsEmpty),
     UNARY("isnull", "IsNull", fnIsNull),
     UNARY("isnumeric", "IsNumeric", fnIsNumeric),
+    UNARY("isobject", "IsObject", fnIsObject),
     UNARY("lcase", "LCase", fnLCase),
     MULTI("left", "Left", 2, 2, fnLeft),
     UNARY("len", "Len", fnLen),

@@ -44,6 +44,7 @@ inline Value lt(const Value& a, const Value& b) { return comparison(a, b, [](int
 inline Value gt(const Value& a, const Value& b) { return comparison(a, b, [](int c) { return c > 0; }); }
 inline Value le(const Value& a, const Value& b) { return comparison(a, b, [](int c) { return c <= 0; }); }
 inline Value ge(const Value& a, const Value& b) { return comparison(a, b, [](int c) { return c >= 0; }); }
+inline Value same(const Value& a, const Value& b) { return sameObject(a, b); }
 }  // namespace op
 
 // Reading and writing a bound name.
@@ -159,15 +160,22 @@ inline bool truth(const Value& v) {
   return v.toBoolean();
 }
 
+// Set takes objects only; a plain assignment takes anything else.
+inline void checkAssigned(const Value& v, bool setsObject) {
+  if (v.isObject() != setsObject) raise(setsObject ? err::ObjectRequired : err::ObjectNotSet);
+}
+
 struct AssignStmt final : Stmt {
   Flow exec(Frame& f) const override {
     if (target.binding == Binding::Local && valueIsLeaf) {
       if (const Value* p = value->peek(f)) {
+        checkAssigned(*p, setsObject);
         *f.slots[target.index].ref = *p;  // a copy of a variable or constant, without a temporary
         return Flow::Normal;
       }
     }
     Value v = value->eval(f);
+    checkAssigned(v, setsObject);
     if (target.binding == Binding::Local) *f.slots[target.index].ref = std::move(v);
     else assignName(target, f, std::move(v));
     return Flow::Normal;
@@ -176,6 +184,7 @@ struct AssignStmt final : Stmt {
   Name target;
   ExprPtr value;
   bool valueIsLeaf = false;  // a literal or name: the fast-path pass never replaces one
+  bool setsObject = false;   // Set name = ...
 };
 
 struct ExprStmt final : Stmt {

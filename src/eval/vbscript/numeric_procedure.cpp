@@ -126,7 +126,7 @@ bool block(const Block& in, NumBlock& out, bool& loops);
 
 bool statement(const Stmt& s, NumStmtPtr& out, bool& loops) {
   if (auto* a = dynamic_cast<const AssignStmt*>(&s)) {
-    if (a->target.binding != Binding::Local || a->target.index >= kMaxRegisters) return false;
+    if (a->setsObject || a->target.binding != Binding::Local || a->target.index >= kMaxRegisters) return false;
     auto n = std::make_unique<AssignNum>();
     n->reg = a->target.index;
     if (!expression(a->value, false, n->value)) return false;

@@ -34,7 +34,7 @@ int binaryLevel(Tok t) {
     case Tok::Xor: return Xor;
     case Tok::Or: return Or;
     case Tok::And: return And;
-    case Tok::Eq: case Tok::Ne: case Tok::Lt: case Tok::Gt: case Tok::Le: case Tok::Ge: return Cmp;
+    case Tok::Eq: case Tok::Ne: case Tok::Lt: case Tok::Gt: case Tok::Le: case Tok::Ge: case Tok::Is: return Cmp;
     case Tok::Amp: return Concat;
     case Tok::Plus: case Tok::Minus: return AddSub;
     case Tok::Mod: return ModLevel;
@@ -58,6 +58,7 @@ BinaryFn binaryFn(Tok t) {
     case Tok::Gt: return op::gt;
     case Tok::Le: return op::le;
     case Tok::Ge: return op::ge;
+    case Tok::Is: return op::same;
     case Tok::Amp: return op::concat;
     case Tok::Plus: return op::add;
     case Tok::Minus: return op::sub;
@@ -87,6 +88,7 @@ ExprPtr makeBinary(Tok t, ExprPtr l, ExprPtr r) {
     case Tok::Gt: return makeNode<op::gt>(std::move(l), std::move(r));
     case Tok::Le: return makeNode<op::le>(std::move(l), std::move(r));
     case Tok::Ge: return makeNode<op::ge>(std::move(l), std::move(r));
+    case Tok::Is: return makeNode<op::same>(std::move(l), std::move(r));
     case Tok::Amp: return makeNode<op::concat>(std::move(l), std::move(r));
     case Tok::Plus: return makeNode<op::add>(std::move(l), std::move(r));
     case Tok::Minus: return makeNode<op::sub>(std::move(l), std::move(r));
@@ -262,6 +264,7 @@ class Parser {
       case Tok::Exit: return parseExit();
       case Tok::Call: return parseCall();
       case Tok::On: return parseOnError();
+      case Tok::Set: return parseSet();
       case Tok::Ident:
         if (isErrMember()) return parseErrStatement();
         return parseNamedStatement();
@@ -579,6 +582,21 @@ class Parser {
   }
 
   // Assignment, or a call of a Sub or Function as a statement.
+  // Set name = object
+  StmtPtr parseSet() {
+    advance();
+    if (kind() != Tok::Ident) raise(err::ExpectedIdentifier);
+    const Token& nameTok = cur();
+    advance();
+    expect(Tok::Eq, err::ExpectedEquals);
+    auto stmt = std::make_unique<AssignStmt>();
+    stmt->target = makeName(nameTok, false);
+    track(stmt->target);
+    stmt->value = parseExpr();
+    stmt->setsObject = true;
+    return stmt;
+  }
+
   // On Error Resume Next | On Error GoTo 0
   StmtPtr parseOnError() {
     advance();
@@ -758,6 +776,9 @@ class Parser {
       case Tok::Null:
         advance();
         return std::make_unique<LiteralExpr>(Value::null());
+      case Tok::Nothing:
+        advance();
+        return std::make_unique<LiteralExpr>(Value::nothing());
       case Tok::LParen: {
         advance();
         ExprPtr e = parseExpr();
