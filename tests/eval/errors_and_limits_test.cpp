@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 
 #include "eval/user_function.h"
@@ -26,8 +28,26 @@ TEST(Limits, DeepNestingIsACleanError) {
   EXPECT_EQ(evalAt("MyFunction = " + std::string(100000, '-') + "1"), "Error 28 : Out of stack space");
 }
 
-// The limit counts the levels the user wrote, not the wrapper's.
+// Runs work on a thread with a stack of the given size, as the window's
+// search thread has one of its own.
+void onThreadWithStack(std::size_t bytes, const std::function<void()>& work) {
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setstacksize(&attr, bytes);
+  pthread_t thread;
+  auto run = [](void* w) -> void* {
+    (*static_cast<const std::function<void()>*>(w))();
+    return nullptr;
+  };
+  ASSERT_EQ(pthread_create(&thread, &attr, run, const_cast<std::function<void()>*>(&work)), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attr);
+}
+
+// The limit counts the levels the user wrote, not the wrapper's. A large
+// stack, since a sanitizer's frames are several times a release build's.
 TEST(Limits, AThousandLevelsOfEachKindRunAndOneMoreIsRefused) {
+  onThreadWithStack(std::size_t{256} * 1024 * 1024, [] {
   const auto parens = [](int n) { return "MyFunction = " + std::string(n, '(') + "x" + std::string(n, ')'); };
   const auto signs = [](int n) { return "MyFunction = " + std::string(n, '-') + "x"; };
   const auto calls = [](int n) {
@@ -48,6 +68,18 @@ TEST(Limits, AThousandLevelsOfEachKindRunAndOneMoreIsRefused) {
   EXPECT_EQ(evalAt(ifs(1000), 2), "Double 2");
   for (const std::string& deeper : {parens(1001), signs(1001), calls(1001), ifs(1001)})
     EXPECT_EQ(evalAt(deeper, 2), "Error 28 : Out of stack space");
+  });
+}
+
+// On a small stack, deep nesting ends in error 28 before the stack runs out.
+TEST(Limits, DeepNestingOnASmallStackIsACleanError) {
+  onThreadWithStack(std::size_t{512} * 1024, [] {
+    std::string calls = "MyFunction = ";
+    for (int i = 0; i < 1000; ++i) calls += "Abs(";
+    calls += "x" + std::string(1000, ')');
+    const std::string result = evalAt(calls, 2);
+    EXPECT_TRUE(result == "Double 2" || result == "Error 28 : Out of stack space") << result;
+  });
 }
 
 TEST(Limits, ModerateNestingWorks) {

@@ -6,6 +6,7 @@
 #include "common/error.h"
 #include "eval/vbscript/builtins.h"
 #include "eval/vbscript/error_handling.h"
+#include "eval/vbscript/stack_room.h"
 #include "eval/vbscript/lexer.h"
 #include "eval/vbscript/nodes.h"
 #include "eval/vbscript/numeric.h"
@@ -176,7 +177,11 @@ class Parser {
   class Nest {
    public:
     explicit Nest(Parser& p) : p_(p) {
-      if (++p_.depth_ > kMaxNesting + kStatementLevels) raise(err::OutOfStackSpace);
+      char here;
+      if (++p_.depth_ > kMaxNesting + kStatementLevels || (p_.stackFloor_ != nullptr && &here < p_.stackFloor_)) {
+        --p_.depth_;
+        raise(err::OutOfStackSpace);
+      }
     }
     ~Nest() { --p_.depth_; }
     Nest(const Nest&) = delete;
@@ -890,6 +895,9 @@ class Parser {
   int inlineIf_ = 0;
   bool explicit_ = false;
   bool sawStatement_ = false;
+  // Where the native stack must stop: a build with large frames (a
+  // sanitizer's) or a small thread stack ends in error 28, not a crash.
+  const char* stackFloor_ = threadStackFloor();
 };
 
 }  // namespace

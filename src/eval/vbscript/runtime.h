@@ -10,6 +10,7 @@
 
 #include "common/error.h"
 #include "common/value.h"
+#include "eval/vbscript/stack_room.h"
 
 namespace zorvan::vbs {
 
@@ -99,17 +100,17 @@ class Runtime {
 
   void setAbortFlag(const std::atomic<bool>* flag) { abort_ = flag; }
 
-  // Marks the native stack position that a host call starts from.
+  // Marks the start of a host call: its depth, and where this thread's
+  // native stack must stop.
   void beginHostCall() {
-    char here;
-    stackBase_ = &here;
+    stackFloor_ = threadStackFloor();
     depth_ = 0;
   }
 
   void enterCall() {
     char here;
     ++depth_;
-    if (depth_ > kMaxDepth || static_cast<std::size_t>(stackBase_ - &here) > kMaxStackBytes) {
+    if (depth_ > kMaxDepth || (stackFloor_ != nullptr && &here < stackFloor_)) {
       --depth_;
       raise(err::OutOfStackSpace);
     }
@@ -118,11 +119,10 @@ class Runtime {
   void leaveCall() noexcept { --depth_; }
 
  private:
-  // Deep recursion is cut off well before the native stack runs out.
+  // Deep recursion is cut off before the native stack runs out.
   static constexpr int kMaxDepth = 3000;
-  static constexpr std::size_t kMaxStackBytes = std::size_t{3} * 1024 * 1024;
   const std::atomic<bool>* abort_ = nullptr;
-  const char* stackBase_ = nullptr;
+  const char* stackFloor_ = nullptr;
   int depth_ = 0;
 };
 
