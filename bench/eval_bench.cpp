@@ -1,12 +1,18 @@
-// One evaluation of f per iteration, over a sweep of x values: our engine
-// through FNF beside the same function in plain C++, in muparser and in Lua 5.4.
+// One evaluation of f per iteration: our engine through FNF beside the same
+// function in plain C++, fparser, muparser and Lua 5.4. Two sweeps over the
+// same 1000 points: in shuffled order (independent evaluations, branches
+// unpredictable), and chained, where each x depends on the previous result
+// as in a search, so that latency is measured rather than throughput.
 #include <benchmark/benchmark.h>
+#include <fparser.hh>
 #include <lua5.4/lauxlib.h>
 #include <lua5.4/lua.hpp>
 #include <lua5.4/lualib.h>
 #include <muParser.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <vector>
 
 #include "eval/user_function.h"
@@ -17,12 +23,27 @@ namespace {
 
 using zorvan::Value;
 
-std::vector<double> sweep() {
+std::vector<double> shuffledPoints() {
   std::vector<double> xs;
   for (int i = 0; i < 1000; ++i) xs.push_back(-10.0 + 20.0 * i / 999.0);
+  std::shuffle(xs.begin(), xs.end(), std::mt19937(20261208));
   return xs;
 }
-const std::vector<double> kSweep = sweep();
+const std::vector<double> kPoints = shuffledPoints();
+
+// Runs f over the points. Chained, the next x is the point plus 0*f(previous):
+// the same value, but it cannot be computed before the previous result.
+template <bool Chained, class F>
+void sweep(benchmark::State& state, F&& f) {
+  std::size_t i = 0;
+  double y = 0;
+  for (auto _ : state) {
+    const double x = Chained ? kPoints[i] + 0.0 * y : kPoints[i];
+    y = f(x);
+    benchmark::DoNotOptimize(y);
+    if (++i == kPoints.size()) i = 0;
+  }
+}
 
 // The three functions in plain C++.
 [[gnu::noinline]] double f1(double x) { return x * x - x * std::cos(x) - 6; }
@@ -33,87 +54,94 @@ const std::vector<double> kSweep = sweep();
   return s;
 }
 
-constexpr const char* kF1 = "MyFunction = x*x - x*Cos(x) -6\r\n";
-constexpr const char* kF2 =
-    "If x < 0 Then\r\n  MyFunction = -x*x + 1\r\nElse\r\n  MyFunction = Sqr(x) - 1\r\nEnd If\r\n";
-constexpr const char* kF3 = "s = 0\r\nFor i = 1 To 20\r\n  s = s + Sin(i*x)/i\r\nNext\r\nMyFunction = s\r\n";
+struct Function {
+  const char* script;  // the user's text
+  double (*native)(double);
+  const char* expression;  // for fparser and muparser; null where they cannot say it
+  const char* fparser;
+  const char* lua;
+};
 
-template <double (*F)(double)>
-void native(benchmark::State& state) {
-  std::size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(F(kSweep[i]));
-    if (++i == kSweep.size()) i = 0;
-  }
+const Function kF1{"MyFunction = x*x - x*Cos(x) -6\r\n", f1, "x*x - x*cos(x) - 6", "x*x - x*cos(x) - 6",
+                   "function f(x) return x*x - x*math.cos(x) - 6 end"};
+const Function kF2{"If x < 0 Then\r\n  MyFunction = -x*x + 1\r\nElse\r\n  MyFunction = Sqr(x) - 1\r\nEnd If\r\n", f2,
+                   "x < 0 ? -x*x + 1 : sqrt(x) - 1", "if(x < 0, -x*x + 1, sqrt(x) - 1)",
+                   "function f(x) if x < 0 then return -x*x + 1 else return math.sqrt(x) - 1 end end"};
+const Function kF3{"s = 0\r\nFor i = 1 To 20\r\n  s = s + Sin(i*x)/i\r\nNext\r\nMyFunction = s\r\n", f3, nullptr,
+                   nullptr, "function f(x) local s = 0 for i = 1, 20 do s = s + math.sin(i*x)/i end return s end"};
+
+template <bool Chained>
+void native(benchmark::State& state, const Function& fn) {
+  sweep<Chained>(state, fn.native);
 }
 
-void engine(benchmark::State& state, const char* text, double (*check)(double)) {
+template <bool Chained>
+void zorvanFNF(benchmark::State& state, const Function& fn) {
   zorvan::VBScriptEngine e;
-  if (!e.addCode(zorvan::buildScript(text))) {
-    state.SkipWithError("script did not compile");
-    return;
-  }
-  for (double x : kSweep)
-    if (std::fabs(zorvan::FNF(e, Value(x))->toDouble() - check(x)) > 1e-12) state.SkipWithError("wrong value");
-  std::size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(zorvan::FNF(e, Value(kSweep[i])));
-    if (++i == kSweep.size()) i = 0;
-  }
+  if (!e.addCode(zorvan::buildScript(fn.script))) return state.SkipWithError("script did not compile");
+  const zorvan::UserFunction f(e);
+  for (double x : kPoints)
+    if (std::fabs(f(Value(x))->toDouble() - fn.native(x)) > 1e-12) return state.SkipWithError("wrong value");
+  sweep<Chained>(state, [&](double x) { return f(Value(x))->rawDouble(); });
 }
 
-void muparser(benchmark::State& state, const char* expression) {
-  double x = 0;
+template <bool Chained>
+void fparser(benchmark::State& state, const Function& fn) {
+  FunctionParser p;
+  if (p.Parse(fn.fparser, "x") >= 0) return state.SkipWithError("fparser did not parse");
+  p.Optimize();
+  sweep<Chained>(state, [&](double x) { return p.Eval(&x); });
+}
+
+template <bool Chained>
+void muparser(benchmark::State& state, const Function& fn) {
+  double var = 0;
   mu::Parser p;
-  p.DefineVar("x", &x);
-  p.SetExpr(expression);
-  std::size_t i = 0;
-  for (auto _ : state) {
-    x = kSweep[i];
-    benchmark::DoNotOptimize(p.Eval());
-    if (++i == kSweep.size()) i = 0;
-  }
+  p.DefineVar("x", &var);
+  p.SetExpr(fn.expression);
+  sweep<Chained>(state, [&](double x) {
+    var = x;
+    return p.Eval();
+  });
 }
 
-void lua(benchmark::State& state, const char* body) {
+template <bool Chained>
+void lua(benchmark::State& state, const Function& fn) {
   lua_State* L = luaL_newstate();
   luaL_openlibs(L);
-  if (luaL_dostring(L, body) != LUA_OK) {
-    state.SkipWithError("lua did not compile");
+  if (luaL_dostring(L, fn.lua) != LUA_OK) {
     lua_close(L);
-    return;
+    return state.SkipWithError("lua did not compile");
   }
-  std::size_t i = 0;
-  for (auto _ : state) {
+  sweep<Chained>(state, [&](double x) {
     lua_getglobal(L, "f");
-    lua_pushnumber(L, kSweep[i]);
+    lua_pushnumber(L, x);
     lua_pcall(L, 1, 1, 0);
-    benchmark::DoNotOptimize(lua_tonumber(L, -1));
+    const double y = lua_tonumber(L, -1);
     lua_pop(L, 1);
-    if (++i == kSweep.size()) i = 0;
-  }
+    return y;
+  });
   lua_close(L);
 }
 
-constexpr const char* kLuaF1 = "function f(x) return x*x - x*math.cos(x) - 6 end";
-constexpr const char* kLuaF2 = "function f(x) if x < 0 then return -x*x + 1 else return math.sqrt(x) - 1 end end";
-constexpr const char* kLuaF3 =
-    "function f(x) local s = 0 for i = 1, 20 do s = s + math.sin(i*x)/i end return s end";
-
-BENCHMARK(native<f1>)->Name("F1/native");
-BENCHMARK_CAPTURE(engine, zorvan, kF1, f1)->Name("F1/zorvan");
-BENCHMARK_CAPTURE(muparser, muparser, "x*x - x*cos(x) - 6")->Name("F1/muparser");
-BENCHMARK_CAPTURE(lua, lua, kLuaF1)->Name("F1/lua");
-
-BENCHMARK(native<f2>)->Name("F2/native");
-BENCHMARK_CAPTURE(engine, zorvan, kF2, f2)->Name("F2/zorvan");
-BENCHMARK_CAPTURE(muparser, muparser, "x < 0 ? -x*x + 1 : sqrt(x) - 1")->Name("F2/muparser");
-BENCHMARK_CAPTURE(lua, lua, kLuaF2)->Name("F2/lua");
-
-BENCHMARK(native<f3>)->Name("F3/native");
-BENCHMARK_CAPTURE(engine, zorvan, kF3, f3)->Name("F3/zorvan");
-BENCHMARK_CAPTURE(lua, lua, kLuaF3)->Name("F3/lua");
+template <bool Chained>
+void registerFamily(const char* family, const Function& fn) {
+  const std::string f = std::string(family) + (Chained ? "-chained" : "-shuffled");
+  benchmark::RegisterBenchmark((f + "/native").c_str(), native<Chained>, fn);
+  benchmark::RegisterBenchmark((f + "/zorvan").c_str(), zorvanFNF<Chained>, fn);
+  if (fn.expression != nullptr) {
+    benchmark::RegisterBenchmark((f + "/fparser").c_str(), fparser<Chained>, fn);
+    benchmark::RegisterBenchmark((f + "/muparser").c_str(), muparser<Chained>, fn);
+  }
+  benchmark::RegisterBenchmark((f + "/lua").c_str(), lua<Chained>, fn);
+}
 
 }  // namespace
 
-int main(int argc, char** argv) { return zorvan::bench::runWithRatios(argc, argv, "native"); }
+int main(int argc, char** argv) {
+  for (auto [name, fn] : {std::pair{"F1", &kF1}, {"F2", &kF2}, {"F3", &kF3}}) {
+    registerFamily<false>(name, *fn);
+    registerFamily<true>(name, *fn);
+  }
+  return zorvan::bench::runWithRatios(argc, argv, "native");
+}

@@ -77,6 +77,7 @@ int runEval(const cli::Options& o) {
     std::cout << errorText(engine.lastError()) << "\n";
     return kFailed;
   }
+  const UserFunction userFN(engine);
   for (const std::string& arg : o.points) {
     Value x;
     try {
@@ -85,7 +86,7 @@ int runEval(const cli::Options& o) {
       std::cout << errorText(e) << "\n";
       continue;
     }
-    if (std::optional<Value> v = FNF(engine, x)) {
+    if (std::optional<Value> v = FNF(userFN, x)) {
       std::cout << typeName(v->type());
       if (!v->isEmpty() && !v->isNull() && !v->isObject()) std::cout << ' ' << v->toText();
       std::cout << "\n";

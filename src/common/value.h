@@ -64,6 +64,13 @@ class Value {
     u_.d = 0;
   }
 
+  // Makes this a Double in place, as *this = Value(d) would.
+  void setDouble(double d) noexcept {
+    release();
+    type_ = VType::Double;
+    u_.d = d;
+  }
+
   VType type() const noexcept { return type_; }
   bool isEmpty() const noexcept { return type_ == VType::Empty; }
   bool isNull() const noexcept { return type_ == VType::Null; }

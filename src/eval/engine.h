@@ -15,6 +15,20 @@
 
 namespace zorvan {
 
+// A procedure of the module found once by name, to be run many times
+// without a lookup. It stays valid until the next addCode or reset; a null
+// handle stands for a procedure the module does not hold.
+class PreparedProcedure {
+ public:
+  PreparedProcedure() = default;
+  explicit PreparedProcedure(const void* procedure) : procedure_(procedure) {}
+  explicit operator bool() const { return procedure_ != nullptr; }
+  const void* get() const { return procedure_; }
+
+ private:
+  const void* procedure_ = nullptr;
+};
+
 class ScriptEngine {
  public:
   using ErrorSink = std::function<void(const ScriptError&)>;
@@ -25,9 +39,14 @@ class ScriptEngine {
   virtual void reset() = 0;
   // Compiles the code into the module and runs its global statements.
   virtual bool addCode(std::string_view code) = 0;
-  // Runs a procedure of the module; empty on failure. A procedure the module
-  // does not hold fails without a report.
-  virtual std::optional<Value> run(std::string_view procedure, std::span<const Value> args) = 0;
+  // Finds a procedure of the module.
+  virtual PreparedProcedure prepare(std::string_view procedure) = 0;
+  // Runs a prepared procedure; empty on failure. A null handle fails with
+  // "Procedure not defined" and no report.
+  virtual std::optional<Value> run(PreparedProcedure procedure, std::span<const Value> args) = 0;
+  std::optional<Value> run(std::string_view procedure, std::span<const Value> args) {
+    return run(prepare(procedure), args);
+  }
   // The failure of the last addCode or run that failed.
   virtual const ScriptError& lastError() const = 0;
   // A run longer than this is cut off with err::TimedOut.

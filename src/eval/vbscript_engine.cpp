@@ -1,27 +1,48 @@
 #include "eval/vbscript_engine.h"
 
-#include <algorithm>
-#include <cstring>
-#include <new>
-#include <stdexcept>
+#include <cstdlib>
+#include <string_view>
 
 #include "eval/vbscript/lexer.h"
-#include "eval/vbscript/numeric_procedure.h"
+#include "eval/vbscript/parser.h"
+#include "eval/vbscript/runtime.h"
+#include "eval/vbscript/vm.h"
+#include "eval/vbscript/watchdog.h"
 
 namespace zorvan {
 
-VBScriptEngine::VBScriptEngine() : watchdog_(kDefaultTimeout) { runtime_.setAbortFlag(watchdog_.abortFlag()); }
+namespace vbs {
+struct EngineState {
+  Module module;
+  Runtime runtime;
+  Watchdog watchdog{VBScriptEngine::kDefaultTimeout};
+};
+}  // namespace vbs
+
+bool VBScriptOptions::defaultFastPaths() {
+  const char* off = std::getenv("ZORVAN_NO_FAST_PATHS");
+  return off == nullptr || *off == '\0' || std::string_view(off) == "0";
+}
+
+VBScriptEngine::VBScriptEngine(VBScriptOptions options)
+    : options_(options), state_(std::make_unique<vbs::EngineState>()) {
+  state_->runtime.setAbortFlag(state_->watchdog.abortFlag());
+}
+
+VBScriptEngine::~VBScriptEngine() = default;
+
+void VBScriptEngine::setTimeout(std::chrono::milliseconds limit) { state_->watchdog.setLimit(limit); }
+
+void VBScriptEngine::interrupt() { state_->watchdog.interrupt(); }
 
 void VBScriptEngine::reset() {
-  module_ = vbs::Module{};
-  runtime_.globals.clear();
-  runtime_.err.clear();
-  lastName_ = NameKey();
-  lastProcedure_ = nullptr;
+  state_->module = vbs::Module{};
+  state_->runtime.globals.clear();
+  state_->runtime.err.clear();
 }
 
 void VBScriptEngine::fail(ScriptError e) {
-  if (e.number == err::TimedOut && watchdog_.interrupted()) {
+  if (e.number == err::TimedOut && state_->watchdog.interrupted()) {
     // Ended at the user's request: nothing to report.
     lastError_ = ScriptError{err::Interrupted, std::string(describeError(err::Interrupted))};
     return;
@@ -32,56 +53,35 @@ void VBScriptEngine::fail(ScriptError e) {
 
 bool VBScriptEngine::addCode(std::string_view code) {
   return guarded([&] {
-           vbs::CodeUnit unit = vbs::compile(code, module_);
-           vbs::merge(module_, unit);
-           runtime_.globals.resize(static_cast<std::size_t>(module_.globalCount));
-           vbs::Watchdog::Run watched(watchdog_);
-           runtime_.beginHostCall();
-           vbs::Frame frame{nullptr, &runtime_};
-           vbs::runBlock(unit.globalCode, frame);
+           vbs::Module& module = state_->module;
+           vbs::Runtime& rt = state_->runtime;
+           vbs::CodeUnit unit = vbs::compile(code, module, options_.fastPaths);
+           vbs::merge(module, unit);
+           rt.globals.resize(static_cast<std::size_t>(module.globalCount));
+           vbs::Watchdog::Run watched(state_->watchdog);
+           rt.beginHostCall();
+           vbs::runGlobalCode(*unit.globalCode, rt);
            return true;
          })
       .value_or(false);
 }
 
-const vbs::Procedure* VBScriptEngine::find(std::string_view name) {
-  if (lastProcedure_ != nullptr && lastName_.matches(name)) return lastProcedure_;
-  const auto it = module_.procedures.find(vbs::foldCase(name));
-  if (it == module_.procedures.end()) return nullptr;
-  lastName_ = NameKey(name);
-  lastProcedure_ = it->second.get();
-  return lastProcedure_;
+PreparedProcedure VBScriptEngine::prepare(std::string_view procedure) {
+  const auto& procedures = state_->module.procedures;
+  const auto it = procedures.find(vbs::foldCase(procedure));
+  return PreparedProcedure(it == procedures.end() ? nullptr : it->second.get());
 }
 
-VBScriptEngine::NameKey::NameKey(std::string_view name) : text(name) {
-  std::memcpy(&head, text.data(), std::min<std::size_t>(text.size(), sizeof head));
-}
-
-bool VBScriptEngine::NameKey::matches(std::string_view name) const {
-  if (name.size() != text.size()) return false;
-  std::uint64_t h = 0;
-  std::memcpy(&h, name.data(), std::min<std::size_t>(name.size(), sizeof h));
-  return h == head && (name.size() <= sizeof h || name == text);
-}
-
-std::optional<Value> VBScriptEngine::run(std::string_view procedure, std::span<const Value> args) {
-  const vbs::Procedure* p = find(procedure);
-  if (p == nullptr) {
+std::optional<Value> VBScriptEngine::run(PreparedProcedure procedure, std::span<const Value> args) {
+  if (!procedure) {
     lastError_ = ScriptError{err::ProcedureNotDefined, std::string(describeError(err::ProcedureNotDefined))};
     return std::nullopt;
   }
-  if (p->numeric && !p->numeric->loops()) {
-    // Straight-line numbers: nothing to time, nothing that can fail but by leaving the fast path.
-    Value result;
-    if (p->numeric->run(runtime_, args.data(), args.size(), result)) return result;
-  }
+  const auto& p = *static_cast<const vbs::Procedure*>(procedure.get());
   return guarded([&] {
-    vbs::Watchdog::Run watched(watchdog_);
-    Value result;
-    if (p->numeric && p->numeric->loops() && p->numeric->run(runtime_, args.data(), args.size(), result))
-      return result;
-    runtime_.beginHostCall();
-    return vbs::callFromHost(*p, runtime_, args.data(), args.size());
+    vbs::Watchdog::Run watched(state_->watchdog);
+    state_->runtime.beginHostCall();
+    return vbs::callFromHost(p, state_->runtime, args.data(), args.size());
   });
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// The engine behind the user's function: our own interpreter of VBScript.
+// The engine behind the user's function: our own compiler of VBScript to
+// register bytecode, and its interpreter.
 
-#include <cstdint>
 #include <memory>
 #include <new>
 #include <optional>
@@ -9,27 +9,38 @@
 #include <string>
 
 #include "eval/engine.h"
-#include "eval/vbscript/parser.h"
-#include "eval/vbscript/runtime.h"
-#include "eval/vbscript/watchdog.h"
 
 namespace zorvan {
+
+namespace vbs {
+struct EngineState;
+}
+
+struct VBScriptOptions {
+  // The numeric fast paths of the bytecode; off, every instruction takes its
+  // general path, which must give the same results. ZORVAN_NO_FAST_PATHS in
+  // the environment turns them off by default, to check exactly that.
+  bool fastPaths = defaultFastPaths();
+  static bool defaultFastPaths();
+};
 
 class VBScriptEngine final : public ScriptEngine {
  public:
   static constexpr std::chrono::milliseconds kDefaultTimeout{10000};
 
-  VBScriptEngine();
+  explicit VBScriptEngine(VBScriptOptions options = {});
+  ~VBScriptEngine() override;
 
   void reset() override;
   bool addCode(std::string_view code) override;
-  std::optional<Value> run(std::string_view procedure, std::span<const Value> args) override;
+  PreparedProcedure prepare(std::string_view procedure) override;
+  using ScriptEngine::run;
+  std::optional<Value> run(PreparedProcedure procedure, std::span<const Value> args) override;
   const ScriptError& lastError() const override { return lastError_; }
-  void setTimeout(std::chrono::milliseconds limit) override { watchdog_.setLimit(limit); }
-  void interrupt() override { watchdog_.interrupt(); }
+  void setTimeout(std::chrono::milliseconds limit) override;
+  void interrupt() override;
 
  private:
-  const vbs::Procedure* find(std::string_view name);
   void fail(ScriptError e);
   // Runs work; a failure is recorded and reported, and gives nothing.
   template <class Work>
@@ -46,21 +57,9 @@ class VBScriptEngine final : public ScriptEngine {
     return std::nullopt;
   }
 
-  vbs::Module module_;
-  vbs::Runtime runtime_;
-  vbs::Watchdog watchdog_;
+  VBScriptOptions options_;
+  std::unique_ptr<vbs::EngineState> state_;
   ScriptError lastError_;
-  // The search runs one procedure many times: remember the last one found,
-  // with the first eight characters of its name as one word to compare.
-  struct NameKey {
-    NameKey() = default;
-    explicit NameKey(std::string_view name);
-    bool matches(std::string_view name) const;
-    std::string text;
-    std::uint64_t head = 0;
-  };
-  NameKey lastName_;
-  const vbs::Procedure* lastProcedure_ = nullptr;
 };
 
 }  // namespace zorvan

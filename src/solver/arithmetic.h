@@ -1,45 +1,176 @@
 #pragma once
 // The search's arithmetic on Values, written as operators so that each step
-// reads as its formula. Comparisons are numeric: a String is read as a
-// number or the comparison fails; Empty is 0.
+// reads as its formula. A result is a Num: a Value, or the failure of the
+// operation that computed it (overflow, division by zero, an operand that
+// is no number). Failures travel as values, so a failing step costs about
+// what a passing one does; only a step that stores a failed Num, or runs f
+// on one, raises. Comparisons are numeric: a String is read as a number or
+// the comparison fails; Empty is 0.
+
+#include <cmath>
+#include <cstdint>
+#include <utility>
 
 #include "common/value.h"
 
 namespace zorvan::solver {
 
+class Num {
+ public:
+  Num(Value v) : value_(std::move(v)) {}  // NOLINT: every Value is a Num
+  static Num failure(std::int32_t error) {
+    Num n{Value()};
+    n.error_ = error;
+    return n;
+  }
+  bool failed() const { return error_ != 0; }
+  std::int32_t error() const { return error_; }
+  const Value& value() const { return value_; }
+  // Storing a failed result fails the step that stores it.
+  operator Value() const& {  // NOLINT: a Num is stored where a Value is
+    if (failed()) raise(error_);
+    return value_;
+  }
+  operator Value() && {  // NOLINT
+    if (failed()) raise(error_);
+    return std::move(value_);
+  }
+
+ private:
+  Value value_;
+  std::int32_t error_ = 0;
+};
+
+// The outcome of a comparison: true, false, or failed to evaluate.
+class Truth {
+ public:
+  constexpr Truth(bool holds) : state_(holds ? 1 : 0) {}  // NOLINT
+  static constexpr Truth failure() { return Truth(State{2}); }
+  constexpr bool failed() const { return state_ == 2; }
+  constexpr bool holds() const { return state_ == 1; }
+  // Read as a plain bool, a failed comparison fails its step.
+  operator bool() const {  // NOLINT
+    if (failed()) raise(err::TypeMismatch);
+    return holds();
+  }
+
+ private:
+  struct State {
+    int v;
+  };
+  explicit constexpr Truth(State s) : state_(s.v) {}
+  int state_;
+};
+
 inline Value I(std::int16_t v) { return Value::integer(v); }
 inline Value D(double v) { return Value(v); }
 
-// A Null from f is no number: the step that meets it fails, as a text that
-// spells no number does.
-inline Value numeric(Value v) {
-  if (v.isNull()) raise(err::InvalidUseOfNull);
-  return v;
+namespace detail {
+// The general operation, for the operands the fast paths leave: its rare
+// failures (a String that spells no number) still come back as a value.
+template <class Op>
+Num general(Op op, const Value& a, const Value& b) {
+  if (a.isNull() || b.isNull()) return Num::failure(err::InvalidUseOfNull);
+  try {
+    Value r = op(a, b);
+    if (r.isNull()) return Num::failure(err::InvalidUseOfNull);
+    return r;
+  } catch (const ScriptError& e) {
+    return Num::failure(e.number);
+  }
 }
 
-inline Value operator+(const Value& a, const Value& b) { return numeric(add(a, b)); }
-inline Value operator-(const Value& a, const Value& b) { return numeric(sub(a, b)); }
-inline Value operator*(const Value& a, const Value& b) { return numeric(mul(a, b)); }
-inline Value operator/(const Value& a, const Value& b) { return numeric(div(a, b)); }
+inline Num real(double r) { return std::isfinite(r) ? Num(Value(r)) : Num::failure(err::Overflow); }
 
-inline int order(const Value& a, const Value& b) {
-  if (a.isWhole() && b.isWhole()) {
-    const std::int32_t x = a.rawWhole(), y = b.rawWhole();
+// Integer op Integer: an Integer, or a Long where it does not fit.
+inline bool integers(const Value& a, const Value& b) {
+  return a.type() == VType::Integer && b.type() == VType::Integer;
+}
+inline Num narrowest(std::int32_t r) {
+  return r >= -32768 && r <= 32767 ? Value::integer(static_cast<std::int16_t>(r)) : Value::longInt(r);
+}
+}  // namespace detail
+
+inline Num operator+(const Num& a, const Num& b) {
+  if (a.failed()) return a;
+  if (b.failed()) return b;
+  double x, y;
+  if (zorvan::detail::realPair(a.value(), b.value(), x, y)) return detail::real(x + y);
+  if (detail::integers(a.value(), b.value())) return detail::narrowest(a.value().rawWhole() + b.value().rawWhole());
+  return detail::general([](const Value& p, const Value& q) { return add(p, q); }, a.value(), b.value());
+}
+inline Num operator-(const Num& a, const Num& b) {
+  if (a.failed()) return a;
+  if (b.failed()) return b;
+  double x, y;
+  if (zorvan::detail::realPair(a.value(), b.value(), x, y)) return detail::real(x - y);
+  if (detail::integers(a.value(), b.value())) return detail::narrowest(a.value().rawWhole() - b.value().rawWhole());
+  return detail::general([](const Value& p, const Value& q) { return sub(p, q); }, a.value(), b.value());
+}
+inline Num operator*(const Num& a, const Num& b) {
+  if (a.failed()) return a;
+  if (b.failed()) return b;
+  double x, y;
+  if (zorvan::detail::realPair(a.value(), b.value(), x, y)) return detail::real(x * y);
+  return detail::general([](const Value& p, const Value& q) { return mul(p, q); }, a.value(), b.value());
+}
+inline Num operator/(const Num& a, const Num& b) {
+  if (a.failed()) return a;
+  if (b.failed()) return b;
+  double x, y;
+  const Value &p = a.value(), &q = b.value();
+  const bool numbers = zorvan::detail::realPair(p, q, x, y) ||
+                       (p.isWhole() && q.isWhole() && ((x = p.rawWhole()), (y = q.rawWhole()), true));
+  if (numbers) {
+    if (y == 0) return Num::failure(x == 0 ? err::Overflow : err::DivisionByZero);
+    return detail::real(x / y);
+  }
+  return detail::general([](const Value& u, const Value& v) { return div(u, v); }, p, q);
+}
+
+// The order of two numbers: -1, 0 or 1; 2 when they cannot be compared.
+inline int order(const Num& a, const Num& b) {
+  if (a.failed() || b.failed()) return 2;
+  const Value &p = a.value(), &q = b.value();
+  if (p.isWhole() && q.isWhole()) {
+    const std::int32_t x = p.rawWhole(), y = q.rawWhole();
     return x < y ? -1 : (x > y ? 1 : 0);
   }
   double x, y;
-  if (detail::realPair(a, b, x, y)) return x < y ? -1 : (x > y ? 1 : 0);
-  return compareNumbers(a, b);
+  if (zorvan::detail::realPair(p, q, x, y)) return x < y ? -1 : (x > y ? 1 : 0);
+  if (p.isNull() || q.isNull()) return 2;
+  try {
+    return compareNumbers(p, q);
+  } catch (const ScriptError&) {
+    return 2;
+  }
 }
-inline bool operator<(const Value& a, const Value& b) { return order(a, b) < 0; }
-inline bool operator>(const Value& a, const Value& b) { return order(a, b) > 0; }
-inline bool operator<=(const Value& a, const Value& b) { return order(a, b) <= 0; }
-inline bool operator>=(const Value& a, const Value& b) { return order(a, b) >= 0; }
-inline bool operator==(const Value& a, const Value& b) { return order(a, b) == 0; }
-inline bool operator!=(const Value& a, const Value& b) { return order(a, b) != 0; }
+inline Truth compared(int order, bool holds) { return order == 2 ? Truth::failure() : Truth(holds); }
+inline Truth operator<(const Num& a, const Num& b) { const int c = order(a, b); return compared(c, c < 0); }
+inline Truth operator>(const Num& a, const Num& b) { const int c = order(a, b); return compared(c, c > 0); }
+inline Truth operator<=(const Num& a, const Num& b) { const int c = order(a, b); return compared(c, c <= 0); }
+inline Truth operator>=(const Num& a, const Num& b) { const int c = order(a, b); return compared(c, c >= 0); }
+inline Truth operator==(const Num& a, const Num& b) { const int c = order(a, b); return compared(c, c == 0); }
+inline Truth operator!=(const Num& a, const Num& b) { const int c = order(a, b); return compared(c, c != 0); }
 
-inline Value Abs(const Value& v) { return v.isDouble() ? Value(std::fabs(v.rawDouble())) : numeric(absolute(v)); }
-inline Value Sgn(const Value& v) { return sign(v); }
-inline Value Int(const Value& v) { return numeric(intPart(v)); }
+namespace detail {
+template <class Fn>
+Num unary(const Num& a, Fn fn) {
+  if (a.failed()) return a;
+  if (a.value().isNull()) return Num::failure(err::InvalidUseOfNull);
+  try {
+    return fn(a.value());
+  } catch (const ScriptError& e) {
+    return Num::failure(e.number);
+  }
+}
+}  // namespace detail
+
+inline Num Abs(const Num& v) {
+  if (!v.failed() && v.value().isDouble()) return Value(std::fabs(v.value().rawDouble()));
+  return detail::unary(v, absolute);
+}
+inline Num Sgn(const Num& v) { return detail::unary(v, sign); }
+inline Num Int(const Num& v) { return detail::unary(v, intPart); }
 
 }  // namespace zorvan::solver

@@ -8,7 +8,7 @@ void refineBracket(Search& s) {
   WorkingState& w = s.w;
   // The current pair is (IterX(j), IterX(j + 1)) with j = IterIdx.
   auto a = [&]() -> Value& { return at(w.IterX, w.IterIdx); };
-  auto b = [&]() -> Value& { return at(w.IterX, w.IterIdx + I(1)); };
+  auto b = [&]() -> Value& { return at(w.IterX, indexOf(w.IterIdx) + 1); };
 
   step([&] { w.IterX[2] = at(w.SampleX, w.BracketHiIdx); });
   step([&] { w.IterX[1] = at(w.SampleX, w.BracketLoIdx); });

@@ -12,7 +12,7 @@ namespace {
 class Sampler {
  public:
   Sampler(ScriptEngine& engine, const std::function<bool()>& stopRequested, std::chrono::milliseconds budget)
-      : engine_(engine), stopRequested_(stopRequested), deadline_(std::chrono::steady_clock::now() + budget) {}
+      : engine_(engine), userFN_(engine), stopRequested_(stopRequested), deadline_(std::chrono::steady_clock::now() + budget) {}
 
   // f at x where it is a finite number; empty where it fails, and for good
   // once a run has been cut off.
@@ -21,7 +21,7 @@ class Sampler {
       stopped_ = true;
       return std::nullopt;
     }
-    const std::optional<Value> v = FNF(engine_, Value(x));
+    const std::optional<Value> v = FNF(userFN_, Value(x));
     if (!v) {
       const std::int32_t e = engine_.lastError().number;
       stopped_ = e == err::TimedOut || e == err::Interrupted;
@@ -38,6 +38,7 @@ class Sampler {
 
  private:
   ScriptEngine& engine_;
+  const UserFunction userFN_;
   const std::function<bool()>& stopRequested_;
   std::chrono::steady_clock::time_point deadline_;
   bool stopped_ = false;

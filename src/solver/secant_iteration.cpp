@@ -10,8 +10,9 @@ constexpr int kLastIterate = 254;
 // One sweep from IterX(1) and IterX(2) up to IterX(254); true when it converged.
 bool sweep(Search& s) {
   WorkingState& w = s.w;
-  auto x = [&](int back) -> Value& { return at(w.IterX, w.IterIdx - I(static_cast<std::int16_t>(back))); };
-  auto next = [&]() -> Value& { return at(w.IterX, w.IterIdx + I(1)); };
+  // IterIdx is the search's own whole number: its neighbours are plain sums.
+  auto x = [&](int back) -> Value& { return at(w.IterX, indexOf(w.IterIdx) - back); };
+  auto next = [&]() -> Value& { return at(w.IterX, indexOf(w.IterIdx) + 1); };
 
   step([&] { w.IterIdx = I(2); });
   for (;;) {

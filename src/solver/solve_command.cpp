@@ -18,12 +18,12 @@ namespace {
 class CommandFunction final : public Evaluator {
  public:
   CommandFunction(ScriptEngine& engine, SolveHost& host, SolveSummary& summary)
-      : engine_(engine), host_(host), summary_(summary) {}
+      : engine_(engine), userFN_(engine), host_(host), summary_(summary) {}
 
   Value evaluate(const Value& x) override {
     if (host_.cancelRequested()) cancel();
     track(x);
-    if (std::optional<Value> v = FNF(engine_, x)) return std::move(*v);
+    if (std::optional<Value> v = FNF(userFN_, x)) return std::move(*v);
     const ScriptError& e = engine_.lastError();
     if (e.number == err::Interrupted) cancel();
     if (e.number == err::TimedOut) {
@@ -47,6 +47,7 @@ class CommandFunction final : public Evaluator {
   }
 
   ScriptEngine& engine_;
+  const UserFunction userFN_;  // prepared once the script is added
   SolveHost& host_;
   SolveSummary& summary_;
 };

@@ -38,9 +38,12 @@ T& at(std::array<T, N>& a, std::int32_t i) {
   return a[static_cast<std::size_t>(i)];
 }
 
+// A Value read as an index, as VBScript rounds a subscript.
+inline std::int32_t indexOf(const Value& index) { return index.isWhole() ? index.rawWhole() : index.toLong(); }
+
 template <class T, std::size_t N>
 T& at(std::array<T, N>& a, const Value& index) {
-  return at(a, index.isWhole() ? index.rawWhole() : index.toLong());
+  return at(a, indexOf(index));
 }
 
 }  // namespace zorvan::solver

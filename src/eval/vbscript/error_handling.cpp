@@ -1,6 +1,6 @@
 #include "eval/vbscript/error_handling.h"
 
-#include <utility>
+#include <string>
 
 namespace zorvan::vbs {
 
@@ -17,49 +17,30 @@ void noteError(Runtime& rt, const ScriptError& e) {
   rt.err.source = own ? rt.raised.source : kRuntimeSource;
 }
 
-Flow execResumingNext(const Stmt& s, Frame& f) {
-  try {
-    return s.exec(f);
-  } catch (const ScriptError& e) {
-    if (!canResume(e)) throw;
-    noteError(*f.rt, e);
-    f.rt->tick();  // a loop of failing statements still meets the time-out
-    return Flow::Normal;
-  }
-}
-
-Flow OnErrorStmt::exec(Frame& f) const {
-  f.resumeNext = resumeNext;
-  f.rt->err.clear();
-  return Flow::Normal;
-}
-
-Value ErrPropertyExpr::eval(Frame& f) const {
-  const ErrState& e = f.rt->err;
+Value errProperty(const Runtime& rt, std::int32_t property) {
+  const ErrState& e = rt.err;
   switch (property) {
-    case Property::Number:
+    case 0:
       return Value::longInt(e.number);
-    case Property::Description:
+    case 1:
       return Value::string(e.description);
-    case Property::Source:
+    default:
       return Value::string(e.source);
   }
-  return {};
 }
 
-Flow ErrClearStmt::exec(Frame& f) const {
-  f.rt->err.clear();
-  return Flow::Normal;
-}
-
-Flow ErrRaiseStmt::exec(Frame& f) const {
-  const std::int32_t number = args[0]->eval(f).toLong();
+std::int32_t errRaiseNumber(const Value& v) {
+  const std::int32_t number = v.toLong();
   if (number == 0) raise(err::InvalidCall);
-  RaisedError& r = f.rt->raised;
-  r.number = number;
-  r.source = args.size() > 1 ? args[1]->eval(f).toText() : std::string(kRuntimeSource);
-  if (args.size() > 2) r.description = args[2]->eval(f).toText();
-  else if (const std::string_view d = describeError(number); !d.empty()) r.description = std::string(d);
+  return number;
+}
+
+void errRaise(Runtime& rt, const Value* args, std::size_t count) {
+  RaisedError& r = rt.raised;
+  r.number = args[0].rawWhole();
+  r.source = count > 1 ? args[1].toText() : std::string(kRuntimeSource);
+  if (count > 2) r.description = args[2].toText();
+  else if (const std::string_view d = describeError(r.number); !d.empty()) r.description = std::string(d);
   else r.description = "Unknown runtime error";
   throw ScriptError{r.number, r.description};
 }

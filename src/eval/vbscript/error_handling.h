@@ -1,42 +1,27 @@
 #pragma once
-// On Error Resume Next and On Error GoTo 0, and the Err object: its Number,
-// Description and Source, Clear and Raise. Resume Next holds for the call of
-// the procedure that ran it; an error in a procedure it calls ends that call
-// and is let pass at the caller's statement.
+// On Error Resume Next and the Err object: its Number, Description and
+// Source, Clear and Raise. Resume Next holds for the call of the procedure
+// that ran it; an error in a procedure it calls ends that call and is let
+// pass at the caller's statement.
 
-#include "eval/vbscript/ast.h"
+#include <cstddef>
+#include <cstdint>
+
+#include "common/value.h"
+#include "eval/vbscript/runtime.h"
 
 namespace zorvan::vbs {
 
-// Notes a passed error in Err. Errors that end a run (its time-out, the
-// user's stop) are never let pass.
+// Errors that end a run (its time-out, the user's stop) are never let pass.
 bool canResume(const ScriptError& e);
+// Notes a passed error in Err.
 void noteError(Runtime& rt, const ScriptError& e);
 
-struct OnErrorStmt final : Stmt {
-  explicit OnErrorStmt(bool resume) : resumeNext(resume) {}
-  Flow exec(Frame& f) const override;
-  bool resumeNext;
-};
-
-struct ErrPropertyExpr final : Expr {
-  enum class Property : std::uint8_t { Number, Description, Source };
-  explicit ErrPropertyExpr(Property p) : property(p) {}
-  Value eval(Frame& f) const override;
-  Property property;
-};
-
-struct ErrClearStmt final : Stmt {
-  Flow exec(Frame& f) const override;
-};
-
-// Err.Raise number[, source[, description]].
-struct ErrRaiseStmt final : Stmt {
-  Flow exec(Frame& f) const override;
-  void visitExpressions(const ExprVisitor& v) override {
-    for (auto& a : args) v(a);
-  }
-  ExprList args;
-};
+// Err.Number (0), Err.Description (1) or Err.Source (2).
+Value errProperty(const Runtime& rt, std::int32_t property);
+// The number Err.Raise is given, which must not be 0.
+std::int32_t errRaiseNumber(const Value& v);
+// Err.Raise with the number, then the source and description when given.
+[[noreturn]] void errRaise(Runtime& rt, const Value* args, std::size_t count);
 
 }  // namespace zorvan::vbs

@@ -5,12 +5,10 @@
 
 #include "common/error.h"
 #include "eval/vbscript/builtins.h"
-#include "eval/vbscript/error_handling.h"
 #include "eval/vbscript/stack_room.h"
+#include "eval/vbscript/compiler.h"
 #include "eval/vbscript/lexer.h"
 #include "eval/vbscript/nodes.h"
-#include "eval/vbscript/numeric.h"
-#include "eval/vbscript/numeric_procedure.h"
 
 namespace zorvan::vbs {
 
@@ -46,58 +44,28 @@ int binaryLevel(Tok t) {
   }
 }
 
-BinaryFn binaryFn(Tok t) {
+BinOp binaryOp(Tok t) {
   switch (t) {
-    case Tok::Imp: return op::logicalImp;
-    case Tok::Eqv: return op::logicalEqv;
-    case Tok::Xor: return op::logicalXor;
-    case Tok::Or: return op::logicalOr;
-    case Tok::And: return op::logicalAnd;
-    case Tok::Eq: return op::eq;
-    case Tok::Ne: return op::ne;
-    case Tok::Lt: return op::lt;
-    case Tok::Gt: return op::gt;
-    case Tok::Le: return op::le;
-    case Tok::Ge: return op::ge;
-    case Tok::Is: return op::same;
-    case Tok::Amp: return op::concat;
-    case Tok::Plus: return op::add;
-    case Tok::Minus: return op::sub;
-    case Tok::Mod: return op::mod;
-    case Tok::Backslash: return op::intDiv;
-    case Tok::Star: return op::mul;
-    case Tok::Slash: return op::div;
-    default: return op::pow;
-  }
-}
-
-template <BinaryFn Op>
-ExprPtr makeNode(ExprPtr l, ExprPtr r) {
-  return std::make_unique<BinaryExpr<Op>>(std::move(l), std::move(r));
-}
-
-ExprPtr makeBinary(Tok t, ExprPtr l, ExprPtr r) {
-  switch (t) {
-    case Tok::Imp: return makeNode<op::logicalImp>(std::move(l), std::move(r));
-    case Tok::Eqv: return makeNode<op::logicalEqv>(std::move(l), std::move(r));
-    case Tok::Xor: return makeNode<op::logicalXor>(std::move(l), std::move(r));
-    case Tok::Or: return makeNode<op::logicalOr>(std::move(l), std::move(r));
-    case Tok::And: return makeNode<op::logicalAnd>(std::move(l), std::move(r));
-    case Tok::Eq: return makeNode<op::eq>(std::move(l), std::move(r));
-    case Tok::Ne: return makeNode<op::ne>(std::move(l), std::move(r));
-    case Tok::Lt: return makeNode<op::lt>(std::move(l), std::move(r));
-    case Tok::Gt: return makeNode<op::gt>(std::move(l), std::move(r));
-    case Tok::Le: return makeNode<op::le>(std::move(l), std::move(r));
-    case Tok::Ge: return makeNode<op::ge>(std::move(l), std::move(r));
-    case Tok::Is: return makeNode<op::same>(std::move(l), std::move(r));
-    case Tok::Amp: return makeNode<op::concat>(std::move(l), std::move(r));
-    case Tok::Plus: return makeNode<op::add>(std::move(l), std::move(r));
-    case Tok::Minus: return makeNode<op::sub>(std::move(l), std::move(r));
-    case Tok::Mod: return makeNode<op::mod>(std::move(l), std::move(r));
-    case Tok::Backslash: return makeNode<op::intDiv>(std::move(l), std::move(r));
-    case Tok::Star: return makeNode<op::mul>(std::move(l), std::move(r));
-    case Tok::Slash: return makeNode<op::div>(std::move(l), std::move(r));
-    default: return makeNode<op::pow>(std::move(l), std::move(r));
+    case Tok::Imp: return BinOp::Imp;
+    case Tok::Eqv: return BinOp::Eqv;
+    case Tok::Xor: return BinOp::Xor;
+    case Tok::Or: return BinOp::Or;
+    case Tok::And: return BinOp::And;
+    case Tok::Eq: return BinOp::Eq;
+    case Tok::Ne: return BinOp::Ne;
+    case Tok::Lt: return BinOp::Lt;
+    case Tok::Gt: return BinOp::Gt;
+    case Tok::Le: return BinOp::Le;
+    case Tok::Ge: return BinOp::Ge;
+    case Tok::Is: return BinOp::Is;
+    case Tok::Amp: return BinOp::Concat;
+    case Tok::Plus: return BinOp::Add;
+    case Tok::Minus: return BinOp::Sub;
+    case Tok::Mod: return BinOp::Mod;
+    case Tok::Backslash: return BinOp::IntDiv;
+    case Tok::Star: return BinOp::Mul;
+    case Tok::Slash: return BinOp::Div;
+    default: return BinOp::Pow;
   }
 }
 
@@ -113,21 +81,22 @@ struct Scope {
 
 class Parser {
  public:
-  Parser(std::vector<Token> tokens, const Module& module) : toks_(std::move(tokens)), module_(module) {}
+  Parser(std::vector<Token> tokens, const Module& module, bool fastPaths)
+      : toks_(std::move(tokens)), module_(module), fastPaths_(fastPaths) {}
 
   CodeUnit run() {
     global_.proc = nullptr;
     scope_ = &global_;
     failOnLexicalError();
-    unit_.globalCode = parseBlock({});
+    const Block globalCode = parseBlock({});
     if (cur().kind != Tok::End) unexpected();
     unit_.optionExplicit = explicit_ || module_.optionExplicit;
     resolveGlobal();
     for (std::size_t i = 0; i < unit_.procedures.size(); ++i) resolveProcedure(*unit_.procedures[i], procScopes_[i]);
-    addFastPaths(unit_.globalCode);
+    unit_.globalCode = compileBody(globalCode, 0, fastPaths_);
     for (auto& p : unit_.procedures) {
-      addFastPaths(p->body);
-      p->numeric = NumericProcedure::compile(*p);
+      p->code = compileBody(p->body, p->slotCount, fastPaths_);
+      p->body.clear();
     }
     return std::move(unit_);
   }
@@ -547,32 +516,29 @@ class Parser {
 
   StmtPtr parseExit() {
     advance();
-    Flow flow;
+    ExitStmt::Kind exit = ExitStmt::Kind::Procedure;
     bool valid = false;
     switch (kind()) {
       case Tok::Function:
         valid = scope_->proc != nullptr && scope_->proc->isFunction;
-        flow = Flow::ExitProc;
         break;
       case Tok::Sub:
         valid = scope_->proc != nullptr && !scope_->proc->isFunction;
-        flow = Flow::ExitProc;
         break;
       case Tok::For:
         valid = scope_->forDepth > 0;
-        flow = Flow::ExitFor;
+        exit = ExitStmt::Kind::For;
         break;
       case Tok::Do:
         valid = scope_->doDepth > 0;
-        flow = Flow::ExitDo;
+        exit = ExitStmt::Kind::Do;
         break;
       default:
-        flow = Flow::Normal;
         break;
     }
     if (!valid) raise(err::InvalidExit);
     advance();
-    return std::make_unique<ExitStmt>(flow);
+    return std::make_unique<ExitStmt>(exit);
   }
 
   StmtPtr parseCall() {
@@ -666,7 +632,6 @@ class Parser {
       stmt->target = makeName(nameTok, false);
       track(stmt->target);
       stmt->value = parseExpr();
-      stmt->valueIsLeaf = isLeaf(stmt->value.get());
       return stmt;
     }
     auto call = std::make_unique<CallExpr>();
@@ -725,11 +690,12 @@ class Parser {
         run.emplace_back(opTok, level == Pow ? parsePowOperand() : parseExpr(level + 1));
       }
       if (run.size() <= kMaxTreeRun) {
-        for (auto& [opTok, rhs] : run) left = makeBinary(opTok, std::move(left), std::move(rhs));
+        for (auto& [opTok, rhs] : run)
+          left = std::make_unique<BinaryExpr>(binaryOp(opTok), std::move(left), std::move(rhs));
       } else {
         auto chain = std::make_unique<ChainExpr>();
         chain->first = std::move(left);
-        for (auto& [opTok, rhs] : run) chain->rest.emplace_back(binaryFn(opTok), std::move(rhs));
+        for (auto& [opTok, rhs] : run) chain->rest.emplace_back(binaryOp(opTok), std::move(rhs));
         left = std::move(chain);
       }
     }
@@ -891,6 +857,7 @@ class Parser {
   Scope global_;
   std::vector<Scope> procScopes_;
   Scope* scope_ = nullptr;
+  const bool fastPaths_;
   int depth_ = 0;
   int inlineIf_ = 0;
   bool explicit_ = false;
@@ -902,8 +869,8 @@ class Parser {
 
 }  // namespace
 
-CodeUnit compile(std::string_view source, const Module& module) {
-  return Parser(tokenize(source), module).run();
+CodeUnit compile(std::string_view source, const Module& module, bool fastPaths) {
+  return Parser(tokenize(source), module, fastPaths).run();
 }
 
 void merge(Module& module, CodeUnit& unit) {

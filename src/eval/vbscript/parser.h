@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "eval/vbscript/ast.h"
+#include "eval/vbscript/bytecode.h"
 
 namespace zorvan::vbs {
 
@@ -27,10 +27,11 @@ struct CodeUnit {
   std::vector<std::pair<std::string, int>> globals;
   std::unordered_map<std::string, Value> constants;
   bool optionExplicit = false;
-  Block globalCode;
+  std::shared_ptr<const Code> globalCode;
 };
 
-CodeUnit compile(std::string_view source, const Module& module);
+// fastPaths: whether the bytecode takes the numeric fast paths.
+CodeUnit compile(std::string_view source, const Module& module, bool fastPaths = true);
 
 // Adds the unit's declarations to the module; its global code stays in the unit.
 void merge(Module& module, CodeUnit& unit);

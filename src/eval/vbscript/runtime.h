@@ -21,7 +21,9 @@ struct Slot {
 };
 
 // Frames live in chunks that never move, so a ByRef pointer stays valid and
-// a call costs no allocation once the chunks exist.
+// a call costs no allocation once the chunks exist. Every slot of a chunk
+// refers to its own value except while a call binds it to another variable;
+// popping a frame empties its values and takes those bindings back.
 class SlotStack {
  public:
   struct Mark {
@@ -30,16 +32,19 @@ class SlotStack {
 
   Slot* push(std::size_t n, Mark& mark) {
     mark = {chunk_, top_};
-    if (top_ + n > size_) nextChunk(n);
+    if (top_ + n > size_) [[unlikely]]
+      nextChunk(n);
     Slot* s = base_ + top_;
     top_ += n;
-    for (std::size_t i = 0; i < n; ++i) s[i].ref = &s[i].own;
     return s;
   }
 
   void pop(const Mark& mark, Slot* s, std::size_t n) noexcept {
-    for (std::size_t i = 0; i < n; ++i) s[i].own.reset();
-    if (mark.chunk != chunk_) {
+    for (std::size_t i = 0; i < n; ++i) {
+      s[i].own.reset();
+      s[i].ref = &s[i].own;
+    }
+    if (mark.chunk != chunk_) [[unlikely]] {
       chunk_ = mark.chunk;
       base_ = chunks_[chunk_].get();
       size_ = sizes_[chunk_];
@@ -57,7 +62,9 @@ class SlotStack {
     }
     if (chunk_ == chunks_.size()) {
       const std::size_t size = n > kChunk ? n : kChunk;
-      chunks_.push_back(std::make_unique<Slot[]>(size));
+      auto chunk = std::make_unique<Slot[]>(size);
+      for (std::size_t i = 0; i < size; ++i) chunk[i].ref = &chunk[i].own;
+      chunks_.push_back(std::move(chunk));
       sizes_.push_back(size);
     }
     base_ = chunks_[chunk_].get();

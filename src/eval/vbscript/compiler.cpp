@@ -1,0 +1,518 @@
+#include "eval/vbscript/compiler.h"
+
+#include <algorithm>
+
+#include "eval/vbscript/stack_room.h"
+
+namespace zorvan::vbs {
+
+std::int32_t Code::resumeAt(std::int32_t pc) const {
+  const ResumeRange* best = nullptr;
+  for (const ResumeRange& r : resume)
+    if (r.begin <= pc && pc < r.end &&
+        (best == nullptr || r.begin > best->begin || (r.begin == best->begin && r.end < best->end)))
+      best = &r;
+  return best != nullptr ? best->resumeAt : pc + 1;
+}
+
+namespace {
+
+constexpr std::int32_t constantOperand(std::int32_t index) { return ~index; }
+
+// A literal or constant that the numeric superinstructions can take.
+bool numericConstant(const Value& v, double& d) {
+  switch (v.type()) {
+    case VType::Integer:
+    case VType::Long:
+      d = v.rawWhole();
+      return true;
+    case VType::Double:
+      d = v.rawDouble();
+      return true;
+    default:
+      return false;
+  }
+}
+
+const Value* constantOf(const Expr& e) {
+  if (auto* lit = dynamic_cast<const LiteralExpr*>(&e)) return &lit->value;
+  if (auto* var = dynamic_cast<const VarExpr*>(&e); var && var->name.binding == Binding::Constant)
+    return &var->name.constant;
+  return nullptr;
+}
+
+// Whether evaluating e may run a procedure of the script, which can change
+// any variable it reaches.
+bool mayCallProcedure(const Expr& e) {
+  if (auto* v = dynamic_cast<const VarExpr*>(&e)) return v->name.binding == Binding::Procedure;
+  if (auto* c = dynamic_cast<const CallExpr*>(&e)) {
+    if (c->name.binding == Binding::Procedure) return true;
+    return std::any_of(c->args.begin(), c->args.end(), [](const ExprPtr& a) { return mayCallProcedure(*a); });
+  }
+  if (auto* p = dynamic_cast<const ParenExpr*>(&e)) return mayCallProcedure(*p->inner);
+  if (auto* b = dynamic_cast<const BinaryExpr*>(&e)) return mayCallProcedure(*b->lhs) || mayCallProcedure(*b->rhs);
+  if (auto* ch = dynamic_cast<const ChainExpr*>(&e))
+    return mayCallProcedure(*ch->first) ||
+           std::any_of(ch->rest.begin(), ch->rest.end(), [](const auto& r) { return mayCallProcedure(*r.second); });
+  if (auto* n = dynamic_cast<const NegExpr*>(&e)) return mayCallProcedure(*n->operand);
+  if (auto* n = dynamic_cast<const NotExpr*>(&e)) return mayCallProcedure(*n->operand);
+  return false;
+}
+
+// Whether e can never give an object, so that it may be computed straight
+// into the variable it is assigned to.
+bool neverObject(const Expr& e) {
+  if (auto* p = dynamic_cast<const ParenExpr*>(&e)) return neverObject(*p->inner);
+  if (auto* c = dynamic_cast<const CallExpr*>(&e)) return c->name.binding == Binding::Builtin;
+  return dynamic_cast<const BinaryExpr*>(&e) || dynamic_cast<const ChainExpr*>(&e) ||
+         dynamic_cast<const NegExpr*>(&e) || dynamic_cast<const NotExpr*>(&e) ||
+         dynamic_cast<const ErrPropertyExpr*>(&e);
+}
+
+class Compiler {
+ public:
+  Compiler(Code& code, int variables, bool fast) : code_(code), variables_(variables), top_(variables), fast_(fast) {
+    code_.fast = fast;
+  }
+
+  void finish() {
+    emit(make(Op::Return));
+    code_.registers = std::max(maxTop_, variables_);
+  }
+
+  void block(const Block& b) {
+    for (const auto& s : b) statement(*s);
+  }
+
+ private:
+  // ---- emitting
+  std::int32_t pc() const { return static_cast<std::int32_t>(code_.ins.size()); }
+  std::int32_t emit(Ins in) {
+    code_.ins.push_back(in);
+    return pc() - 1;
+  }
+  Ins make(Op op, std::int32_t a = 0, std::int32_t b = 0, std::int32_t c = 0) {
+    Ins in;
+    in.op = op;
+    in.a = a;
+    in.b = b;
+    in.c = c;
+    return in;
+  }
+  void patchA(std::int32_t at) { code_.ins[static_cast<std::size_t>(at)].a = pc(); }
+  void patchC(std::int32_t at) { code_.ins[static_cast<std::size_t>(at)].c = pc(); }
+
+  std::int32_t constant(const Value& v) {
+    code_.constants.push_back(v);
+    return constantOperand(static_cast<std::int32_t>(code_.constants.size()) - 1);
+  }
+  std::int32_t text(const std::string& t) {
+    code_.texts.push_back(t);
+    return static_cast<std::int32_t>(code_.texts.size()) - 1;
+  }
+
+  // ---- registers
+  std::int32_t temp() {
+    const std::int32_t r = top_++;
+    maxTop_ = std::max(maxTop_, top_);
+    return r;
+  }
+  std::int32_t target(std::int32_t hint) { return hint >= 0 ? hint : temp(); }
+  bool isVariable(std::int32_t operand) const { return operand >= 0 && operand < variables_; }
+
+  // A failure that is only known when the code runs: it still takes a register.
+  std::int32_t raiseAt(std::int32_t error, const std::string& name, std::int32_t hint) {
+    emit(make(Op::Raise, error, text(name)));
+    return target(hint);
+  }
+
+  // ---- expressions
+  // Compiles e and gives the operand that holds its value. A computed value
+  // lands in hint when hint is a register; a variable or constant is given
+  // as it lies.
+  std::int32_t expr(const Expr& e, std::int32_t hint = -1) {
+    char here;
+    if (&here < stackFloor_) raise(err::OutOfStackSpace);
+    if (const Value* c = constantOf(e)) return constant(*c);
+    if (auto* v = dynamic_cast<const VarExpr*>(&e)) return variable(v->name, hint);
+    if (auto* p = dynamic_cast<const ParenExpr*>(&e)) return expr(*p->inner, hint);
+    if (auto* c = dynamic_cast<const CallExpr*>(&e)) return call(c->name, c->args, hint);
+    if (auto* b = dynamic_cast<const BinaryExpr*>(&e)) return binary(b->op, *b->lhs, *b->rhs, hint);
+    if (auto* ch = dynamic_cast<const ChainExpr*>(&e)) return chain(*ch, hint);
+    if (auto* n = dynamic_cast<const NegExpr*>(&e)) return unaryOp(Op::Neg, *n->operand, hint);
+    if (auto* n = dynamic_cast<const NotExpr*>(&e)) return unaryOp(Op::Not, *n->operand, hint);
+    if (auto* ep = dynamic_cast<const ErrPropertyExpr*>(&e)) {
+      const std::int32_t dst = target(hint);
+      emit(make(Op::ErrProperty, dst, static_cast<std::int32_t>(ep->property)));
+      return dst;
+    }
+    raise(err::SyntaxError);
+  }
+
+  // e's value in register r.
+  void exprInto(const Expr& e, std::int32_t r) {
+    const std::int32_t v = expr(e, r);
+    if (v != r) emit(make(Op::Move, r, v));
+  }
+
+  std::int32_t variable(const Name& n, std::int32_t hint) {
+    static const ExprList kNoArgs;
+    switch (n.binding) {
+      case Binding::Local:
+        return n.index;
+      case Binding::Global: {
+        const std::int32_t dst = target(hint);
+        emit(make(Op::GetGlobal, dst, n.index));
+        return dst;
+      }
+      case Binding::Procedure:
+      case Binding::Builtin:
+        return call(n, kNoArgs, hint);
+      case Binding::Undefined:
+        return raiseAt(err::VariableUndefined, n.text, hint);
+      default:
+        return raiseAt(err::TypeMismatch, n.text, hint);
+    }
+  }
+
+  std::int32_t call(const Name& n, const ExprList& args, std::int32_t hint) {
+    switch (n.binding) {
+      case Binding::Procedure:
+        return procedureCall(*n.procedure, args, hint);
+      case Binding::Builtin:
+        return builtinCall(*n.builtin, n, args, hint);
+      case Binding::Undefined:
+        return raiseAt(err::VariableUndefined, n.text, hint);
+      default:
+        // A variable or constant with arguments: there are no arrays.
+        return raiseAt(err::TypeMismatch, n.text, hint);
+    }
+  }
+
+  std::int32_t builtinCall(const Builtin& b, const Name& n, const ExprList& args, std::int32_t hint) {
+    if (args.size() < b.minArgs || args.size() > b.maxArgs) return raiseAt(err::WrongArguments, n.text, hint);
+    const std::int32_t mark = top_;
+    if (b.unary != nullptr) {
+      const std::int32_t arg = expr(*args[0]);
+      top_ = mark;
+      Ins in = make(b.kernel != nullptr && fast_ ? Op::Math : Op::Unary, target(hint), arg);
+      in.builtin = &b;
+      emit(in);
+      return in.a;
+    }
+    const std::int32_t first = top_;
+    for (std::size_t i = 0; i < args.size(); ++i) temp();
+    for (std::size_t i = 0; i < args.size(); ++i) exprInto(*args[i], first + static_cast<std::int32_t>(i));
+    top_ = mark;
+    Ins in = make(Op::CallBuiltin, target(hint), first, static_cast<std::int32_t>(args.size()));
+    in.builtin = &b;
+    emit(in);
+    return in.a;
+  }
+
+  std::int32_t procedureCall(const Procedure& p, const ExprList& args, std::int32_t hint) {
+    if (args.size() != p.params.size()) return raiseAt(err::WrongArguments, p.name, hint);
+    const std::int32_t mark = top_;
+    CallSite site{&p, {}};
+    for (std::size_t i = 0; i < args.size(); ++i) {
+      const auto* var = dynamic_cast<const VarExpr*>(args[i].get());
+      if (p.params[i].byRef && var != nullptr && var->name.binding == Binding::Local) {
+        site.args.push_back({CallArg::Kind::Local, var->name.index});
+      } else if (p.params[i].byRef && var != nullptr && var->name.binding == Binding::Global) {
+        site.args.push_back({CallArg::Kind::Global, var->name.index});
+      } else {
+        const std::int32_t r = temp();
+        exprInto(*args[i], r);
+        site.args.push_back({CallArg::Kind::Value, r});
+      }
+    }
+    code_.calls.push_back(std::move(site));
+    top_ = mark;
+    const std::int32_t dst = target(hint);
+    emit(make(Op::CallProc, dst, 0, static_cast<std::int32_t>(code_.calls.size()) - 1));
+    return dst;
+  }
+
+  // The left operand, kept as it is now when the right one may change it.
+  std::int32_t leftOperand(const Expr& l, const Expr& r) {
+    const std::int32_t a = expr(l);
+    if (!isVariable(a) || !mayCallProcedure(r)) return a;
+    const std::int32_t copy = temp();
+    emit(make(Op::Move, copy, a));
+    return copy;
+  }
+
+  std::int32_t binary(BinOp op, const Expr& l, const Expr& r, std::int32_t hint) {
+    const std::int32_t mark = top_;
+    const std::int32_t a = leftOperand(l, r);
+    const std::int32_t b = expr(r);
+    top_ = mark;
+    return binaryInstruction(op, a, b, constantOf(l), constantOf(r), hint);
+  }
+
+  std::int32_t binaryInstruction(BinOp op, std::int32_t a, std::int32_t b, const Value* ka, const Value* kb,
+                                 std::int32_t hint) {
+    const std::int32_t dst = target(hint);
+    static constexpr struct {
+      BinOp bop;
+      Op plain, withK;
+    } kArithmetic[] = {{BinOp::Add, Op::Add, Op::AddK},
+                       {BinOp::Sub, Op::Sub, Op::SubK},
+                       {BinOp::Mul, Op::Mul, Op::MulK},
+                       {BinOp::Div, Op::Div, Op::DivK},
+                       {BinOp::Pow, Op::Pow, Op::Pow}};
+    for (const auto& row : kArithmetic) {
+      if (row.bop != op) continue;
+      double k;
+      Ins in = make(row.plain, dst, a, b);
+      if (fast_ && row.withK != row.plain) {
+        if (kb != nullptr && numericConstant(*kb, k)) {
+          in.op = row.withK;
+          in.k = k;
+        } else if (ka != nullptr && numericConstant(*ka, k)) {
+          in = make(row.withK, dst, b, a);
+          in.k = k;
+          in.flag = true;
+        }
+      }
+      emit(in);
+      return dst;
+    }
+    Ins in = make(isComparison(op) ? Op::Compare : Op::Binary, dst, a, b);
+    in.bop = op;
+    emit(in);
+    return dst;
+  }
+
+  std::int32_t chain(const ChainExpr& ch, std::int32_t hint) {
+    const std::int32_t acc = temp();
+    exprInto(*ch.first, acc);
+    for (const auto& [op, e] : ch.rest) {
+      const std::int32_t mark = top_;
+      const std::int32_t b = expr(*e);
+      top_ = mark;
+      binaryInstruction(op, acc, b, nullptr, constantOf(*e), acc);
+    }
+    if (hint < 0) return acc;
+    emit(make(Op::Move, hint, acc));
+    return hint;
+  }
+
+  std::int32_t unaryOp(Op op, const Expr& operand, std::int32_t hint) {
+    const std::int32_t mark = top_;
+    const std::int32_t a = expr(operand);
+    top_ = mark;
+    const std::int32_t dst = target(hint);
+    emit(make(op, dst, a));
+    return dst;
+  }
+
+  // Jumps when cond taken as a condition is `when`; gives the jump to patch.
+  std::int32_t branch(const Expr& cond, bool when) {
+    const std::int32_t mark = top_;
+    const Expr* inner = &cond;
+    while (auto* p = dynamic_cast<const ParenExpr*>(inner)) inner = p->inner.get();
+    if (auto* b = dynamic_cast<const BinaryExpr*>(inner); b && isComparison(b->op) && fast_) {
+      const std::int32_t lhs = leftOperand(*b->lhs, *b->rhs);
+      const std::int32_t rhs = expr(*b->rhs);
+      top_ = mark;
+      Ins in = make(Op::Branch, 0, lhs, rhs);
+      in.bop = b->op;
+      in.flag = when;
+      return emit(in);
+    }
+    const std::int32_t v = expr(cond);
+    top_ = mark;
+    Ins in = make(Op::JumpIf, 0, v);
+    in.flag = when;
+    return emit(in);
+  }
+
+  // ---- statements
+  void statement(const Stmt& s) {
+    const std::int32_t begin = pc();
+    const std::int32_t mark = top_;
+    compileStatement(s);
+    top_ = mark;
+    code_.resume.push_back({begin, pc(), pc()});
+  }
+
+  void compileStatement(const Stmt& s) {
+    if (auto* a = dynamic_cast<const AssignStmt*>(&s)) return assign(*a);
+    if (auto* e = dynamic_cast<const ExprStmt*>(&s)) {
+      expr(*e->expr);
+      return;
+    }
+    if (auto* i = dynamic_cast<const IfStmt*>(&s)) return ifStatement(*i);
+    if (auto* f = dynamic_cast<const ForStmt*>(&s)) return forStatement(*f);
+    if (auto* d = dynamic_cast<const DoStmt*>(&s)) return doStatement(*d);
+    if (auto* sel = dynamic_cast<const SelectStmt*>(&s)) return selectStatement(*sel);
+    if (auto* x = dynamic_cast<const ExitStmt*>(&s)) {
+      if (x->kind == ExitStmt::Kind::Procedure) emit(make(Op::Return));
+      else (x->kind == ExitStmt::Kind::For ? forExits_ : doExits_).back().push_back(emit(make(Op::Jump)));
+      return;
+    }
+    if (auto* o = dynamic_cast<const OnErrorStmt*>(&s)) {
+      Ins in = make(Op::OnError);
+      in.flag = o->resumeNext;
+      emit(in);
+      return;
+    }
+    if (dynamic_cast<const ErrClearStmt*>(&s)) {
+      emit(make(Op::ErrClear));
+      return;
+    }
+    if (auto* r = dynamic_cast<const ErrRaiseStmt*>(&s)) return errRaise(*r);
+    raise(err::SyntaxError);
+  }
+
+  void assign(const AssignStmt& a) {
+    const Name& n = a.target;
+    if (n.binding == Binding::Local && !a.setsObject && neverObject(*a.value)) {
+      const std::int32_t v = expr(*a.value, n.index);
+      if (v != n.index) emit(make(Op::Move, n.index, v));
+      return;
+    }
+    const std::int32_t v = expr(*a.value);
+    Ins in = make(Op::Assign, n.index, v);
+    in.flag = a.setsObject;
+    switch (n.binding) {
+      case Binding::Local:
+        emit(in);
+        return;
+      case Binding::Global:
+        in.op = Op::SetGlobal;
+        emit(in);
+        return;
+      default:
+        // The value is computed and checked before the name is refused.
+        in.a = temp();
+        emit(in);
+        emit(make(Op::Raise, n.binding == Binding::Undefined ? err::VariableUndefined : err::IllegalAssignment,
+                  text(n.text)));
+    }
+  }
+
+  void ifStatement(const IfStmt& s) {
+    std::vector<std::int32_t> ends;
+    for (std::size_t i = 0; i < s.arms.size(); ++i) {
+      const auto& [cond, body] = s.arms[i];
+      const std::int32_t begin = pc();
+      const std::int32_t skip = branch(*cond, false);
+      // A condition that fails under On Error Resume Next enters its arm.
+      code_.resume.push_back({begin, pc(), pc()});
+      block(body);
+      if (i + 1 < s.arms.size() || !s.otherwise.empty()) ends.push_back(emit(make(Op::Jump)));
+      patchA(skip);
+    }
+    block(s.otherwise);
+    for (std::int32_t j : ends) patchA(j);
+  }
+
+  void forStatement(const ForStmt& s) {
+    const std::int32_t base = temp();
+    temp();
+    temp();
+    exprInto(*s.from, base);
+    emit(make(Op::ToNumber, base));
+    exprInto(*s.to, base + 1);
+    emit(make(Op::ToNumber, base + 1));
+    if (s.step) {
+      exprInto(*s.step, base + 2);
+      emit(make(Op::ToNumber, base + 2));
+    } else {
+      emit(make(Op::Move, base + 2, constant(Value::integer(1))));
+    }
+    std::int32_t counter = 0;
+    switch (s.counter.binding) {
+      case Binding::Local:
+        counter = s.counter.index;
+        break;
+      case Binding::Global:
+        counter = ~s.counter.index;
+        break;
+      default:
+        emit(make(Op::Raise,
+                  s.counter.binding == Binding::Undefined ? err::VariableUndefined : err::IllegalAssignment,
+                  text(s.counter.text)));
+    }
+    const std::int32_t prep = emit(make(Op::ForPrep, counter, base));
+    const std::int32_t body = pc();
+    forExits_.emplace_back();
+    block(s.body);
+    emit(make(Op::ForLoop, counter, base, body));
+    patchC(prep);
+    for (std::int32_t j : forExits_.back()) patchA(j);
+    forExits_.pop_back();
+  }
+
+  void doStatement(const DoStmt& s) {
+    doExits_.emplace_back();
+    const std::int32_t top = emit(make(Op::Tick));
+    if (s.preTest != DoStmt::Test::None) doExits_.back().push_back(branch(*s.pre, s.preTest == DoStmt::Test::Until));
+    block(s.body);
+    if (s.postTest != DoStmt::Test::None) {
+      const std::int32_t again = branch(*s.post, s.postTest == DoStmt::Test::While);
+      code_.ins[static_cast<std::size_t>(again)].a = top;
+    } else {
+      emit(make(Op::Jump, top));
+    }
+    for (std::int32_t j : doExits_.back()) patchA(j);
+    doExits_.pop_back();
+  }
+
+  void selectStatement(const SelectStmt& s) {
+    const std::int32_t subject = temp();
+    exprInto(*s.subject, subject);
+    std::vector<std::int32_t> ends;
+    for (const auto& c : s.cases) {
+      std::vector<std::int32_t> matches;
+      for (const auto& v : c.values) {
+        const std::int32_t mark = top_;
+        const std::int32_t operand = expr(*v);
+        top_ = mark;
+        Ins in = make(Op::Branch, 0, subject, operand);
+        in.bop = BinOp::Eq;
+        in.flag = true;  // Null matches no case
+        matches.push_back(emit(in));
+      }
+      const std::int32_t next = emit(make(Op::Jump));
+      for (std::int32_t m : matches) patchA(m);
+      block(c.body);
+      ends.push_back(emit(make(Op::Jump)));
+      patchA(next);
+    }
+    block(s.otherwise);
+    for (std::int32_t j : ends) patchA(j);
+  }
+
+  void errRaise(const ErrRaiseStmt& s) {
+    // Only number, source and description are read; the number is checked first.
+    const std::int32_t count = static_cast<std::int32_t>(std::min<std::size_t>(s.args.size(), 3));
+    const std::int32_t first = temp();
+    for (std::int32_t i = 1; i < count; ++i) temp();
+    exprInto(*s.args[0], first);
+    emit(make(Op::ErrNumber, first));
+    for (std::int32_t i = 1; i < count; ++i) exprInto(*s.args[static_cast<std::size_t>(i)], first + i);
+    emit(make(Op::ErrRaise, first, count));
+  }
+
+  Code& code_;
+  const std::int32_t variables_;
+  std::int32_t top_, maxTop_ = 0;
+  const bool fast_;
+  std::vector<std::vector<std::int32_t>> forExits_, doExits_;
+  const char* stackFloor_ = threadStackFloor();
+};
+
+}  // namespace
+
+std::shared_ptr<const Code> compileBody(const Block& body, int variables, bool fastPaths) {
+  auto code = std::make_shared<Code>();
+  Compiler c(*code, variables, fastPaths);
+  c.block(body);
+  c.finish();
+  return code;
+}
+
+}  // namespace zorvan::vbs

@@ -1,0 +1,15 @@
+#pragma once
+// Turns the bound tree of a procedure, or of a unit's global code, into
+// bytecode. Each construct is compiled in one place; with fast paths on, the
+// common numeric patterns get superinstructions.
+
+#include <memory>
+
+#include "eval/vbscript/bytecode.h"
+
+namespace zorvan::vbs {
+
+// variables: the registers the body's names are bound to, before its temporaries.
+std::shared_ptr<const Code> compileBody(const Block& body, int variables, bool fastPaths);
+
+}  // namespace zorvan::vbs

@@ -1,0 +1,371 @@
+#include "eval/vbscript/vm.h"
+
+#include <cmath>
+#include <iterator>
+
+#include "eval/vbscript/error_handling.h"
+
+namespace zorvan::vbs {
+
+namespace {
+
+// Guards one call level: depth, native stack and the abort flag.
+class CallGuard {
+ public:
+  explicit CallGuard(Runtime& rt) : rt_(rt) { rt_.enterCall(); }
+  ~CallGuard() { rt_.leaveCall(); }
+  CallGuard(const CallGuard&) = delete;
+  CallGuard& operator=(const CallGuard&) = delete;
+
+ private:
+  Runtime& rt_;
+};
+
+// The registers of one call, popped however the call ends.
+class FrameScope {
+ public:
+  FrameScope(Runtime& rt, int registers) : rt_(rt), n_(static_cast<std::size_t>(registers)) {
+    regs_ = rt_.stack.push(n_, mark_);
+  }
+  ~FrameScope() { rt_.stack.pop(mark_, regs_, n_); }
+  FrameScope(const FrameScope&) = delete;
+  FrameScope& operator=(const FrameScope&) = delete;
+  Slot* regs() const { return regs_; }
+
+ private:
+  Runtime& rt_;
+  std::size_t n_;
+  SlotStack::Mark mark_{};
+  Slot* regs_;
+};
+
+Value binaryOp(BinOp op, const Value& a, const Value& b) {
+  switch (op) {
+    case BinOp::Add: return add(a, b);
+    case BinOp::Sub: return sub(a, b);
+    case BinOp::Mul: return mul(a, b);
+    case BinOp::Div: return div(a, b);
+    case BinOp::IntDiv: return intDiv(a, b);
+    case BinOp::Mod: return mod(a, b);
+    case BinOp::Pow: return power(a, b);
+    case BinOp::Concat: return concat(a, b);
+    case BinOp::And: return logicalAnd(a, b);
+    case BinOp::Or: return logicalOr(a, b);
+    case BinOp::Xor: return logicalXor(a, b);
+    case BinOp::Eqv: return logicalEqv(a, b);
+    case BinOp::Imp: return logicalImp(a, b);
+    case BinOp::Is: return sameObject(a, b);
+    default: break;
+  }
+  // The comparisons: Null compared with anything is Null.
+  if (a.isNull() || b.isNull()) return Value::null();
+  const int c = compare(a, b);
+  switch (op) {
+    case BinOp::Eq: return Value::boolean(c == 0);
+    case BinOp::Ne: return Value::boolean(c != 0);
+    case BinOp::Lt: return Value::boolean(c < 0);
+    case BinOp::Gt: return Value::boolean(c > 0);
+    case BinOp::Le: return Value::boolean(c <= 0);
+    default: return Value::boolean(c >= 0);
+  }
+}
+
+bool holds(BinOp op, double x, double y) {
+  switch (op) {
+    case BinOp::Eq: return x == y;
+    case BinOp::Ne: return x != y;
+    case BinOp::Lt: return x < y;
+    case BinOp::Gt: return x > y;
+    case BinOp::Le: return x <= y;
+    default: return x >= y;
+  }
+}
+
+// A condition: Null counts as False.
+bool truth(const Value& v) {
+  if (v.type() == VType::Boolean) return v.rawWhole() != 0;
+  if (v.isNull()) return false;
+  return v.toBoolean();
+}
+
+// Set takes objects only; a plain assignment takes anything else.
+void checkAssigned(const Value& v, bool setsObject) {
+  if (v.isObject() != setsObject) raise(setsObject ? err::ObjectRequired : err::ObjectNotSet);
+}
+
+// Whether a For loop goes on with its counter where it is.
+bool forContinues(const Value& counter, const Value& end, bool down) {
+  int c;
+  if (counter.type() == VType::Integer && end.type() == VType::Integer) {
+    c = counter.rawWhole() < end.rawWhole() ? -1 : (counter.rawWhole() > end.rawWhole() ? 1 : 0);
+  } else if (counter.isDouble() && end.isDouble()) {
+    c = counter.rawDouble() < end.rawDouble() ? -1 : (counter.rawDouble() > end.rawDouble() ? 1 : 0);
+  } else {
+    c = compare(counter.toNumber(), end);
+  }
+  return down ? c >= 0 : c <= 0;
+}
+
+Value callSite(const CallSite& site, Frame& caller);
+
+// Stores a fast path's result where it is finite; anything else is for the
+// general path to give its error.
+inline bool finite(Value& dst, double r) {
+  if (!std::isfinite(r)) return false;
+  dst.setDouble(r);
+  return true;
+}
+
+// Both operands as doubles where the result is a Double whatever the
+// operator: two Doubles, or a Double and a whole number.
+inline bool numbers(const Value& a, const Value& b, double& x, double& y) {
+  if (a.isDouble() && b.isDouble()) [[likely]] {
+    x = a.rawDouble();
+    y = b.rawDouble();
+    return true;
+  }
+  return detail::realPair(a, b, x, y);
+}
+
+// Labels as values are a GNU extension that GCC and Clang share.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpedantic"
+
+// Each handler ends by dispatching the next instruction itself (threaded
+// code): one indirect jump per handler predicts far better than one shared
+// switch. A handler's numeric fast path sits beside its general path.
+#define ZORVAN_OPS(X)                                                                                      \
+  X(Move) X(Assign) X(GetGlobal) X(SetGlobal) X(Add) X(Sub) X(Mul) X(Div) X(Pow) X(AddK) X(SubK) X(MulK)   \
+  X(DivK) X(Binary) X(Compare) X(Branch) X(Neg) X(Not) X(Jump) X(JumpIf) X(Math) X(Unary) X(CallBuiltin)  \
+  X(CallProc) X(ToNumber) X(ForPrep) X(ForLoop) X(Tick) X(OnError) X(ErrProperty) X(ErrClear) X(ErrNumber) \
+  X(ErrRaise) X(Raise) X(Return)
+
+// The registers and the runtime come as arguments of their own: read back
+// from a frame just written, they would wait for the stores to retire.
+template <bool Fast>
+Value execute(const Code& code, Slot* const R, Runtime& rt) {
+#define ZORVAN_LABEL(name) &&op_##name,
+  static constexpr void* kHandlers[] = {ZORVAN_OPS(ZORVAN_LABEL)};
+#undef ZORVAN_LABEL
+  static_assert(std::size(kHandlers) == static_cast<std::size_t>(Op::Return) + 1);
+  Frame f{R, &rt};
+  const Value* const K = code.constants.data();
+  const Ins* const start = code.ins.data();
+  const Ins* ip = start;
+  const Ins* in = nullptr;
+  auto rk = [R, K](std::int32_t o) -> const Value& { return o >= 0 ? *R[o].ref : K[~o]; };
+  auto reg = [R](std::int32_t o) -> Value& { return *R[o].ref; };
+  auto counter = [R, &rt](std::int32_t o) -> Value& {
+    return o >= 0 ? *R[o].ref : rt.globals[static_cast<std::size_t>(~o)];
+  };
+#define NEXT goto* kHandlers[static_cast<std::size_t>((in = ip++)->op)]
+  for (;;) {
+    try {
+      NEXT;
+    op_Move:
+      reg(in->a) = rk(in->b);
+      NEXT;
+    op_Assign: {
+      const Value& v = rk(in->b);
+      checkAssigned(v, in->flag);
+      reg(in->a) = v;
+      NEXT;
+    }
+    op_GetGlobal:
+      reg(in->a) = rt.globals[static_cast<std::size_t>(in->b)];
+      NEXT;
+    op_SetGlobal: {
+      const Value& v = rk(in->b);
+      checkAssigned(v, in->flag);
+      rt.globals[static_cast<std::size_t>(in->a)] = v;
+      NEXT;
+    }
+#define ZORVAN_ARITHMETIC(OPCODE, EXPR, GENERAL)  \
+  op_##OPCODE : {                                 \
+    const Value &a = rk(in->b), &b = rk(in->c);   \
+    if constexpr (Fast) {                         \
+      double x, y;                                \
+      if (numbers(a, b, x, y) && finite(reg(in->a), EXPR)) NEXT; \
+    }                                             \
+    reg(in->a) = GENERAL(a, b);                   \
+    NEXT;                                         \
+  }
+    ZORVAN_ARITHMETIC(Add, x + y, add)
+    ZORVAN_ARITHMETIC(Sub, x - y, sub)
+    ZORVAN_ARITHMETIC(Mul, x * y, mul)
+    ZORVAN_ARITHMETIC(Div, y != 0 ? x / y : NAN, div)
+    ZORVAN_ARITHMETIC(Pow, x == 0 && y < 0 ? NAN : std::pow(x, y), power)
+#undef ZORVAN_ARITHMETIC
+#define ZORVAN_ARITHMETIC_K(OPCODE, EXPR, GENERAL)                              \
+  op_##OPCODE : {                                                               \
+    const Value& v = rk(in->b);                                                 \
+    if (v.isDouble()) {                                                         \
+      const double x = in->flag ? in->k : v.rawDouble();                        \
+      const double y = in->flag ? v.rawDouble() : in->k;                        \
+      if (finite(reg(in->a), EXPR)) NEXT;                                       \
+    }                                                                           \
+    reg(in->a) = in->flag ? GENERAL(K[~in->c], v) : GENERAL(v, K[~in->c]);     \
+    NEXT;                                                                       \
+  }
+    ZORVAN_ARITHMETIC_K(AddK, x + y, add)
+    ZORVAN_ARITHMETIC_K(SubK, x - y, sub)
+    ZORVAN_ARITHMETIC_K(MulK, x * y, mul)
+    ZORVAN_ARITHMETIC_K(DivK, y != 0 ? x / y : NAN, div)
+#undef ZORVAN_ARITHMETIC_K
+    op_Binary:
+      reg(in->a) = binaryOp(in->bop, rk(in->b), rk(in->c));
+      NEXT;
+    op_Compare: {
+      const Value &a = rk(in->b), &b = rk(in->c);
+      if (Fast && a.isDouble() && b.isDouble()) reg(in->a) = Value::boolean(holds(in->bop, a.rawDouble(), b.rawDouble()));
+      else reg(in->a) = binaryOp(in->bop, a, b);
+      NEXT;
+    }
+    op_Branch: {
+      const Value &a = rk(in->b), &b = rk(in->c);
+      double x, y;
+      const bool t = Fast && numbers(a, b, x, y) ? holds(in->bop, x, y) : truth(binaryOp(in->bop, a, b));
+      if (t == in->flag) ip = start + in->a;
+      NEXT;
+    }
+    op_Neg: {
+      const Value& a = rk(in->b);
+      if (Fast && a.isDouble()) reg(in->a).setDouble(-a.rawDouble());
+      else reg(in->a) = negate(a);
+      NEXT;
+    }
+    op_Not:
+      reg(in->a) = logicalNot(rk(in->b));
+      NEXT;
+    op_Jump:
+      ip = start + in->a;
+      NEXT;
+    op_JumpIf:
+      if (truth(rk(in->b)) == in->flag) ip = start + in->a;
+      NEXT;
+    op_Math: {
+      const Value& a = rk(in->b);
+      if (a.isDouble() && finite(reg(in->a), in->builtin->kernel(a.rawDouble()))) NEXT;
+      reg(in->a) = in->builtin->unary(a);
+      NEXT;
+    }
+    op_Unary:
+      reg(in->a) = in->builtin->unary(rk(in->b));
+      NEXT;
+    op_CallBuiltin:
+      {  // the arguments' copies end before the next dispatch jumps away
+        Value args[kMaxBuiltinArgs];
+        for (std::int32_t i = 0; i < in->c; ++i) args[i] = reg(in->b + i);
+        reg(in->a) = in->builtin->fn(args, static_cast<std::size_t>(in->c));
+      }
+      NEXT;
+    op_CallProc:
+      reg(in->a) = callSite(code.calls[static_cast<std::size_t>(in->c)], f);
+      NEXT;
+    op_ToNumber:
+      reg(in->a) = reg(in->a).toNumber();
+      NEXT;
+    op_ForPrep: {
+      Value& first = reg(in->b);
+      counter(in->a) = first;
+      const bool down = compare(reg(in->b + 2), Value::integer(0)) < 0;
+      first = Value::boolean(down);
+      rt.tick();
+      if (!forContinues(counter(in->a), reg(in->b + 1), down)) ip = start + in->c;
+      NEXT;
+    }
+    op_ForLoop: {
+      Value& c = counter(in->a);
+      c = add(c, reg(in->b + 2));
+      rt.tick();
+      if (forContinues(c, reg(in->b + 1), reg(in->b).rawWhole() != 0)) ip = start + in->c;
+      NEXT;
+    }
+    op_Tick:
+      rt.tick();
+      NEXT;
+    op_OnError:
+      f.resumeNext = in->flag;
+      rt.err.clear();
+      NEXT;
+    op_ErrProperty:
+      reg(in->a) = errProperty(rt, in->b);
+      NEXT;
+    op_ErrClear:
+      rt.err.clear();
+      NEXT;
+    op_ErrNumber:
+      reg(in->a) = Value::longInt(errRaiseNumber(reg(in->a)));
+      NEXT;
+    op_ErrRaise: {
+      const Value args[3] = {reg(in->a), in->b > 1 ? reg(in->a + 1) : Value(), in->b > 2 ? reg(in->a + 2) : Value()};
+      errRaise(rt, args, static_cast<std::size_t>(in->b));
+    }
+    op_Raise:
+      if (in->b >= 0) raise(in->a, code.texts[static_cast<std::size_t>(in->b)]);
+      raise(in->a);
+    op_Return:
+      return Value();
+    } catch (const ScriptError& e) {
+      if (!f.resumeNext || !canResume(e)) throw;
+      noteError(rt, e);
+      rt.tick();  // a loop of failing statements still meets the time-out
+      ip = start + code.resumeAt(static_cast<std::int32_t>(ip - start) - 1);
+    }
+  }
+#undef NEXT
+}
+#undef ZORVAN_OPS
+#pragma GCC diagnostic pop
+
+void run(const Code& code, Slot* regs, Runtime& rt) {
+  if (code.fast) execute<true>(code, regs, rt);
+  else execute<false>(code, regs, rt);
+}
+
+Value result(const Procedure& p, Slot* regs) {
+  return p.returnSlot >= 0 ? std::move(regs[p.returnSlot].own) : Value();
+}
+
+Value callSite(const CallSite& site, Frame& caller) {
+  const Procedure& p = *site.procedure;
+  Runtime& rt = *caller.rt;
+  CallGuard guard(rt);
+  FrameScope frame(rt, p.code->registers);
+  Slot* s = frame.regs();
+  for (std::size_t i = 0; i < site.args.size(); ++i) {
+    const CallArg& a = site.args[i];
+    switch (a.kind) {
+      case CallArg::Kind::Local:
+        s[i].ref = caller.regs[a.index].ref;
+        break;
+      case CallArg::Kind::Global:
+        s[i].ref = &rt.globals[static_cast<std::size_t>(a.index)];
+        break;
+      case CallArg::Kind::Value:
+        s[i].own = std::move(caller.regs[a.index].own);
+        break;
+    }
+  }
+  run(*p.code, s, rt);
+  return result(p, s);
+}
+
+}  // namespace
+
+Value callFromHost(const Procedure& p, Runtime& rt, const Value* args, std::size_t count) {
+  if (count != p.params.size()) raise(err::WrongArguments, p.name);
+  CallGuard guard(rt);
+  FrameScope frame(rt, p.code->registers);
+  Slot* s = frame.regs();
+  for (std::size_t i = 0; i < count; ++i) s[i].own = args[i];
+  run(*p.code, s, rt);
+  return result(p, s);
+}
+
+void runGlobalCode(const Code& code, Runtime& rt) {
+  FrameScope frame(rt, code.registers);
+  run(code, frame.regs(), rt);
+}
+
+}  // namespace zorvan::vbs

@@ -1,0 +1,16 @@
+#pragma once
+// Runs bytecode: the calls of procedures, with their frames, and a unit's
+// global code.
+
+#include <cstddef>
+
+#include "eval/vbscript/bytecode.h"
+
+namespace zorvan::vbs {
+
+// Runs a procedure for the host, with the arguments passed by value.
+Value callFromHost(const Procedure& p, Runtime& rt, const Value* args, std::size_t count);
+// Runs global code in a frame of its own.
+void runGlobalCode(const Code& code, Runtime& rt);
+
+}  // namespace zorvan::vbs
