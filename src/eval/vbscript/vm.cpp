@@ -276,7 +276,19 @@ Value execute(const Code& code, Slot* const R, Runtime& rt) {
     }
     op_ForLoop: {
       Value& c = counter(in->a);
-      c = add(c, reg(in->b + 2));
+      const Value& step = reg(in->b + 2);
+      const Value& end = reg(in->b + 1);
+      if (Fast && c.type() == VType::Integer && step.type() == VType::Integer && end.type() == VType::Integer) {
+        // The usual For i = 1 To n: Integer arithmetic that cannot leave Integer here.
+        const std::int32_t next = c.rawWhole() + step.rawWhole();
+        if (next >= -32768 && next <= 32767) {
+          c = Value::integer(static_cast<std::int16_t>(next));
+          rt.tick();
+          if (step.rawWhole() < 0 ? next >= end.rawWhole() : next <= end.rawWhole()) ip = start + in->c;
+          NEXT;
+        }
+      }
+      c = add(c, step);
       rt.tick();
       if (forContinues(c, reg(in->b + 1), reg(in->b).rawWhole() != 0)) ip = start + in->c;
       NEXT;
