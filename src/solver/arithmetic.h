@@ -82,13 +82,6 @@ Num general(Op op, const Value& a, const Value& b) {
 
 inline Num real(double r) { return std::isfinite(r) ? Num(Value(r)) : Num::failure(err::Overflow); }
 
-// Integer op Integer: an Integer, or a Long where it does not fit.
-inline bool integers(const Value& a, const Value& b) {
-  return a.type() == VType::Integer && b.type() == VType::Integer;
-}
-inline Num narrowest(std::int32_t r) {
-  return r >= -32768 && r <= 32767 ? Value::integer(static_cast<std::int16_t>(r)) : Value::longInt(r);
-}
 }  // namespace detail
 
 inline Num operator+(const Num& a, const Num& b) {
@@ -96,7 +89,8 @@ inline Num operator+(const Num& a, const Num& b) {
   if (b.failed()) return b;
   double x, y;
   if (zorvan::detail::realPair(a.value(), b.value(), x, y)) return detail::real(x + y);
-  if (detail::integers(a.value(), b.value())) return detail::narrowest(a.value().rawWhole() + b.value().rawWhole());
+  if (zorvan::detail::integers(a.value(), b.value()))
+    return zorvan::detail::narrowest(a.value().rawWhole() + b.value().rawWhole());
   return detail::general([](const Value& p, const Value& q) { return add(p, q); }, a.value(), b.value());
 }
 inline Num operator-(const Num& a, const Num& b) {
@@ -104,7 +98,8 @@ inline Num operator-(const Num& a, const Num& b) {
   if (b.failed()) return b;
   double x, y;
   if (zorvan::detail::realPair(a.value(), b.value(), x, y)) return detail::real(x - y);
-  if (detail::integers(a.value(), b.value())) return detail::narrowest(a.value().rawWhole() - b.value().rawWhole());
+  if (zorvan::detail::integers(a.value(), b.value()))
+    return zorvan::detail::narrowest(a.value().rawWhole() - b.value().rawWhole());
   return detail::general([](const Value& p, const Value& q) { return sub(p, q); }, a.value(), b.value());
 }
 inline Num operator*(const Num& a, const Num& b) {
