@@ -13,12 +13,13 @@ std::string_view withoutCrLf(std::string_view line) {
 }
 
 // A Value as JSON: numbers as numbers, Boolean as true or false, text as a
-// string, Empty, Null and Nothing as null.
+// string, Empty, Null, Nothing and arrays as null.
 std::string jsonValue(const Value& v) {
   switch (v.type()) {
     case VType::Empty:
     case VType::Null:
     case VType::Object:
+    case VType::Array:
       return "null";
     case VType::Boolean:
       return v.rawWhole() != 0 ? "true" : "false";

@@ -32,6 +32,7 @@ constexpr std::array kDescriptions{
     Entry{429, "ActiveX component can't create object"},
     Entry{438, "Object doesn't support this property or method"},
     Entry{450, "Wrong number of arguments or invalid property assignment"},
+    Entry{451, "Object not a collection"},
     Entry{500, "Variable is undefined"},
     Entry{501, "Illegal assignment"},
     Entry{1001, "Out of memory"},

@@ -13,6 +13,7 @@ inline constexpr std::int32_t InvalidCall = 5;
 inline constexpr std::int32_t Overflow = 6;
 inline constexpr std::int32_t OutOfMemory = 7;
 inline constexpr std::int32_t SubscriptOutOfRange = 9;
+inline constexpr std::int32_t ArrayLocked = 10;
 inline constexpr std::int32_t DivisionByZero = 11;
 inline constexpr std::int32_t TypeMismatch = 13;
 inline constexpr std::int32_t OutOfStringSpace = 14;
@@ -24,10 +25,12 @@ inline constexpr std::int32_t ObjectRequired = 424;
 inline constexpr std::int32_t CannotCreateObject = 429;
 inline constexpr std::int32_t ObjectDoesNotSupport = 438;
 inline constexpr std::int32_t WrongArguments = 450;
+inline constexpr std::int32_t NotACollection = 451;
 inline constexpr std::int32_t VariableUndefined = 500;
 inline constexpr std::int32_t IllegalAssignment = 501;
 // Compile errors.
 inline constexpr std::int32_t SyntaxError = 1002;
+inline constexpr std::int32_t ExpectedIntegerConstant = 1026;
 inline constexpr std::int32_t ExpectedLParen = 1005;
 inline constexpr std::int32_t ExpectedRParen = 1006;
 inline constexpr std::int32_t ExpectedIdentifier = 1010;
@@ -59,6 +62,7 @@ inline constexpr std::int32_t NameRedefined = 1041;
 inline constexpr std::int32_t MustBeFirstOnLine = 1042;
 inline constexpr std::int32_t ParenthesesCallingSub = 1044;
 inline constexpr std::int32_t ExpectedLiteral = 1045;
+inline constexpr std::int32_t ExpectedIn = 1046;
 inline constexpr std::int32_t UnexpectedNext = 1055;
 // The engine's own: a run cut off by its time-out (E_ABORT), or ended at
 // the user's request.

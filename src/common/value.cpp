@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "common/array.h"
 #include "common/limits.h"
 #include "common/number_text.h"
 
@@ -37,6 +38,7 @@ Operand operand(const Value& v) {
     case VType::String:
     case VType::Null:  // the operators give Null before they get here
     case VType::Object:
+    case VType::Array:
       return {Rank::Double, 0, v.toDouble()};
   }
   return {Rank::Int16, 0, 0};
@@ -112,6 +114,8 @@ WholeOperand wholeOperand(const Value& v, BooleanText booleanText = BooleanText:
       raise(err::InvalidUseOfNull);
     case VType::Object:
       raise(err::ObjectNotSet);
+    case VType::Array:
+      raise(err::TypeMismatch);
   }
   return {0, true};
 }
@@ -194,7 +198,7 @@ Value Value::string(std::string text) {
   if (text.size() > kMaxStringLength) raise(err::OutOfStringSpace);
   Value r;
   r.type_ = VType::String;
-  r.u_.s = new StringRep{1, std::move(text)};
+  r.u_.s = new StringRep(std::move(text));
   return r;
 }
 
@@ -202,6 +206,20 @@ Value Value::whole(std::int64_t v) noexcept {
   if (v >= INT16_MIN && v <= INT16_MAX) return integer(static_cast<std::int16_t>(v));
   if (v >= INT32_MIN && v <= INT32_MAX) return longInt(static_cast<std::int32_t>(v));
   return Value(static_cast<double>(v));
+}
+
+void Value::destroy() noexcept {
+  if (type_ == VType::String) delete u_.s;
+  else delete u_.a;
+}
+
+ArrayRep& Value::ownArray() {
+  if (u_.a->refs > 1) {
+    auto* copy = new ArrayRep(*u_.a);
+    --u_.a->refs;
+    u_.a = copy;
+  }
+  return *u_.a;
 }
 
 double Value::toDouble() const {
@@ -225,6 +243,8 @@ double Value::toDouble() const {
       raise(err::InvalidUseOfNull);
     case VType::Object:
       raise(err::ObjectNotSet);
+    case VType::Array:
+      raise(err::TypeMismatch);
   }
   return 0;
 }
@@ -277,12 +297,15 @@ std::string Value::toText() const {
       raise(err::InvalidUseOfNull);
     case VType::Object:
       raise(err::ObjectNotSet);
+    case VType::Array:
+      raise(err::TypeMismatch);
   }
   return {};
 }
 
 Value Value::toNumber() const {
   if (type_ == VType::String) return Value(toDouble());
+  if (type_ == VType::Array) raise(err::TypeMismatch);
   if (type_ == VType::Empty) return integer(0);
   return *this;
 }
@@ -295,6 +318,8 @@ std::string_view typeName(VType t) {
       return "Null";
     case VType::Object:
       return "Nothing";
+    case VType::Array:
+      return "Variant()";
     case VType::Integer:
       return "Integer";
     case VType::Long:
@@ -399,6 +424,8 @@ Value negate(const Value& a) {
       return a;
     case VType::Object:
       raise(err::ObjectNotSet);
+    case VType::Array:
+      raise(err::TypeMismatch);
     case VType::Empty:
     case VType::Integer:
     case VType::Boolean:
@@ -436,6 +463,7 @@ Value concat(const Value& a, const Value& b) {
 int compare(const Value& a, const Value& b) {
   if (a.isNull() || b.isNull()) raise(err::InvalidUseOfNull);
   if (a.isObject() || b.isObject()) raise(err::ObjectNotSet);
+  if (a.isArray() || b.isArray()) raise(err::TypeMismatch);
   const bool as = a.isString(), bs = b.isString();
   if (!as && !bs) return compareNumeric(a, b);
   if (as && bs) {
@@ -508,6 +536,8 @@ Value roundingPart(const Value& a, RealOp op) {
       return a;
     case VType::Object:
       raise(err::ObjectNotSet);
+    case VType::Array:
+      raise(err::TypeMismatch);
     case VType::Empty:
     case VType::Boolean:
       return Value::integer(static_cast<std::int16_t>(a.rawWhole()));
@@ -538,6 +568,8 @@ Value absolute(const Value& a) {
       return a;
     case VType::Object:
       raise(err::ObjectNotSet);
+    case VType::Array:
+      raise(err::TypeMismatch);
     case VType::Empty:
     case VType::Integer:
     case VType::Boolean:

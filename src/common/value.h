@@ -14,10 +14,17 @@
 
 namespace zorvan {
 
-// The numbers are VBScript's VarType codes.
-enum class VType : std::uint8_t {
-  Empty = 0, Null = 1, Integer = 2, Long = 3, Single = 4, Double = 5, String = 8, Object = 9, Boolean = 11
+// The numbers are VBScript's VarType codes; an array is always an array of Variants.
+enum class VType : std::uint16_t {
+  Empty = 0, Null = 1, Integer = 2, Long = 3, Single = 4, Double = 5, String = 8, Object = 9, Boolean = 11,
+  Array = 8204
 };
+
+// The head of what a String or an array Value shares between its copies.
+struct Shared {
+  std::uint32_t refs = 1;
+};
+struct ArrayRep;  // common/array.h
 
 class Value {
  public:
@@ -34,15 +41,22 @@ class Value {
   // number or a text fails with "Object variable not set".
   static Value nothing() noexcept { Value r; r.type_ = VType::Object; return r; }
   static Value string(std::string text);
+  // Takes over one reference to rep.
+  static Value array(ArrayRep* rep) noexcept {
+    Value r;
+    r.type_ = VType::Array;
+    r.u_.a = rep;
+    return r;
+  }
   // The narrowest of Integer and Long that holds v; Double beyond both.
   static Value whole(std::int64_t v) noexcept;
 
   Value(const Value& o) noexcept : type_(o.type_), u_(o.u_) {
-    if (type_ == VType::String) ++u_.s->refs;
+    if (counted()) ++u_.c->refs;
   }
   Value(Value&& o) noexcept : type_(o.type_), u_(o.u_) { o.type_ = VType::Empty; }
   Value& operator=(const Value& o) noexcept {
-    if (o.type_ == VType::String) ++o.u_.s->refs;
+    if (o.counted()) ++o.u_.c->refs;
     release();
     type_ = o.type_;
     u_ = o.u_;
@@ -77,6 +91,7 @@ class Value {
   bool isObject() const noexcept { return type_ == VType::Object; }
   bool isDouble() const noexcept { return type_ == VType::Double; }
   bool isString() const noexcept { return type_ == VType::String; }
+  bool isArray() const noexcept { return type_ == VType::Array; }
   // Integer, Long, Boolean and Empty: held as a whole number.
   bool isWhole() const noexcept {
     return type_ == VType::Integer || type_ == VType::Long || type_ == VType::Boolean || type_ == VType::Empty;
@@ -87,6 +102,9 @@ class Value {
   // Integer, Long, Boolean (-1/0) and Empty (0, because its storage is zeroed).
   std::int32_t rawWhole() const noexcept { return type_ == VType::Empty ? 0 : u_.l; }
   std::string_view text() const noexcept { return u_.s->text; }
+  const ArrayRep& arrayRep() const noexcept { return *u_.a; }
+  // The array to change in place: its own copy first while other Values share it.
+  ArrayRep& ownArray();
 
   // Conversions, as VBScript's CDbl, CBool, CInt, CLng, CSng and CStr.
   double toDouble() const;
@@ -99,19 +117,23 @@ class Value {
   Value toNumber() const;
 
  private:
-  struct StringRep {
-    std::uint32_t refs;
+  struct StringRep : Shared {
+    explicit StringRep(std::string t) : text(std::move(t)) {}
     std::string text;
   };
+  bool counted() const noexcept { return type_ == VType::String || type_ == VType::Array; }
   void release() noexcept {
-    if (type_ == VType::String && --u_.s->refs == 0) delete u_.s;
+    if (counted() && --u_.c->refs == 0) destroy();
   }
+  void destroy() noexcept;
   VType type_;
   union {
     std::int32_t l;
     float f;
     double d;
+    Shared* c;
     StringRep* s;
+    ArrayRep* a;
   } u_;
 };
 

@@ -6,6 +6,7 @@
 #include "eval/vbscript/lexer.h"
 #include "eval/vbscript/parser.h"
 #include "eval/vbscript/runtime.h"
+#include "eval/vbscript/script_text.h"
 #include "eval/vbscript/vm.h"
 #include "eval/vbscript/watchdog.h"
 
@@ -27,6 +28,16 @@ bool VBScriptOptions::defaultFastPaths() {
 VBScriptEngine::VBScriptEngine(VBScriptOptions options)
     : options_(options), state_(std::make_unique<vbs::EngineState>()) {
   state_->runtime.setAbortFlag(state_->watchdog.abortFlag());
+  vbs::EngineState& state = *state_;
+  const bool fast = options_.fastPaths;
+  state.runtime.scriptText = [&state, fast](int kind, std::string_view text, const vbs::LocalScope* scope,
+                                            vbs::Slot* regs) {
+    return vbs::runScriptText(state.module, state.runtime, static_cast<vbs::Special>(kind), text, scope, regs, fast);
+  };
+  state.runtime.findProcedure = [&state](std::string_view key) -> const vbs::Procedure* {
+    const auto it = state.module.procedures.find(std::string(key));
+    return it == state.module.procedures.end() ? nullptr : it->second.get();
+  };
 }
 
 VBScriptEngine::~VBScriptEngine() = default;
@@ -53,14 +64,9 @@ void VBScriptEngine::fail(ScriptError e) {
 
 bool VBScriptEngine::addCode(std::string_view code) {
   return guarded([&] {
-           vbs::Module& module = state_->module;
-           vbs::Runtime& rt = state_->runtime;
-           vbs::CodeUnit unit = vbs::compile(code, module, options_.fastPaths);
-           vbs::merge(module, unit);
-           rt.globals.resize(static_cast<std::size_t>(module.globalCount));
            vbs::Watchdog::Run watched(state_->watchdog);
-           rt.beginHostCall();
-           vbs::runGlobalCode(*unit.globalCode, rt);
+           state_->runtime.beginHostCall();
+           vbs::addGlobalCode(state_->module, state_->runtime, code, options_.fastPaths);
            return true;
          })
       .value_or(false);

@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "common/value.h"
@@ -58,6 +60,25 @@ struct Name {
   const Procedure* procedure = nullptr;
   const Builtin* builtin = nullptr;
   bool called = false;  // written with arguments or parentheses
+  bool declares = false;  // a ReDim target: declared by the ReDim where nothing else is
+  bool fixedArray = false;  // bound to an array declared with its size
+};
+
+// A variable declared as an array: Dim a(2, 3), or Dim a() to be sized by ReDim.
+struct ArrayDecl {
+  int place;  // its register, or ~ its global
+  std::vector<std::int32_t> upper;
+  bool sized;
+};
+
+// The names of a procedure's call, for text compiled while it runs (Eval
+// and Execute): its variables are the call's first registers.
+struct LocalScope {
+  std::string procedure;  // the key of the procedure whose call it is
+  std::unordered_map<std::string, int> locals;
+  std::unordered_map<std::string, Value> constants;
+  std::unordered_set<std::string> fixedArrays;
+  int slotCount = 0;
 };
 
 struct Param {
@@ -72,9 +93,13 @@ struct Procedure {
   std::vector<Param> params;
   int slotCount = 0;
   int returnSlot = -1;
+  std::vector<ArrayDecl> arrays;  // created as each call starts
   Block body;
   std::shared_ptr<const Code> code;
 };
+
+// Built-ins that are not plain functions of their arguments.
+enum class Special : std::uint8_t { None, Array, Eval, Execute, ExecuteGlobal };
 
 // Built-in functions take their arguments evaluated.
 inline constexpr std::size_t kMaxBuiltinArgs = 6;  // Replace takes six
@@ -91,6 +116,7 @@ struct Builtin {
   // infinity where the Value function fails; null for the others.
   double (*kernel)(double) = nullptr;
   bool keepsKind = false;  // Abs, Int, Fix: a whole number stays whole
+  Special special = Special::None;
 };
 
 }  // namespace zorvan::vbs

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "common/array.h"
 #include "common/limits.h"
 #include "common/number_text.h"
 #include "eval/vbscript/format_number.h"
@@ -99,6 +100,16 @@ Value fnIsNumeric(const Value& a) {
   return Value::boolean(parseNumericText(a.text(), d));
 }
 Value fnIsNull(const Value& a) { return Value::boolean(a.isNull()); }
+Value fnIsArray(const Value& a) { return Value::boolean(a.isArray()); }
+
+// Arrays.
+std::int32_t dimensionArgument(const Value* args, std::size_t n) { return n > 1 ? args[1].toLong() : 1; }
+Value fnUBound(const Value* args, std::size_t n) {
+  return Value::longInt(upperBound(args[0], dimensionArgument(args, n)));
+}
+Value fnLBound(const Value* args, std::size_t n) {
+  return Value::longInt(lowerBound(args[0], dimensionArgument(args, n)));
+}
 Value fnIsObject(const Value& a) { return Value::boolean(a.isObject()); }
 Value fnTypeName(const Value& a) { return Value::string(std::string(typeName(a.type()))); }
 Value fnVarType(const Value& a) { return Value::integer(static_cast<std::int16_t>(a.type())); }
@@ -208,9 +219,12 @@ double kFix(double d) { return std::trunc(d); }
 #define UNARY(key, name, fn) Builtin{key, name, 1, 1, unaryOnly, fn}
 #define MATH(key, name, fn, kernel, keeps) Builtin{key, name, 1, 1, unaryOnly, fn, kernel, keeps}
 #define MULTI(key, name, lo, hi, fn) Builtin{key, name, lo, hi, fn, nullptr}
+// Compiled as instructions of their own rather than called.
+#define SPECIAL(key, name, lo, hi, kind) Builtin{key, name, lo, hi, unaryOnly, nullptr, nullptr, false, kind}
 
 constexpr std::array kBuiltins{
     MATH("abs", "Abs", fnAbs, kAbs, true),
+    SPECIAL("array", "Array", 0, 0, Special::Array),
     UNARY("asc", "Asc", fnAsc),
     MATH("atn", "Atn", fnAtn, kAtn, false),
     UNARY("cbool", "CBool", fnCBool),
@@ -222,7 +236,11 @@ constexpr std::array kBuiltins{
     MATH("cos", "Cos", fnCos, kCos, false),
     UNARY("csng", "CSng", fnCSng),
     UNARY("cstr", "CStr", fnCStr),
+    SPECIAL("eval", "Eval", 1, 1, Special::Eval),
+    SPECIAL("execute", "Execute", 1, 1, Special::Execute),
+    SPECIAL("executeglobal", "ExecuteGlobal", 1, 1, Special::ExecuteGlobal),
     MATH("exp", "Exp", fnExp, kExp, false),
+    MULTI("filter", "Filter", 2, 4, fnFilter),
     MATH("fix", "Fix", fnFix, kFix, true),
     MULTI("formatnumber", "FormatNumber", 1, 5, fnFormatNumber),
     MULTI("getobject", "GetObject", 0, 2, fnGetObject),
@@ -230,10 +248,13 @@ constexpr std::array kBuiltins{
     MULTI("instr", "InStr", 2, 4, fnInStr),
     MULTI("instrrev", "InStrRev", 2, 4, fnInStrRev),
     MATH("int", "Int", fnInt, kInt, true),
+    UNARY("isarray", "IsArray", fnIsArray),
     UNARY("isempty", "IsEmpty", fnIsEmpty),
     UNARY("isnull", "IsNull", fnIsNull),
     UNARY("isnumeric", "IsNumeric", fnIsNumeric),
     UNARY("isobject", "IsObject", fnIsObject),
+    MULTI("join", "Join", 1, 2, fnJoin),
+    MULTI("lbound", "LBound", 1, 2, fnLBound),
     UNARY("lcase", "LCase", fnLCase),
     MULTI("left", "Left", 2, 2, fnLeft),
     UNARY("len", "Len", fnLen),
@@ -250,6 +271,7 @@ constexpr std::array kBuiltins{
     UNARY("sgn", "Sgn", fnSgn),
     MATH("sin", "Sin", fnSin, kSin, false),
     UNARY("space", "Space", fnSpace),
+    MULTI("split", "Split", 1, 4, fnSplit),
     MATH("sqr", "Sqr", fnSqr, kSqr, false),
     MULTI("strcomp", "StrComp", 2, 3, fnStrComp),
     UNARY("strreverse", "StrReverse", fnStrReverse),
@@ -258,6 +280,7 @@ constexpr std::array kBuiltins{
     MULTI("timer", "Timer", 0, 0, fnTimer),
     UNARY("trim", "Trim", fnTrim),
     UNARY("typename", "TypeName", fnTypeName),
+    MULTI("ubound", "UBound", 1, 2, fnUBound),
     UNARY("ucase", "UCase", fnUCase),
     UNARY("vartype", "VarType", fnVarType),
 };
@@ -265,6 +288,7 @@ constexpr std::array kBuiltins{
 #undef UNARY
 #undef MATH
 #undef MULTI
+#undef SPECIAL
 
 // A call evaluates its arguments into a buffer of this size.
 static_assert(std::all_of(kBuiltins.begin(), kBuiltins.end(), [](const Builtin& b) { return b.maxArgs <= kMaxBuiltinArgs; }));

@@ -4,6 +4,7 @@
 // RK is a register when it is 0 or more and the constant ~RK otherwise.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,9 +40,24 @@ enum class Op : std::uint8_t {
   ErrClear,
   ErrNumber,   // R[a] = R[a] as the number Err.Raise takes
   ErrRaise,    // Err.Raise with R[a] .. R[a+b-1]
+  ScriptText,  // R[a] = Eval, Execute or ExecuteGlobal (c) of R[b]
+  LateCall,    // R[a] = the procedure named by text n, found when called, with R[b] .. R[b+c-1] by value
+  NewArray,    // place a (register, or global ~a) = a new array of shape b, or unsized (flag false)
+  MakeArray,   // R[a] = Array(R[b] .. R[b+c-1])
+  Index,       // R[a] = place b (R[c] .. R[c+n-1])
+  SetIndex,    // place a (R[b] .. R[b+n-1]) = RK(c), checked as Assign
+  ReDim,       // ReDim [Preserve (flag)] place a (R[b] .. R[b+c-1])
+  Erase,       // Erase place a, declared with its size (flag)
+  ForEachPrep, // R[b] = collection, R[b+1] = 0; goto c when empty, else place a = the first element
+  ForEachLoop, // place a = the next element of R[b] and goto c, unless none is left
   Raise,       // fails with error a, naming text b (or nothing when b < 0)
   Return,
 };
+
+// The n of Index and SetIndex: the count of subscripts in its low byte (more
+// than an array can have are out of range anyway), the variable's name above.
+inline std::int32_t subscriptCount(std::int32_t n) { return n & 0xFF; }
+inline std::int32_t subscriptName(std::int32_t n) { return n >> 8; }
 
 struct Ins {
   Op op = Op::Return;
@@ -51,6 +67,7 @@ struct Ins {
   union {
     double k = 0;
     const Builtin* builtin;
+    std::int32_t n;  // subscripts
   };
 };
 
@@ -78,8 +95,10 @@ struct Code {
   std::vector<Value> constants;
   std::vector<std::string> texts;
   std::vector<CallSite> calls;
+  std::vector<std::vector<std::int32_t>> shapes;  // of the arrays declared with their size
   std::vector<ResumeRange> resume;
   int registers = 0;
+  std::shared_ptr<const LocalScope> scope;  // a procedure's names; none for global code
   bool fast = true;  // run with the numeric fast paths
 
   // Where a failure at instruction pc resumes.

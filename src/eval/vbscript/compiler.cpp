@@ -84,6 +84,16 @@ class Compiler {
     for (const auto& s : b) statement(*s);
   }
 
+  // The declared arrays exist before the first statement runs.
+  void declareArrays(const std::vector<ArrayDecl>& arrays) {
+    for (const ArrayDecl& d : arrays) {
+      Ins in = make(Op::NewArray, d.place, static_cast<std::int32_t>(code_.shapes.size()));
+      in.flag = d.sized;
+      code_.shapes.push_back(d.upper);
+      emit(in);
+    }
+  }
+
  private:
   // ---- emitting
   std::int32_t pc() const { return static_cast<std::int32_t>(code_.ins.size()); }
@@ -183,13 +193,72 @@ class Compiler {
         return builtinCall(*n.builtin, n, args, hint);
       case Binding::Undefined:
         return raiseAt(err::VariableUndefined, n.text, hint);
+      case Binding::Local:
+      case Binding::Global:
+        return index(n, args, hint);
+      case Binding::Unknown: {
+        // Declared by none of the code so far: ExecuteGlobal may declare it
+        // before the call runs.
+        const std::int32_t mark = top_;
+        const std::int32_t first = consecutive(args);
+        top_ = mark;
+        Ins in = make(Op::LateCall, target(hint), first, static_cast<std::int32_t>(args.size()));
+        in.n = text(n.text);
+        emit(in);
+        return in.a;
+      }
       default:
-        // A variable or constant with arguments: there are no arrays.
+        // A constant, or a name nothing declares, with arguments.
         return raiseAt(err::TypeMismatch, n.text, hint);
     }
   }
 
+  // Where a variable lies for the instructions that change it in place: its
+  // register, or ~ its global.
+  static std::int32_t place(const Name& n) { return n.binding == Binding::Local ? n.index : ~n.index; }
+
+  // The values of a list in consecutive new registers; gives the first.
+  std::int32_t consecutive(const ExprList& list) {
+    const std::int32_t first = top_;
+    for (std::size_t i = 0; i < list.size(); ++i) temp();
+    for (std::size_t i = 0; i < list.size(); ++i) exprInto(*list[i], first + static_cast<std::int32_t>(i));
+    return first;
+  }
+
+  std::int32_t subscripts(const Name& n, std::size_t count) {
+    return text(n.text) << 8 | static_cast<std::int32_t>(std::min<std::size_t>(count, 0xFF));
+  }
+
+  // An element of the array a variable holds.
+  std::int32_t index(const Name& n, const ExprList& subscripts, std::int32_t hint) {
+    const std::int32_t mark = top_;
+    const std::int32_t first = consecutive(subscripts);
+    top_ = mark;
+    Ins in = make(Op::Index, target(hint), place(n), first);
+    in.n = this->subscripts(n, subscripts.size());
+    emit(in);
+    return in.a;
+  }
+
   std::int32_t builtinCall(const Builtin& b, const Name& n, const ExprList& args, std::int32_t hint) {
+    if (b.special == Special::Eval || b.special == Special::Execute || b.special == Special::ExecuteGlobal) {
+      if (args.size() != 1) return raiseAt(err::WrongArguments, n.text, hint);
+      const std::int32_t mark = top_;
+      const std::int32_t arg = temp();
+      exprInto(*args[0], arg);
+      top_ = mark;
+      const std::int32_t dst = target(hint);
+      emit(make(Op::ScriptText, dst, arg, static_cast<std::int32_t>(b.special)));
+      return dst;
+    }
+    if (b.special == Special::Array) {
+      const std::int32_t mark = top_;
+      const std::int32_t first = consecutive(args);
+      top_ = mark;
+      const std::int32_t dst = target(hint);
+      emit(make(Op::MakeArray, dst, first, static_cast<std::int32_t>(args.size())));
+      return dst;
+    }
     if (args.size() < b.minArgs || args.size() > b.maxArgs) return raiseAt(err::WrongArguments, n.text, hint);
     const std::int32_t mark = top_;
     if (b.unary != nullptr) {
@@ -200,9 +269,7 @@ class Compiler {
       emit(in);
       return in.a;
     }
-    const std::int32_t first = top_;
-    for (std::size_t i = 0; i < args.size(); ++i) temp();
-    for (std::size_t i = 0; i < args.size(); ++i) exprInto(*args[i], first + static_cast<std::int32_t>(i));
+    const std::int32_t first = consecutive(args);
     top_ = mark;
     Ins in = make(Op::CallBuiltin, target(hint), first, static_cast<std::int32_t>(args.size()));
     in.builtin = &b;
@@ -214,12 +281,27 @@ class Compiler {
     if (args.size() != p.params.size()) return raiseAt(err::WrongArguments, p.name, hint);
     const std::int32_t mark = top_;
     CallSite site{&p, {}};
+    // An array element passed by reference goes in as a temporary that is
+    // stored back into the element once the call returns.
+    std::vector<Ins> writeBacks;
     for (std::size_t i = 0; i < args.size(); ++i) {
       const auto* var = dynamic_cast<const VarExpr*>(args[i].get());
+      const auto* element = dynamic_cast<const CallExpr*>(args[i].get());
+      if (element != nullptr && !isVariableName(element->name)) element = nullptr;
       if (p.params[i].byRef && var != nullptr && var->name.binding == Binding::Local) {
         site.args.push_back({CallArg::Kind::Local, var->name.index});
       } else if (p.params[i].byRef && var != nullptr && var->name.binding == Binding::Global) {
         site.args.push_back({CallArg::Kind::Global, var->name.index});
+      } else if (p.params[i].byRef && element != nullptr) {
+        const std::int32_t subscripts = consecutive(element->args);
+        const std::int32_t r = temp();
+        Ins in = make(Op::Index, r, place(element->name), subscripts);
+        in.n = this->subscripts(element->name, element->args.size());
+        emit(in);
+        site.args.push_back({CallArg::Kind::Local, r});
+        Ins back = make(Op::SetIndex, place(element->name), subscripts, r);
+        back.n = in.n;
+        writeBacks.push_back(back);
       } else {
         const std::int32_t r = temp();
         exprInto(*args[i], r);
@@ -227,9 +309,20 @@ class Compiler {
       }
     }
     code_.calls.push_back(std::move(site));
+    const std::int32_t callSite = static_cast<std::int32_t>(code_.calls.size()) - 1;
+    if (writeBacks.empty()) {
+      top_ = mark;
+      const std::int32_t dst = target(hint);
+      emit(make(Op::CallProc, dst, 0, callSite));
+      return dst;
+    }
+    // The result waits above the temporaries until they are stored back.
+    const std::int32_t result = temp();
+    emit(make(Op::CallProc, result, 0, callSite));
+    for (const Ins& back : writeBacks) emit(back);
     top_ = mark;
     const std::int32_t dst = target(hint);
-    emit(make(Op::CallProc, dst, 0, static_cast<std::int32_t>(code_.calls.size()) - 1));
+    emit(make(Op::Move, dst, result));
     return dst;
   }
 
@@ -347,8 +440,16 @@ class Compiler {
     if (auto* f = dynamic_cast<const ForStmt*>(&s)) return forStatement(*f);
     if (auto* d = dynamic_cast<const DoStmt*>(&s)) return doStatement(*d);
     if (auto* sel = dynamic_cast<const SelectStmt*>(&s)) return selectStatement(*sel);
+    if (auto* ia = dynamic_cast<const IndexAssignStmt*>(&s)) return indexAssign(*ia);
+    if (auto* r = dynamic_cast<const ReDimStmt*>(&s)) return redim(*r);
+    if (auto* e = dynamic_cast<const EraseStmt*>(&s)) return erase(*e);
+    if (auto* fe = dynamic_cast<const ForEachStmt*>(&s)) return forEachStatement(*fe);
     if (auto* x = dynamic_cast<const ExitStmt*>(&s)) {
-      if (x->kind == ExitStmt::Kind::Procedure) emit(make(Op::Return));
+      if (x->kind == ExitStmt::Kind::Procedure) {
+        // Leaving a procedure by Exit Function or Exit Sub clears Err.
+        emit(make(Op::ErrClear));
+        emit(make(Op::Return));
+      }
       else (x->kind == ExitStmt::Kind::For ? forExits_ : doExits_).back().push_back(emit(make(Op::Jump)));
       return;
     }
@@ -366,8 +467,25 @@ class Compiler {
     raise(err::SyntaxError);
   }
 
+  // Fails as assigning to n fails, when n is no variable.
+  void refuseTarget(const Name& n) {
+    std::int32_t error = err::IllegalAssignment;
+    if (n.binding == Binding::Undefined) error = err::VariableUndefined;
+    else if (n.binding == Binding::Unknown) error = err::TypeMismatch;
+    emit(make(Op::Raise, error, text(n.text)));
+  }
+
+  static bool isVariableName(const Name& n) { return n.binding == Binding::Local || n.binding == Binding::Global; }
+
   void assign(const AssignStmt& a) {
     const Name& n = a.target;
+    if (a.anyValue) return exprInto(*a.value, n.index);
+    if (n.fixedArray) {
+      // An array declared with its size cannot be replaced as a whole.
+      expr(*a.value);
+      emit(make(Op::Raise, err::TypeMismatch, text(n.text)));
+      return;
+    }
     if (n.binding == Binding::Local && !a.setsObject && neverObject(*a.value)) {
       const std::int32_t v = expr(*a.value, n.index);
       if (v != n.index) emit(make(Op::Move, n.index, v));
@@ -391,6 +509,59 @@ class Compiler {
         emit(make(Op::Raise, n.binding == Binding::Undefined ? err::VariableUndefined : err::IllegalAssignment,
                   text(n.text)));
     }
+  }
+
+  void indexAssign(const IndexAssignStmt& s) {
+    const std::int32_t first = consecutive(s.subscripts);
+    const std::int32_t v = expr(*s.value);
+    if (!isVariableName(s.target)) return refuseTarget(s.target);
+    Ins in = make(Op::SetIndex, place(s.target), first, v);
+    in.n = subscripts(s.target, s.subscripts.size());
+    in.flag = s.setsObject;
+    emit(in);
+  }
+
+  void redim(const ReDimStmt& s) {
+    for (const auto& item : s.items) {
+      const std::int32_t mark = top_;
+      const std::int32_t first = consecutive(item->bounds);
+      top_ = mark;
+      if (!isVariableName(item->target)) {
+        refuseTarget(item->target);
+        continue;
+      }
+      if (item->target.fixedArray) {
+        emit(make(Op::Raise, err::ArrayLocked, -1));
+        continue;
+      }
+      Ins in = make(Op::ReDim, place(item->target), first, static_cast<std::int32_t>(item->bounds.size()));
+      in.flag = s.preserve;
+      emit(in);
+    }
+  }
+
+  void erase(const EraseStmt& s) {
+    if (!isVariableName(s.target)) return refuseTarget(s.target);
+    Ins in = make(Op::Erase, place(s.target));
+    in.flag = s.target.fixedArray;
+    emit(in);
+  }
+
+  void forEachStatement(const ForEachStmt& s) {
+    const std::int32_t base = temp();
+    temp();
+    exprInto(*s.collection, base);
+    std::int32_t element = 0;
+    if (isVariableName(s.element)) element = place(s.element);
+    else refuseTarget(s.element);
+    const std::int32_t prep = emit(make(Op::ForEachPrep, element, base));
+    const std::int32_t body = pc();
+    forExits_.emplace_back();
+    block(s.body);
+    emit(make(Op::ForEachLoop, element, base, body));
+    patchC(prep);
+    for (std::int32_t j : forExits_.back()) patchA(j);
+    forExits_.pop_back();
   }
 
   void ifStatement(const IfStmt& s) {
@@ -507,9 +678,13 @@ class Compiler {
 
 }  // namespace
 
-std::shared_ptr<const Code> compileBody(const Block& body, int variables, bool fastPaths) {
+std::shared_ptr<const Code> compileBody(const Block& body, int variables, bool fastPaths,
+                                        const std::vector<ArrayDecl>& arrays,
+                                        std::shared_ptr<const LocalScope> scope) {
   auto code = std::make_shared<Code>();
   Compiler c(*code, variables, fastPaths);
+  code->scope = std::move(scope);
+  c.declareArrays(arrays);
   c.block(body);
   c.finish();
   return code;

@@ -9,7 +9,11 @@
 
 namespace zorvan::vbs {
 
-// variables: the registers the body's names are bound to, before its temporaries.
-std::shared_ptr<const Code> compileBody(const Block& body, int variables, bool fastPaths);
+// variables: the registers the body's names are bound to, before its
+// temporaries; arrays: the arrays its declarations create before it runs;
+// scope: its names, for the text Eval and Execute compile while it runs.
+std::shared_ptr<const Code> compileBody(const Block& body, int variables, bool fastPaths,
+                                        const std::vector<ArrayDecl>& arrays,
+                                        std::shared_ptr<const LocalScope> scope = nullptr);
 
 }  // namespace zorvan::vbs

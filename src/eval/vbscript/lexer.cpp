@@ -24,6 +24,7 @@ constexpr std::array kKeywords{
     Keyword{"const", Tok::Const},     Keyword{"dim", Tok::Dim},         Keyword{"do", Tok::Do},
     Keyword{"each", Tok::Each},       Keyword{"else", Tok::Else},       Keyword{"elseif", Tok::ElseIf},
     Keyword{"empty", Tok::Empty},     Keyword{"end", Tok::EndKw},       Keyword{"eqv", Tok::Eqv},
+    Keyword{"erase", Tok::Erase},
     Keyword{"exit", Tok::Exit},       Keyword{"false", Tok::False},     Keyword{"for", Tok::For},
     Keyword{"function", Tok::Function}, Keyword{"get", Tok::Get},       Keyword{"goto", Tok::GoTo},
     Keyword{"if", Tok::If},           Keyword{"imp", Tok::Imp},         Keyword{"in", Tok::In},

@@ -68,6 +68,29 @@ struct AssignStmt final : Stmt {
   Name target;
   ExprPtr value;
   bool setsObject = false;  // Set name = ...
+  bool anyValue = false;    // an object or not: the result of Eval
+};
+
+// name(subscripts) = value
+struct IndexAssignStmt final : Stmt {
+  Name target;
+  ExprList subscripts;
+  ExprPtr value;
+  bool setsObject = false;
+};
+
+// ReDim [Preserve] name(bounds) [, name(bounds)]...
+struct ReDimStmt final : Stmt {
+  struct Item {
+    Name target;
+    ExprList bounds;
+  };
+  bool preserve = false;
+  std::vector<std::unique_ptr<Item>> items;  // held by pointer: the parser keeps the names' addresses
+};
+
+struct EraseStmt final : Stmt {
+  Name target;
 };
 
 struct ExprStmt final : Stmt {
@@ -83,6 +106,12 @@ struct IfStmt final : Stmt {
 struct ForStmt final : Stmt {
   Name counter;
   ExprPtr from, to, step;
+  Block body;
+};
+
+struct ForEachStmt final : Stmt {
+  Name element;
+  ExprPtr collection;
   Block body;
 };
 

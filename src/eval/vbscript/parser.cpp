@@ -1,8 +1,11 @@
 #include "eval/vbscript/parser.h"
 
+#include <algorithm>
 #include <initializer_list>
+#include <unordered_set>
 #include <utility>
 
+#include "common/array.h"
 #include "common/error.h"
 #include "eval/vbscript/builtins.h"
 #include "eval/vbscript/stack_room.h"
@@ -75,8 +78,10 @@ struct Scope {
   Procedure* proc = nullptr;  // null for the global code
   std::unordered_map<std::string, int> locals;
   std::unordered_map<std::string, Value> constants;
+  std::unordered_set<std::string> fixedArrays;  // locals declared with their size
   std::vector<Name*> names;
   int forDepth = 0, doDepth = 0;
+  bool root = false;  // the outermost level of the text: procedures may be declared here
 };
 
 class Parser {
@@ -85,23 +90,86 @@ class Parser {
       : toks_(std::move(tokens)), module_(module), fastPaths_(fastPaths) {}
 
   CodeUnit run() {
-    global_.proc = nullptr;
+    global_.root = true;
     scope_ = &global_;
     failOnLexicalError();
     const Block globalCode = parseBlock({});
-    if (cur().kind != Tok::End) unexpected();
+    if (kind() != Tok::End) unexpected();
     unit_.optionExplicit = explicit_ || module_.optionExplicit;
     resolveGlobal();
-    for (std::size_t i = 0; i < unit_.procedures.size(); ++i) resolveProcedure(*unit_.procedures[i], procScopes_[i]);
-    unit_.globalCode = compileBody(globalCode, 0, fastPaths_);
-    for (auto& p : unit_.procedures) {
-      p->code = compileBody(p->body, p->slotCount, fastPaths_);
-      p->body.clear();
+    compileProcedures();
+    unit_.globalCode = compileBody(globalCode, 0, fastPaths_, unit_.arrays);
+    return std::move(unit_);
+  }
+
+  // Text compiled while a call runs, in that call's names (none at the
+  // global level): Execute's statements, or Eval's expression, whose value
+  // lands in the unit's result register.
+  CodeUnit runInScope(const LocalScope* outer, bool expression) {
+    Procedure inner;  // stands for the text: it holds the variables it adds to the call's
+    Scope local;
+    Scope* root = &global_;
+    if (outer != nullptr) {
+      inner.key = outer->procedure;
+      inner_ = &inner;
+      local.proc = &inner;
+      local.locals = outer->locals;
+      local.constants = outer->constants;
+      local.fixedArrays = outer->fixedArrays;
+      root = &local;
     }
+    root->root = true;
+    scope_ = root;
+    failOnLexicalError();
+    Block body;
+    if (expression) {
+      skipSeparators();
+      auto result = std::make_unique<AssignStmt>();
+      result->value = parseExpr();
+      result->anyValue = true;
+      skipSeparators();
+      if (kind() != Tok::End) raise(err::ExpectedEndOfStatement);
+      body.push_back(std::move(result));
+    } else {
+      body = parseBlock({});
+      if (kind() != Tok::End) unexpected();
+    }
+    unit_.optionExplicit = explicit_ || module_.optionExplicit;
+    if (outer != nullptr) resolveProcedure(inner, local);
+    else resolveGlobal();
+    compileProcedures();
+    int variables = outer != nullptr ? inner.slotCount : 0;
+    if (expression) {
+      Name& result = static_cast<AssignStmt&>(*body.front()).target;
+      result.binding = Binding::Local;
+      result.index = unit_.resultSlot = variables++;
+    }
+    unit_.sharedSlots = outer != nullptr ? outer->slotCount : 0;
+    unit_.globalCode = compileBody(body, variables, fastPaths_, outer != nullptr ? inner.arrays : unit_.arrays,
+                                   outer != nullptr ? localScope(local, inner.slotCount) : nullptr);
     return std::move(unit_);
   }
 
  private:
+  void compileProcedures() {
+    for (std::size_t i = 0; i < unit_.procedures.size(); ++i) {
+      Procedure& p = *unit_.procedures[i];
+      resolveProcedure(p, procScopes_[i]);
+      p.code = compileBody(p.body, p.slotCount, fastPaths_, p.arrays, localScope(procScopes_[i], p.slotCount));
+      p.body.clear();
+    }
+  }
+
+  static std::shared_ptr<const LocalScope> localScope(const Scope& scope, int slotCount) {
+    auto names = std::make_shared<LocalScope>();
+    names->procedure = scope.proc->key;
+    names->locals = scope.locals;
+    names->constants = scope.constants;
+    names->fixedArrays = scope.fixedArrays;
+    names->slotCount = slotCount;
+    return names;
+  }
+
   // ---- tokens
   const Token& cur() const { return toks_[pos_]; }
   Tok kind(std::size_t ahead = 0) const {
@@ -175,15 +243,49 @@ class Parser {
            unitGlobals_.count(key) || unit_.constants.count(key) || unitProcs_.count(key);
   }
 
-  void declareVariable(const Token& t) {
-    const std::string key = foldCase(t.text);
+  // Gives the new variable's register, or its global.
+  int declareVariable(const std::string& key) {
     if (scope_->proc != nullptr) {
       if (scope_->locals.count(key) || scope_->constants.count(key)) raise(err::NameRedefined);
-      scope_->locals.emplace(key, static_cast<int>(scope_->locals.size()));
-      return;
+      const int slot = static_cast<int>(scope_->locals.size());
+      scope_->locals.emplace(key, slot);
+      return slot;
     }
     if (declaredInModule(key)) raise(err::NameRedefined);
-    addGlobal(key);
+    return addGlobal(key);
+  }
+
+  // The bounds of Dim a(2, 3): integer literals only; none for Dim a().
+  std::vector<std::int32_t> parseDimensions() {
+    std::vector<std::int32_t> upper;
+    if (accept(Tok::RParen)) return upper;
+    for (;;) {
+      const VType t = cur().value.type();
+      if (kind() != Tok::Number || (t != VType::Integer && t != VType::Long)) raise(err::ExpectedIntegerConstant);
+      upper.push_back(cur().value.rawWhole());
+      advance();
+      if (accept(Tok::Comma)) continue;
+      expect(Tok::RParen, err::ExpectedRParen);
+      if (upper.size() > kMaxDimensions) raise(err::SubscriptOutOfRange);
+      return upper;
+    }
+  }
+
+  void declareArray(const std::string& key, int index, std::vector<std::int32_t> upper) {
+    const bool sized = !upper.empty();
+    ArrayDecl decl{scope_->proc != nullptr ? index : ~index, std::move(upper), sized};
+    if (scope_->proc != nullptr) {
+      scope_->proc->arrays.push_back(std::move(decl));
+      if (sized) scope_->fixedArrays.insert(key);
+      return;
+    }
+    unit_.arrays.push_back(std::move(decl));
+    if (sized) unit_.fixedGlobals.push_back(index);
+  }
+
+  bool fixedGlobal(int index) const {
+    return module_.fixedGlobals.count(index) ||
+           std::find(unit_.fixedGlobals.begin(), unit_.fixedGlobals.end(), index) != unit_.fixedGlobals.end();
   }
 
   int addGlobal(const std::string& key) {
@@ -227,7 +329,7 @@ class Parser {
         return nullptr;
       case Tok::Function:
       case Tok::Sub:
-        if (scope_->proc != nullptr) raise(err::SyntaxError);
+        if (!scope_->root) raise(err::SyntaxError);
         parseProcedure();
         return nullptr;
       case Tok::If: return parseIf();
@@ -239,6 +341,8 @@ class Parser {
       case Tok::Call: return parseCall();
       case Tok::On: return parseOnError();
       case Tok::Set: return parseSet();
+      case Tok::ReDim: return parseReDim();
+      case Tok::Erase: return parseErase();
       case Tok::Ident:
         if (isErrMember()) return parseErrStatement();
         return parseNamedStatement();
@@ -253,8 +357,10 @@ class Parser {
   void parseVariableList() {
     for (;;) {
       if (kind() != Tok::Ident) raise(err::ExpectedIdentifier);
-      declareVariable(cur());
+      const std::string key = foldCase(cur().text);
       advance();
+      const int index = declareVariable(key);
+      if (accept(Tok::LParen)) declareArray(key, index, parseDimensions());
       if (!accept(Tok::Comma)) return;
     }
   }
@@ -428,6 +534,7 @@ class Parser {
 
   StmtPtr parseFor() {
     advance();
+    if (accept(Tok::Each)) return parseForEach();
     if (kind() != Tok::Ident) raise(err::ExpectedIdentifier);
     auto stmt = std::make_unique<ForStmt>();
     stmt->counter = makeName(cur(), false);
@@ -446,6 +553,52 @@ class Parser {
     stmt->body = parseBlock({Tok::Next, Tok::EndKw});
     --scope_->forDepth;
     if (!accept(Tok::Next)) raise(err::ExpectedNext);
+    return stmt;
+  }
+
+  StmtPtr parseForEach() {
+    if (kind() != Tok::Ident) raise(err::ExpectedIdentifier);
+    auto stmt = std::make_unique<ForEachStmt>();
+    stmt->element = makeName(cur(), false);
+    track(stmt->element);
+    advance();
+    expect(Tok::In, err::ExpectedIn);
+    stmt->collection = parseExpr();
+    if (!atStatementEnd()) raise(err::ExpectedEndOfStatement);
+    ++scope_->forDepth;
+    stmt->body = parseBlock({Tok::Next, Tok::EndKw});
+    --scope_->forDepth;
+    if (!accept(Tok::Next)) raise(err::ExpectedNext);
+    return stmt;
+  }
+
+  // ReDim [Preserve] name(bounds) [, name(bounds)]...
+  StmtPtr parseReDim() {
+    advance();
+    auto stmt = std::make_unique<ReDimStmt>();
+    stmt->preserve = accept(Tok::Preserve);
+    for (;;) {
+      if (kind() != Tok::Ident) raise(err::ExpectedIdentifier);
+      auto item = std::make_unique<ReDimStmt::Item>();
+      item->target = makeName(cur(), false);
+      item->target.declares = true;
+      advance();
+      expect(Tok::LParen, err::ExpectedLParen);
+      item->bounds = parseExpressionList();
+      expect(Tok::RParen, err::ExpectedRParen);
+      track(item->target);
+      stmt->items.push_back(std::move(item));
+      if (!accept(Tok::Comma)) return stmt;
+    }
+  }
+
+  StmtPtr parseErase() {
+    advance();
+    if (kind() != Tok::Ident) raise(err::ExpectedIdentifier);
+    auto stmt = std::make_unique<EraseStmt>();
+    stmt->target = makeName(cur(), false);
+    track(stmt->target);
+    advance();
     return stmt;
   }
 
@@ -553,12 +706,22 @@ class Parser {
   }
 
   // Assignment, or a call of a Sub or Function as a statement.
-  // Set name = object
+  // Set name[(subscripts)] = object
   StmtPtr parseSet() {
     advance();
     if (kind() != Tok::Ident) raise(err::ExpectedIdentifier);
     const Token& nameTok = cur();
     advance();
+    if (accept(Tok::LParen)) {
+      auto stmt = std::make_unique<IndexAssignStmt>();
+      stmt->subscripts = parseArguments();
+      expect(Tok::Eq, err::ExpectedEquals);
+      stmt->target = makeName(nameTok, true);
+      track(stmt->target);
+      stmt->value = parseExpr();
+      stmt->setsObject = true;
+      return stmt;
+    }
     expect(Tok::Eq, err::ExpectedEquals);
     auto stmt = std::make_unique<AssignStmt>();
     stmt->target = makeName(nameTok, false);
@@ -642,7 +805,15 @@ class Parser {
       const std::size_t namesMark = scope_->names.size();
       advance();
       ExprList args = parseArguments();
-      if (kind() == Tok::Eq) raise(err::IllegalAssignment, nameTok.text);  // no arrays to index
+      if (accept(Tok::Eq)) {
+        // name(subscripts) = value: an element of an array.
+        auto stmt = std::make_unique<IndexAssignStmt>();
+        stmt->target = std::move(call->name);
+        scope_->names[namesMark - 1] = &stmt->target;
+        stmt->subscripts = std::move(args);
+        stmt->value = parseExpr();
+        return stmt;
+      }
       if (atStatementEnd()) {
         if (args.size() > 1) raise(err::ParenthesesCallingSub);
         // f(x) as a statement passes x by value.
@@ -779,13 +950,17 @@ class Parser {
   }
 
   // ---- binding
+  void bindGlobal(Name& n, int index) {
+    n.binding = Binding::Global;
+    n.index = index;
+    n.fixedArray = fixedGlobal(index);
+  }
+
   bool bindModuleName(Name& n) {
     if (auto it = unitGlobals_.find(n.key); it != unitGlobals_.end()) {
-      n.binding = Binding::Global;
-      n.index = it->second;
+      bindGlobal(n, it->second);
     } else if (auto g = module_.globals.find(n.key); g != module_.globals.end()) {
-      n.binding = Binding::Global;
-      n.index = g->second;
+      bindGlobal(n, g->second);
     } else if (auto c = unit_.constants.find(n.key); c != unit_.constants.end()) {
       n.binding = Binding::Constant;
       n.constant = c->second;
@@ -812,39 +987,52 @@ class Parser {
 
   void bindUnknown(Name& n) { n.binding = unit_.optionExplicit ? Binding::Undefined : Binding::Unknown; }
 
+  // Whether a name no declaration binds becomes a variable by its use: not
+  // with arguments, and under Option Explicit only as ReDim's target.
+  bool declaredByUse(const Name& n) const { return !n.called && (n.declares || !unit_.optionExplicit); }
+
+  // Names used without arguments are bound first, so that a variable made by
+  // its use is known wherever it is indexed, before or after.
+  template <class Bind>
+  static void bindInTwoPasses(const std::vector<Name*>& names, Bind bind) {
+    for (Name* n : names)
+      if (!n->called) bind(*n);
+    for (Name* n : names)
+      if (n->called) bind(*n);
+  }
+
   void resolveGlobal() {
-    for (Name* n : global_.names) {
-      if (bindModuleName(*n)) continue;
-      if (n->called || unit_.optionExplicit) {
-        bindUnknown(*n);
-        continue;
-      }
-      n->binding = Binding::Global;
-      n->index = addGlobal(n->key);  // implicitly declared by its use
-    }
+    bindInTwoPasses(global_.names, [this](Name& n) {
+      if (bindModuleName(n)) return;
+      if (!declaredByUse(n)) return bindUnknown(n);
+      bindGlobal(n, addGlobal(n.key));
+    });
   }
 
   void resolveProcedure(Procedure& p, Scope& scope) {
-    for (Name* n : scope.names) {
-      if (n->called && n->key == p.key) {
-        n->binding = Binding::Procedure;
-        n->procedure = &p;
-      } else if (auto it = scope.locals.find(n->key); it != scope.locals.end()) {
-        n->binding = Binding::Local;
-        n->index = it->second;
-      } else if (auto c = scope.constants.find(n->key); c != scope.constants.end()) {
-        n->binding = Binding::Constant;
-        n->constant = c->second;
-      } else if (bindModuleName(*n)) {
-      } else if (n->called || unit_.optionExplicit) {
-        bindUnknown(*n);
+    bindInTwoPasses(scope.names, [&](Name& n) {
+      if (n.called && n.key == p.key && &p != inner_) {
+        n.binding = Binding::Procedure;
+        n.procedure = &p;
+      } else if (n.called && n.key == p.key && bindModuleName(n)) {
+        // The running procedure, called by name from the text compiled inside it.
+      } else if (auto it = scope.locals.find(n.key); it != scope.locals.end()) {
+        n.binding = Binding::Local;
+        n.index = it->second;
+        n.fixedArray = scope.fixedArrays.count(n.key) > 0;
+      } else if (auto c = scope.constants.find(n.key); c != scope.constants.end()) {
+        n.binding = Binding::Constant;
+        n.constant = c->second;
+      } else if (bindModuleName(n)) {
+      } else if (!declaredByUse(n)) {
+        bindUnknown(n);
       } else {
         const int slot = static_cast<int>(scope.locals.size());
-        scope.locals.emplace(n->key, slot);
-        n->binding = Binding::Local;
-        n->index = slot;
+        scope.locals.emplace(n.key, slot);
+        n.binding = Binding::Local;
+        n.index = slot;
       }
-    }
+    });
     p.slotCount = static_cast<int>(scope.locals.size());
   }
 
@@ -857,6 +1045,7 @@ class Parser {
   Scope global_;
   std::vector<Scope> procScopes_;
   Scope* scope_ = nullptr;
+  const Procedure* inner_ = nullptr;  // stands for text compiled inside a running call
   const bool fastPaths_;
   int depth_ = 0;
   int inlineIf_ = 0;
@@ -873,6 +1062,11 @@ CodeUnit compile(std::string_view source, const Module& module, bool fastPaths) 
   return Parser(tokenize(source), module, fastPaths).run();
 }
 
+CodeUnit compileInScope(std::string_view source, const Module& module, const LocalScope* scope, bool expression,
+                        bool fastPaths) {
+  return Parser(tokenize(source), module, fastPaths).runInScope(scope, expression);
+}
+
 void merge(Module& module, CodeUnit& unit) {
   for (auto& p : unit.procedures) {
     std::string key = p->key;
@@ -882,6 +1076,7 @@ void merge(Module& module, CodeUnit& unit) {
   for (auto& [key, index] : unit.globals) module.globals[key] = index;
   module.globalCount += static_cast<int>(unit.globals.size());
   for (auto& [key, v] : unit.constants) module.constants[key] = v;
+  module.fixedGlobals.insert(unit.fixedGlobals.begin(), unit.fixedGlobals.end());
   module.optionExplicit = unit.optionExplicit;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "eval/vbscript/bytecode.h"
@@ -17,6 +18,7 @@ struct Module {
   std::unordered_map<std::string, std::unique_ptr<Procedure>> procedures;
   std::unordered_map<std::string, int> globals;  // key -> index into Runtime::globals
   std::unordered_map<std::string, Value> constants;
+  std::unordered_set<int> fixedGlobals;  // arrays declared with their size
   int globalCount = 0;
   bool optionExplicit = false;
 };
@@ -26,12 +28,23 @@ struct CodeUnit {
   std::vector<std::unique_ptr<Procedure>> procedures;
   std::vector<std::pair<std::string, int>> globals;
   std::unordered_map<std::string, Value> constants;
+  std::vector<ArrayDecl> arrays;  // created before the global code runs
+  std::vector<int> fixedGlobals;
   bool optionExplicit = false;
   std::shared_ptr<const Code> globalCode;
+  // For text compiled inside a call: how many of its first registers are the
+  // call's variables, and where Eval's value lands.
+  int sharedSlots = 0;
+  int resultSlot = -1;
 };
 
 // fastPaths: whether the bytecode takes the numeric fast paths.
 CodeUnit compile(std::string_view source, const Module& module, bool fastPaths = true);
+
+// Compiles text while a call runs, in its names (none: the global level):
+// Execute's statements, or with expression Eval's expression.
+CodeUnit compileInScope(std::string_view source, const Module& module, const LocalScope* scope, bool expression,
+                        bool fastPaths = true);
 
 // Adds the unit's declarations to the module; its global code stays in the unit.
 void merge(Module& module, CodeUnit& unit);

@@ -4,7 +4,10 @@
 
 #include <atomic>
 #include <cstddef>
+#include <deque>
+#include <functional>
 #include <memory>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,9 @@
 #include "eval/vbscript/stack_room.h"
 
 namespace zorvan::vbs {
+
+struct LocalScope;
+struct Procedure;
 
 // A variable of a frame. ByRef parameters point at the caller's variable.
 struct Slot {
@@ -94,10 +100,17 @@ struct RaisedError {
 
 class Runtime {
  public:
-  std::vector<Value> globals;
+  // A deque: ExecuteGlobal adds globals while ByRef arguments point at others.
+  std::deque<Value> globals;
   SlotStack stack;
   ErrState err;
   RaisedError raised;
+  // Compiles and runs the text that Eval, Execute or ExecuteGlobal (kind)
+  // get while the call whose names are scope, with registers regs, runs.
+  std::function<Value(int kind, std::string_view text, const LocalScope* scope, Slot* regs)> scriptText;
+  // The procedure of that folded name the module holds now, or null: for
+  // calls of procedures that text run since declared.
+  std::function<const Procedure*(std::string_view key)> findProcedure;
 
   // Called at every loop turn and procedure call: a run cut off by the
   // watchdog stops here.

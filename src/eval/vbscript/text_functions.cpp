@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "common/array.h"
 #include "common/error.h"
 #include "common/limits.h"
 
@@ -28,6 +29,14 @@ std::string foldedText(std::string s, bool text) {
 bool eitherNull(const Value& a, const Value& b) { return a.isNull() || b.isNull(); }
 
 std::int32_t position(std::size_t p) { return p == std::string::npos ? 0 : static_cast<std::int32_t>(p + 1); }
+
+// The elements of a one-dimensional array, as Join and Filter take it.
+const std::vector<Value>& listOf(const Value& a) {
+  if (a.isNull()) raise(err::InvalidUseOfNull);
+  if (!a.isArray()) raise(err::TypeMismatch);
+  if (a.arrayRep().upper.size() != 1) raise(err::InvalidCall);
+  return a.arrayRep().items;
+}
 
 }  // namespace
 
@@ -96,6 +105,55 @@ Value fnStrComp(const Value* args, std::size_t n) {
                     ? -1
                     : (a == b ? 0 : 1);
   return Value::integer(static_cast<std::int16_t>(c));
+}
+
+Value fnSplit(const Value* args, std::size_t n) {
+  // Split(expression[, delimiter[, count[, compare]]]): at most count parts,
+  // the last holding the rest; an empty expression gives no part at all.
+  const std::string expression = args[0].toText();
+  const std::string delimiter = n > 1 ? args[1].toText() : " ";
+  const std::int32_t count = n > 2 ? args[2].toLong() : -1;
+  if (count < -1) raise(err::InvalidCall);
+  const bool text = n > 3 && textCompare(args[3]);
+  std::vector<Value> parts;
+  if (expression.empty() || count == 0) return arrayOf(std::move(parts));
+  const std::string hay = foldedText(expression, text), needle = foldedText(delimiter, text);
+  std::size_t from = 0;
+  while (!needle.empty() && (count == -1 || parts.size() + 1 < static_cast<std::size_t>(count))) {
+    const std::size_t at = hay.find(needle, from);
+    if (at == std::string::npos) break;
+    parts.push_back(Value::string(expression.substr(from, at - from)));
+    from = at + needle.size();
+  }
+  parts.push_back(Value::string(expression.substr(from)));
+  return arrayOf(std::move(parts));
+}
+
+Value fnJoin(const Value* args, std::size_t n) {
+  const std::vector<Value>& items = listOf(args[0]);
+  const std::string delimiter = n > 1 ? args[1].toText() : " ";
+  std::string out;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i > 0) out += delimiter;
+    out += items[i].toText();
+    if (out.size() > kMaxStringLength) raise(err::OutOfStringSpace);
+  }
+  return Value::string(std::move(out));
+}
+
+Value fnFilter(const Value* args, std::size_t n) {
+  // Filter(strings, value[, include[, compare]]): the elements that hold
+  // value, or with include False the ones that do not.
+  const std::vector<Value>& items = listOf(args[0]);
+  const bool include = n > 2 ? args[2].toBoolean() : true;
+  const bool text = n > 3 && textCompare(args[3]);
+  const std::string needle = foldedText(args[1].toText(), text);
+  std::vector<Value> kept;
+  for (const Value& item : items) {
+    std::string s = item.toText();
+    if ((foldedText(s, text).find(needle) != std::string::npos) == include) kept.push_back(Value::string(std::move(s)));
+  }
+  return arrayOf(std::move(kept));
 }
 
 }  // namespace zorvan::vbs

@@ -1,6 +1,6 @@
 #pragma once
-// VBScript's searching and comparing of text: InStr, InStrRev, Replace and
-// StrComp, with their optional start, count and compare arguments
+// VBScript's searching, comparing and splitting of text: InStr, InStrRev,
+// Replace, StrComp, Split, Join and Filter, with their optional start, count and compare arguments
 // (0 vbBinaryCompare, 1 vbTextCompare).
 
 #include <cstddef>
@@ -13,5 +13,9 @@ Value fnInStr(const Value* args, std::size_t n);
 Value fnInStrRev(const Value* args, std::size_t n);
 Value fnReplace(const Value* args, std::size_t n);
 Value fnStrComp(const Value* args, std::size_t n);
+// Split, Join and Filter, between a text and an array of its parts.
+Value fnSplit(const Value* args, std::size_t n);
+Value fnJoin(const Value* args, std::size_t n);
+Value fnFilter(const Value* args, std::size_t n);
 
 }  // namespace zorvan::vbs

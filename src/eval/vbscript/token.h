@@ -12,7 +12,7 @@ enum class Tok : std::uint8_t {
   LParen, RParen, Comma, Dot,
   Plus, Minus, Star, Slash, Backslash, Caret, Amp, Eq, Ne, Lt, Gt, Le, Ge,
   // Reserved words.
-  And, ByRef, ByVal, Call, Case, Class, Const, Dim, Do, Each, Else, ElseIf, Empty, EndKw, Eqv, Exit,
+  And, ByRef, ByVal, Call, Case, Class, Const, Dim, Do, Each, Else, ElseIf, Empty, EndKw, Eqv, Erase, Exit,
   False, For, Function, Get, GoTo, If, Imp, In, Is, Let, Loop, Mod, New, Next, Not, Nothing, Null,
   On, Option, Or, Preserve, Private, Property, Public, ReDim, Resume, Select, Set, Stop, Sub, Then,
   To, True, Until, Wend, While, With, Xor,

@@ -3,7 +3,9 @@
 #include <cmath>
 #include <iterator>
 
+#include "common/array.h"
 #include "eval/vbscript/error_handling.h"
+#include "eval/vbscript/lexer.h"
 
 namespace zorvan::vbs {
 
@@ -107,6 +109,9 @@ bool forContinues(const Value& counter, const Value& end, bool down) {
 }
 
 Value callSite(const CallSite& site, Frame& caller);
+}  // namespace
+Value callFromHost(const Procedure& p, Runtime& rt, const Value* args, std::size_t count);
+namespace {
 
 // Stores a fast path's result where it is finite; anything else is for the
 // general path to give its error.
@@ -138,7 +143,8 @@ inline bool numbers(const Value& a, const Value& b, double& x, double& y) {
   X(Move) X(Assign) X(GetGlobal) X(SetGlobal) X(Add) X(Sub) X(Mul) X(Div) X(Pow) X(AddK) X(SubK) X(MulK)   \
   X(DivK) X(Binary) X(Compare) X(Branch) X(Neg) X(Not) X(Jump) X(JumpIf) X(Math) X(Unary) X(CallBuiltin)  \
   X(CallProc) X(ToNumber) X(ForPrep) X(ForLoop) X(Tick) X(OnError) X(ErrProperty) X(ErrClear) X(ErrNumber) \
-  X(ErrRaise) X(Raise) X(Return)
+  X(ErrRaise) X(ScriptText) X(LateCall) X(NewArray) X(MakeArray) X(Index) X(SetIndex) X(ReDim) X(Erase) X(ForEachPrep) X(ForEachLoop)     \
+  X(Raise) X(Return)
 
 // The registers and the runtime come as arguments of their own: read back
 // from a frame just written, they would wait for the stores to retire.
@@ -155,8 +161,15 @@ Value execute(const Code& code, Slot* const R, Runtime& rt) {
   const Ins* in = nullptr;
   auto rk = [R, K](std::int32_t o) -> const Value& { return o >= 0 ? *R[o].ref : K[~o]; };
   auto reg = [R](std::int32_t o) -> Value& { return *R[o].ref; };
-  auto counter = [R, &rt](std::int32_t o) -> Value& {
+  // A variable changed in place: a register, or ~ a global.
+  auto place = [R, &rt](std::int32_t o) -> Value& {
     return o >= 0 ? *R[o].ref : rt.globals[static_cast<std::size_t>(~o)];
+  };
+  // Registers first .. first+count-1 as whole numbers: subscripts or bounds.
+  auto wholes = [R](std::int32_t first, std::int32_t count, std::int32_t* out) {
+    if (count > static_cast<std::int32_t>(kMaxDimensions)) raise(err::SubscriptOutOfRange);
+    for (std::int32_t i = 0; i < count; ++i) out[i] = R[first + i].ref->toLong();
+    return std::span<const std::int32_t>(out, static_cast<std::size_t>(count));
   };
 #define NEXT goto* kHandlers[static_cast<std::size_t>((in = ip++)->op)]
   for (;;) {
@@ -267,15 +280,15 @@ Value execute(const Code& code, Slot* const R, Runtime& rt) {
       NEXT;
     op_ForPrep: {
       Value& first = reg(in->b);
-      counter(in->a) = first;
+      place(in->a) = first;
       const bool down = compare(reg(in->b + 2), Value::integer(0)) < 0;
       first = Value::boolean(down);
       rt.tick();
-      if (!forContinues(counter(in->a), reg(in->b + 1), down)) ip = start + in->c;
+      if (!forContinues(place(in->a), reg(in->b + 1), down)) ip = start + in->c;
       NEXT;
     }
     op_ForLoop: {
-      Value& c = counter(in->a);
+      Value& c = place(in->a);
       const Value& step = reg(in->b + 2);
       const Value& end = reg(in->b + 1);
       if (Fast && c.type() == VType::Integer && step.type() == VType::Integer && end.type() == VType::Integer) {
@@ -312,6 +325,86 @@ Value execute(const Code& code, Slot* const R, Runtime& rt) {
     op_ErrRaise: {
       const Value args[3] = {reg(in->a), in->b > 1 ? reg(in->a + 1) : Value(), in->b > 2 ? reg(in->a + 2) : Value()};
       errRaise(rt, args, static_cast<std::size_t>(in->b));
+    }
+    op_ScriptText:
+      {
+        const std::string text = reg(in->b).toText();
+        if (!rt.scriptText) raise(err::InvalidCall);
+        Value v = rt.scriptText(in->c, text, code.scope.get(), R);
+        reg(in->a) = std::move(v);
+      }
+      NEXT;
+    op_LateCall:
+      {
+        const std::string& name = code.texts[static_cast<std::size_t>(in->n)];
+        const Procedure* p = rt.findProcedure ? rt.findProcedure(foldCase(name)) : nullptr;
+        if (p == nullptr) raise(err::TypeMismatch, name);
+        std::vector<Value> args(static_cast<std::size_t>(in->c));
+        for (std::int32_t i = 0; i < in->c; ++i) args[static_cast<std::size_t>(i)] = reg(in->b + i);
+        Value v = callFromHost(*p, rt, args.data(), args.size());
+        reg(in->a) = std::move(v);
+      }
+      NEXT;
+    op_NewArray:
+      place(in->a) = in->flag ? newArray(code.shapes[static_cast<std::size_t>(in->b)]) : unsizedArray();
+      NEXT;
+    op_MakeArray:
+      {
+        std::vector<Value> items(static_cast<std::size_t>(in->c));
+        for (std::int32_t i = 0; i < in->c; ++i) items[static_cast<std::size_t>(i)] = reg(in->b + i);
+        reg(in->a) = arrayOf(std::move(items));
+      }
+      NEXT;
+    op_Index:
+      {
+        const Value& array = place(in->b);
+        if (!array.isArray()) raise(err::TypeMismatch, code.texts[static_cast<std::size_t>(subscriptName(in->n))]);
+        std::int32_t subscripts[kMaxDimensions];
+        const ArrayRep& rep = array.arrayRep();
+        Value element = rep.items[elementIndex(rep, wholes(in->c, subscriptCount(in->n), subscripts))];
+        reg(in->a) = std::move(element);
+      }
+      NEXT;
+    op_SetIndex:
+      {
+        // The value first: an array stored into one of its own elements is a copy of it.
+        Value v = rk(in->c);
+        checkAssigned(v, in->flag);
+        Value& array = place(in->a);
+        if (!array.isArray()) raise(err::TypeMismatch, code.texts[static_cast<std::size_t>(subscriptName(in->n))]);
+        std::int32_t subscripts[kMaxDimensions];
+        const std::size_t at = elementIndex(array.arrayRep(), wholes(in->b, subscriptCount(in->n), subscripts));
+        array.ownArray().items[at] = std::move(v);
+      }
+      NEXT;
+    op_ReDim:
+      {
+        std::int32_t upper[kMaxDimensions];
+        redimension(place(in->a), wholes(in->b, in->c, upper), in->flag, false);
+      }
+      NEXT;
+    op_Erase:
+      erase(place(in->a), in->flag);
+      NEXT;
+    op_ForEachPrep: {
+      Value& collection = reg(in->b);
+      if (!collection.isArray()) raise(err::NotACollection);
+      reg(in->b + 1) = Value::longInt(0);
+      if (collection.arrayRep().items.empty()) ip = start + in->c;
+      else place(in->a) = collection.arrayRep().items.front();
+      NEXT;
+    }
+    op_ForEachLoop: {
+      const ArrayRep& rep = reg(in->b).arrayRep();
+      Value& position = reg(in->b + 1);
+      const std::int32_t next = position.rawWhole() + 1;
+      position = Value::longInt(next);
+      rt.tick();
+      if (static_cast<std::size_t>(next) < rep.items.size()) {
+        place(in->a) = rep.items[static_cast<std::size_t>(next)];
+        ip = start + in->c;
+      }
+      NEXT;
     }
     op_Raise:
       if (in->b >= 0) raise(in->a, code.texts[static_cast<std::size_t>(in->b)]);
@@ -373,6 +466,15 @@ Value callFromHost(const Procedure& p, Runtime& rt, const Value* args, std::size
   for (std::size_t i = 0; i < count; ++i) s[i].own = args[i];
   run(*p.code, s, rt);
   return result(p, s);
+}
+
+Value runInScope(const Code& code, Runtime& rt, Slot* outer, int shared, int resultSlot) {
+  CallGuard guard(rt);
+  FrameScope frame(rt, code.registers);
+  Slot* s = frame.regs();
+  for (int i = 0; i < shared; ++i) s[i].ref = outer[i].ref;
+  run(code, s, rt);
+  return resultSlot >= 0 ? std::move(s[resultSlot].own) : Value();
 }
 
 void runGlobalCode(const Code& code, Runtime& rt) {

@@ -10,6 +10,9 @@ namespace zorvan::vbs {
 
 // Runs a procedure for the host, with the arguments passed by value.
 Value callFromHost(const Procedure& p, Runtime& rt, const Value* args, std::size_t count);
+// Runs text compiled inside a call (Eval, Execute): its first shared
+// registers are the call's variables, outer; gives the value in resultSlot.
+Value runInScope(const Code& code, Runtime& rt, Slot* outer, int shared, int resultSlot);
 // Runs global code in a frame of its own.
 void runGlobalCode(const Code& code, Runtime& rt);
 

@@ -1,0 +1,34 @@
+#include "eval/vbscript/script_text.h"
+
+#include "eval/vbscript/vm.h"
+
+namespace zorvan::vbs {
+
+namespace {
+
+// Merges what the unit declares and makes room for its new globals.
+void adopt(Module& module, Runtime& rt, CodeUnit& unit) {
+  merge(module, unit);
+  rt.globals.resize(static_cast<std::size_t>(module.globalCount));
+}
+
+}  // namespace
+
+void addGlobalCode(Module& module, Runtime& rt, std::string_view text, bool fastPaths) {
+  CodeUnit unit = compile(text, module, fastPaths);
+  adopt(module, rt, unit);
+  runGlobalCode(*unit.globalCode, rt);
+}
+
+Value runScriptText(Module& module, Runtime& rt, Special kind, std::string_view text, const LocalScope* scope,
+                    Slot* regs, bool fastPaths) {
+  if (kind == Special::ExecuteGlobal) {
+    addGlobalCode(module, rt, text, fastPaths);
+    return Value();
+  }
+  CodeUnit unit = compileInScope(text, module, scope, kind == Special::Eval, fastPaths);
+  adopt(module, rt, unit);
+  return runInScope(*unit.globalCode, rt, regs, unit.sharedSlots, unit.resultSlot);
+}
+
+}  // namespace zorvan::vbs

@@ -1,0 +1,21 @@
+#pragma once
+// Script text compiled while the engine runs: the code the host adds, and
+// the text a script hands to Eval, Execute or ExecuteGlobal. It is the same
+// language in the same sandbox: nothing outside the engine is reachable.
+
+#include <string_view>
+
+#include "eval/vbscript/parser.h"
+#include "eval/vbscript/runtime.h"
+
+namespace zorvan::vbs {
+
+// Compiles text into the module and runs its global statements.
+void addGlobalCode(Module& module, Runtime& rt, std::string_view text, bool fastPaths);
+
+// Eval's value, or Empty after Execute or ExecuteGlobal, of text run inside
+// the call whose names are scope (none at the global level), with registers regs.
+Value runScriptText(Module& module, Runtime& rt, Special kind, std::string_view text, const LocalScope* scope,
+                    Slot* regs, bool fastPaths);
+
+}  // namespace zorvan::vbs
