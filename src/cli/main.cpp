@@ -88,7 +88,7 @@ int runEval(const cli::Options& o) {
     }
     if (std::optional<Value> v = FNF(userFN, x)) {
       std::cout << typeName(v->type());
-      if (!v->isEmpty() && !v->isNull() && !v->isObject()) std::cout << ' ' << v->toText();
+      if (!v->isEmpty() && !v->isNull() && !v->isObject() && !v->isArray()) std::cout << ' ' << v->toText();
       std::cout << "\n";
     } else {
       std::cout << errorText(engine.lastError()) << "\n";

@@ -10,11 +10,19 @@ std::string evalAt(std::string_view userText, double x) {
   const auto v = FNF(engine, Value(x));
   if (!v) return errorText(engine.lastError());
   std::string out(typeName(v->type()));
-  if (!v->isEmpty() && !v->isNull() && !v->isObject()) {
+  if (!v->isEmpty() && !v->isNull() && !v->isObject() && !v->isArray()) {
     out += ' ';
     out += v->toText();
   }
   return out;
+}
+
+std::string evalWith(std::string_view userText, std::string_view procedures, double x) {
+  std::string text(userText);
+  text += "\r\nUserFN = MyFunction\r\nEnd Function\r\n";
+  text += procedures;
+  text += "\r\nFunction Unused()";
+  return evalAt(text, x);
 }
 
 std::string expr(std::string_view expression) {

@@ -11,6 +11,8 @@ namespace zorvan::testing {
 // "<TypeName> <text>" of f(x), or "Error <n> : <description>" for a
 // compile or run-time error, the way zorvan-cli eval prints it.
 std::string evalAt(std::string_view userText, double x = 0);
+// As evalAt, with procedures declared beside the user's function.
+std::string evalWith(std::string_view userText, std::string_view procedures, double x = 0);
 // The value of a VBScript expression, as evalAt prints it.
 std::string expr(std::string_view expression);
 

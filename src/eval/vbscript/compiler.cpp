@@ -50,6 +50,9 @@ bool mayCallProcedure(const Expr& e) {
     return std::any_of(c->args.begin(), c->args.end(), [](const ExprPtr& a) { return mayCallProcedure(*a); });
   }
   if (auto* p = dynamic_cast<const ParenExpr*>(&e)) return mayCallProcedure(*p->inner);
+  if (auto* ix = dynamic_cast<const IndexExpr*>(&e))
+    return mayCallProcedure(*ix->base) ||
+           std::any_of(ix->subscripts.begin(), ix->subscripts.end(), [](const ExprPtr& a) { return mayCallProcedure(*a); });
   if (auto* b = dynamic_cast<const BinaryExpr*>(&e)) return mayCallProcedure(*b->lhs) || mayCallProcedure(*b->rhs);
   if (auto* ch = dynamic_cast<const ChainExpr*>(&e))
     return mayCallProcedure(*ch->first) ||
@@ -147,6 +150,7 @@ class Compiler {
     if (auto* v = dynamic_cast<const VarExpr*>(&e)) return variable(v->name, hint);
     if (auto* p = dynamic_cast<const ParenExpr*>(&e)) return expr(*p->inner, hint);
     if (auto* c = dynamic_cast<const CallExpr*>(&e)) return call(c->name, c->args, hint);
+    if (auto* ix = dynamic_cast<const IndexExpr*>(&e)) return indexValue(*ix, hint);
     if (auto* b = dynamic_cast<const BinaryExpr*>(&e)) return binary(b->op, *b->lhs, *b->rhs, hint);
     if (auto* ch = dynamic_cast<const ChainExpr*>(&e)) return chain(*ch, hint);
     if (auto* n = dynamic_cast<const NegExpr*>(&e)) return unaryOp(Op::Neg, *n->operand, hint);
@@ -225,8 +229,22 @@ class Compiler {
     return first;
   }
 
-  std::int32_t subscripts(const Name& n, std::size_t count) {
-    return text(n.text) << 8 | static_cast<std::int32_t>(std::min<std::size_t>(count, 0xFF));
+  std::int32_t subscripts(const std::string& name, std::size_t count) {
+    return text(name) << 8 | static_cast<std::int32_t>(std::min<std::size_t>(count, 0xFF));
+  }
+  std::int32_t subscripts(const Name& n, std::size_t count) { return subscripts(n.text, count); }
+
+  // An element of the array an expression gives.
+  std::int32_t indexValue(const IndexExpr& e, std::int32_t hint) {
+    const std::int32_t mark = top_;
+    const std::int32_t base = temp();
+    exprInto(*e.base, base);
+    const std::int32_t first = consecutive(e.subscripts);
+    top_ = mark;
+    Ins in = make(Op::Index, target(hint), base, first);
+    in.n = subscripts(e.name, e.subscripts.size());
+    emit(in);
+    return in.a;
   }
 
   // An element of the array a variable holds.

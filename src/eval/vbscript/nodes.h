@@ -35,6 +35,13 @@ struct CallExpr final : Expr {
   ExprList args;
 };
 
+// An element of the array a call gives: Split(s)(1), a(0)(1).
+struct IndexExpr final : Expr {
+  ExprPtr base;
+  ExprList subscripts;
+  std::string name;  // the called name, for messages
+};
+
 struct BinaryExpr final : Expr {
   BinaryExpr(BinOp o, ExprPtr l, ExprPtr r) : op(o), lhs(std::move(l)), rhs(std::move(r)) {}
   BinOp op;

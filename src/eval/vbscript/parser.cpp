@@ -937,7 +937,16 @@ class Parser {
           call->name = makeName(t, true);
           call->args = parseArguments();
           track(call->name);
-          return call;
+          ExprPtr e = std::move(call);
+          while (accept(Tok::LParen)) {
+            Nest nest(*this);
+            auto element = std::make_unique<IndexExpr>();
+            element->name = t.text;
+            element->base = std::move(e);
+            element->subscripts = parseArguments();
+            e = std::move(element);
+          }
+          return e;
         }
         auto var = std::make_unique<VarExpr>();
         var->name = makeName(t, false);

@@ -1,0 +1,94 @@
+// Eval, Execute and ExecuteGlobal: text compiled while the function runs,
+// in its names and in the same sandbox.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "eval/user_function.h"
+#include "eval/vbscript_engine.h"
+#include "support/script.h"
+
+namespace zorvan {
+namespace {
+
+using testing::evalAt;
+using testing::evalWith;
+
+TEST(Eval, ReadsTheCallsVariablesAndGivesTheValue) {
+  EXPECT_EQ(evalAt("MyFunction = Eval(\"x * 2 + 1\")", 3), "Double 7");
+  EXPECT_EQ(evalAt("y = 4\r\nMyFunction = Eval(\"y = 4\")"), "Boolean True");
+  EXPECT_EQ(evalAt("MyFunction = Eval(\"Nothing\") Is Nothing"), "Boolean True");
+  EXPECT_EQ(evalAt("MyFunction = Eval(\"Eval(\"\"x + 1\"\")\")", 2), "Double 3");
+  EXPECT_EQ(evalAt("MyFunction = Eval(5)"), "Integer 5");
+  EXPECT_EQ(evalAt("MyFunction = Eval(\"y\")"), "Empty");
+  EXPECT_EQ(evalAt("MyFunction = Eval(Null)"), "Error 94 : Invalid use of Null");
+}
+
+TEST(Eval, ItsErrorsAreTheCallersToHandle) {
+  EXPECT_EQ(evalAt("MyFunction = Eval(\"1 +\")"), "Error 1023 : Expected expression");
+  EXPECT_EQ(evalAt("MyFunction = Eval(\"1 2\")"), "Error 1025 : Expected end of statement");
+  EXPECT_EQ(evalAt("MyFunction = Eval(\"y = 1 : y\")"), "Error 1025 : Expected end of statement");
+  EXPECT_EQ(evalAt("On Error Resume Next\r\nMyFunction = Eval(\"1 / 0\")\r\nMyFunction = Err.Number"), "Long 11");
+  EXPECT_EQ(evalAt("On Error Resume Next\r\nMyFunction = Eval(\")\")\r\nMyFunction = Err.Number"), "Long 1023");
+}
+
+TEST(Execute, RunsStatementsInTheCallsNames) {
+  EXPECT_EQ(evalAt("Execute \"y = x + 1\"\r\nMyFunction = y", 3), "Double 4");
+  EXPECT_EQ(evalAt("Execute \"MyFunction = x * x\"", 3), "Double 9");
+  EXPECT_EQ(evalAt("Execute \"Dim z : z = 5 : MyFunction = z * x\"", 3), "Double 15");
+  EXPECT_EQ(evalAt("Execute \"For i = 1 To 3\" & vbCrLf & \"s = s & i\" & vbCrLf & \"Next\"\r\nMyFunction = s"),
+            "String 123");
+  EXPECT_EQ(evalAt("a = Array(1, 2)\r\nExecute \"a(1) = 7\"\r\nMyFunction = a(1)"), "Integer 7");
+  EXPECT_EQ(evalAt("Execute \"If x Then\""), "Error 1014 : Expected 'End'");
+}
+
+TEST(ExecuteGlobal, DeclaresProceduresAndGlobalsForLaterCalls) {
+  EXPECT_EQ(evalAt("ExecuteGlobal \"Function Sq(v) : Sq = v * v : End Function\"\r\nMyFunction = Sq(x + 1)", 3),
+            "Double 16");
+  EXPECT_EQ(evalAt("ExecuteGlobal \"g = 7\"\r\nMyFunction = Eval(\"g\") + x", 3), "Double 10");
+  EXPECT_EQ(evalAt("ExecuteGlobal \"Function F(n)\" & vbLf & \"If n = 0 Then F = 1 Else F = n * F(n - 1)\" & vbLf & "
+                   "\"End Function\"\r\nMyFunction = F(5)"),
+            "Integer 120");
+  // A name no code declares fails when it is called, as before.
+  EXPECT_EQ(evalAt("MyFunction = Nope(1)"), "Error 13 : Type mismatch: 'Nope'");
+  EXPECT_EQ(evalAt("ExecuteGlobal \"Function Two(a, b) : Two = a + b : End Function\"\r\nMyFunction = Two(1)"),
+            "Error 450 : Wrong number of arguments or invalid property assignment: 'Two'");
+  // The user's function cannot be declared again.
+  EXPECT_EQ(evalAt("ExecuteGlobal \"Function UserFN(x) : End Function\""), "Error 1041 : Name redefined");
+}
+
+TEST(ScriptTextSandbox, NothingOutsideTheEngineIsReachable) {
+  EXPECT_EQ(evalAt("MyFunction = Eval(\"CreateObject(\"\"WScript.Shell\"\")\")"),
+            "Error 429 : ActiveX component can't create object: 'WScript.Shell'");
+  EXPECT_EQ(evalAt("Execute \"Set o = GetObject(\"\"winmgmts:\"\")\""),
+            "Error 429 : ActiveX component can't create object: 'winmgmts:'");
+  // Recursion through Eval ends in error 28, not a crash.
+  EXPECT_EQ(evalAt("ExecuteGlobal \"Function R(n) : R = Eval(\"\"R(n)\"\") : End Function\"\r\nMyFunction = R(1)"),
+            "Error 28 : Out of stack space");
+}
+
+TEST(ScriptTextSandbox, ARunawayExecuteIsCutOffByTheTimeOut) {
+  VBScriptEngine engine;
+  engine.setTimeout(std::chrono::milliseconds(200));
+  ASSERT_TRUE(engine.addCode(buildScript("Execute \"On Error Resume Next : Do : y = 1 / 0 : Loop\"")));
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(FNF(engine, Value(1.0)).has_value());
+  EXPECT_EQ(engine.lastError().number, err::TimedOut);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+TEST(ExitProcedure, ExitFunctionAndExitSubClearErr) {
+  EXPECT_EQ(evalWith("On Error Resume Next\r\ny = F()\r\nMyFunction = Err.Number",
+                     "Function F()\r\nOn Error Resume Next\r\ny = 1 / 0\r\nExit Function\r\nEnd Function"),
+            "Long 0");
+  EXPECT_EQ(evalWith("On Error Resume Next\r\nS\r\nMyFunction = Err.Number",
+                     "Sub S()\r\nOn Error Resume Next\r\ny = 1 / 0\r\nExit Sub\r\nEnd Sub"),
+            "Long 0");
+  // Reaching End Function keeps what Err holds.
+  EXPECT_EQ(evalWith("On Error Resume Next\r\ny = F()\r\nMyFunction = Err.Number",
+                     "Function F()\r\nOn Error Resume Next\r\ny = 1 / 0\r\nEnd Function"),
+            "Long 11");
+}
+
+}  // namespace
+}  // namespace zorvan
