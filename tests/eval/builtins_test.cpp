@@ -67,6 +67,8 @@ TEST(Inspection, TypesAndEmptiness) {
   EXPECT_EQ(expr("IsNumeric(\"1e3\")"), "Boolean True");
   EXPECT_EQ(expr("IsNumeric(\"abc\")"), "Boolean False");
   EXPECT_EQ(expr("IsNumeric(y)"), "Boolean True");
+  EXPECT_EQ(expr("IsNumeric(Array(1))"), "Boolean False");
+  EXPECT_EQ(expr("IsNumeric(Nothing)"), "Boolean False");
   EXPECT_EQ(expr("TypeName(x)"), "String Double");
   EXPECT_EQ(expr("TypeName(y)"), "String Empty");
   EXPECT_EQ(expr("TypeName(1 = 1)"), "String Boolean");

@@ -94,7 +94,7 @@ Value fnOct(const Value& a) {
 // Inspection.
 Value fnIsEmpty(const Value& a) { return Value::boolean(a.isEmpty()); }
 Value fnIsNumeric(const Value& a) {
-  if (a.isNull()) return Value::boolean(false);
+  if (a.isNull() || a.isArray() || a.isObject()) return Value::boolean(false);
   if (!a.isString()) return Value::boolean(true);
   double d;
   return Value::boolean(parseNumericText(a.text(), d));
