@@ -569,15 +569,21 @@ class Compiler {
     const std::int32_t base = temp();
     temp();
     exprInto(*s.collection, base);
-    std::int32_t element = 0;
-    if (isVariableName(s.element)) element = place(s.element);
-    else refuseTarget(s.element);
-    const std::int32_t prep = emit(make(Op::ForEachPrep, element, base));
-    const std::int32_t body = pc();
+    loop(Op::ForEachPrep, Op::ForEachLoop, s.element, base, s.body);
+  }
+
+  // A loop's variable set by prep, which skips the loop when it is done, and
+  // by step at the end of each turn.
+  void loop(Op prep, Op step, const Name& variable, std::int32_t base, const Block& body) {
+    std::int32_t at = 0;
+    if (isVariableName(variable)) at = place(variable);
+    else refuseTarget(variable);
+    const std::int32_t skip = emit(make(prep, at, base));
+    const std::int32_t start = pc();
     forExits_.emplace_back();
-    block(s.body);
-    emit(make(Op::ForEachLoop, element, base, body));
-    patchC(prep);
+    block(body);
+    emit(make(step, at, base, start));
+    patchC(skip);
     for (std::int32_t j : forExits_.back()) patchA(j);
     forExits_.pop_back();
   }
@@ -612,27 +618,7 @@ class Compiler {
     } else {
       emit(make(Op::Move, base + 2, constant(Value::integer(1))));
     }
-    std::int32_t counter = 0;
-    switch (s.counter.binding) {
-      case Binding::Local:
-        counter = s.counter.index;
-        break;
-      case Binding::Global:
-        counter = ~s.counter.index;
-        break;
-      default:
-        emit(make(Op::Raise,
-                  s.counter.binding == Binding::Undefined ? err::VariableUndefined : err::IllegalAssignment,
-                  text(s.counter.text)));
-    }
-    const std::int32_t prep = emit(make(Op::ForPrep, counter, base));
-    const std::int32_t body = pc();
-    forExits_.emplace_back();
-    block(s.body);
-    emit(make(Op::ForLoop, counter, base, body));
-    patchC(prep);
-    for (std::int32_t j : forExits_.back()) patchA(j);
-    forExits_.pop_back();
+    loop(Op::ForPrep, Op::ForLoop, s.counter, base, s.body);
   }
 
   void doStatement(const DoStmt& s) {

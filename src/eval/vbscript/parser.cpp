@@ -548,12 +548,18 @@ class Parser {
       advance();
       stmt->step = parseExpr();
     }
+    stmt->body = parseForBody();
+    return stmt;
+  }
+
+  // The rest of a For or For Each line, the loop's block and its Next.
+  Block parseForBody() {
     if (!atStatementEnd()) raise(err::ExpectedEndOfStatement);
     ++scope_->forDepth;
-    stmt->body = parseBlock({Tok::Next, Tok::EndKw});
+    Block body = parseBlock({Tok::Next, Tok::EndKw});
     --scope_->forDepth;
     if (!accept(Tok::Next)) raise(err::ExpectedNext);
-    return stmt;
+    return body;
   }
 
   StmtPtr parseForEach() {
@@ -564,11 +570,7 @@ class Parser {
     advance();
     expect(Tok::In, err::ExpectedIn);
     stmt->collection = parseExpr();
-    if (!atStatementEnd()) raise(err::ExpectedEndOfStatement);
-    ++scope_->forDepth;
-    stmt->body = parseBlock({Tok::Next, Tok::EndKw});
-    --scope_->forDepth;
-    if (!accept(Tok::Next)) raise(err::ExpectedNext);
+    stmt->body = parseForBody();
     return stmt;
   }
 
