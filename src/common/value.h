@@ -14,11 +14,16 @@
 
 namespace zorvan {
 
-// The numbers are VBScript's VarType codes; an array is always an array of Variants.
-enum class VType : std::uint16_t {
-  Empty = 0, Null = 1, Integer = 2, Long = 3, Single = 4, Double = 5, String = 8, Object = 9, Boolean = 11,
-  Array = 8204
-};
+// The kinds of value. Their order lets one comparison find the whole
+// numbers and the kinds that share their storage; varType gives VBScript's
+// VarType code of each.
+enum class VType : std::uint8_t { Empty, Integer, Long, Boolean, Null, Single, Double, Object, String, Array };
+
+// An array is always an array of Variants: vbArray + vbVariant.
+constexpr std::int16_t varType(VType t) {
+  constexpr std::int16_t kCodes[] = {0, 2, 3, 11, 1, 4, 5, 9, 8, 8204};
+  return kCodes[static_cast<int>(t)];
+}
 
 // The head of what a String or an array Value shares between its copies.
 struct Shared {
@@ -93,9 +98,7 @@ class Value {
   bool isString() const noexcept { return type_ == VType::String; }
   bool isArray() const noexcept { return type_ == VType::Array; }
   // Integer, Long, Boolean and Empty: held as a whole number.
-  bool isWhole() const noexcept {
-    return type_ == VType::Integer || type_ == VType::Long || type_ == VType::Boolean || type_ == VType::Empty;
-  }
+  bool isWhole() const noexcept { return type_ <= VType::Boolean; }
 
   double rawDouble() const noexcept { return u_.d; }
   float rawSingle() const noexcept { return u_.f; }
@@ -121,7 +124,7 @@ class Value {
     explicit StringRep(std::string t) : text(std::move(t)) {}
     std::string text;
   };
-  bool counted() const noexcept { return type_ == VType::String || type_ == VType::Array; }
+  bool counted() const noexcept { return type_ >= VType::String; }
   void release() noexcept {
     if (counted() && --u_.c->refs == 0) destroy();
   }

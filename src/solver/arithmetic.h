@@ -15,6 +15,11 @@
 
 namespace zorvan::solver {
 
+// The fast paths of the operators are a few instructions each: inlined at
+// every step they cost no call, which the compiler's size heuristics would
+// otherwise make for many of them.
+#define ZORVAN_HOT [[gnu::always_inline]]
+
 class Num {
  public:
   Num(Value v) : value_(std::move(v)) {}  // NOLINT: every Value is a Num
@@ -66,50 +71,45 @@ inline Value I(std::int16_t v) { return Value::integer(v); }
 inline Value D(double v) { return Value(v); }
 
 namespace detail {
-// The general operation, for the operands the fast paths leave: its rare
-// failures (a String that spells no number) still come back as a value.
-template <class Op>
-Num general(Op op, const Value& a, const Value& b) {
-  if (a.isNull() || b.isNull()) return Num::failure(err::InvalidUseOfNull);
-  try {
-    Value r = op(a, b);
-    if (r.isNull()) return Num::failure(err::InvalidUseOfNull);
-    return r;
-  } catch (const ScriptError& e) {
-    return Num::failure(e.number);
-  }
-}
+// The general operations, for the operands the fast paths below leave, out
+// of line so that the fast paths stay small enough to inline everywhere:
+// their rare failures (a String that spells no number) still come back as values.
+enum class Operation : std::uint8_t { Add, Sub, Mul, Div };
+Num general(Operation op, const Value& a, const Value& b);
+int generalOrder(const Value& a, const Value& b);
+enum class Rounding : std::uint8_t { Abs, Sgn, Int };
+Num generalUnary(Rounding fn, const Value& a);
 
 inline Num real(double r) { return std::isfinite(r) ? Num(Value(r)) : Num::failure(err::Overflow); }
 
 }  // namespace detail
 
-inline Num operator+(const Num& a, const Num& b) {
+ZORVAN_HOT inline Num operator+(const Num& a, const Num& b) {
   if (a.failed()) return a;
   if (b.failed()) return b;
   double x, y;
   if (zorvan::detail::realPair(a.value(), b.value(), x, y)) return detail::real(x + y);
   if (zorvan::detail::integers(a.value(), b.value()))
     return zorvan::detail::narrowest(a.value().rawWhole() + b.value().rawWhole());
-  return detail::general([](const Value& p, const Value& q) { return add(p, q); }, a.value(), b.value());
+  return detail::general(detail::Operation::Add, a.value(), b.value());
 }
-inline Num operator-(const Num& a, const Num& b) {
+ZORVAN_HOT inline Num operator-(const Num& a, const Num& b) {
   if (a.failed()) return a;
   if (b.failed()) return b;
   double x, y;
   if (zorvan::detail::realPair(a.value(), b.value(), x, y)) return detail::real(x - y);
   if (zorvan::detail::integers(a.value(), b.value()))
     return zorvan::detail::narrowest(a.value().rawWhole() - b.value().rawWhole());
-  return detail::general([](const Value& p, const Value& q) { return sub(p, q); }, a.value(), b.value());
+  return detail::general(detail::Operation::Sub, a.value(), b.value());
 }
-inline Num operator*(const Num& a, const Num& b) {
+ZORVAN_HOT inline Num operator*(const Num& a, const Num& b) {
   if (a.failed()) return a;
   if (b.failed()) return b;
   double x, y;
   if (zorvan::detail::realPair(a.value(), b.value(), x, y)) return detail::real(x * y);
-  return detail::general([](const Value& p, const Value& q) { return mul(p, q); }, a.value(), b.value());
+  return detail::general(detail::Operation::Mul, a.value(), b.value());
 }
-inline Num operator/(const Num& a, const Num& b) {
+ZORVAN_HOT inline Num operator/(const Num& a, const Num& b) {
   if (a.failed()) return a;
   if (b.failed()) return b;
   double x, y;
@@ -120,11 +120,11 @@ inline Num operator/(const Num& a, const Num& b) {
     if (y == 0) return Num::failure(x == 0 ? err::Overflow : err::DivisionByZero);
     return detail::real(x / y);
   }
-  return detail::general([](const Value& u, const Value& v) { return div(u, v); }, p, q);
+  return detail::general(detail::Operation::Div, p, q);
 }
 
 // The order of two numbers: -1, 0 or 1; 2 when they cannot be compared.
-inline int order(const Num& a, const Num& b) {
+ZORVAN_HOT inline int order(const Num& a, const Num& b) {
   if (a.failed() || b.failed()) return 2;
   const Value &p = a.value(), &q = b.value();
   if (p.isWhole() && q.isWhole()) {
@@ -133,12 +133,7 @@ inline int order(const Num& a, const Num& b) {
   }
   double x, y;
   if (zorvan::detail::realPair(p, q, x, y)) return x < y ? -1 : (x > y ? 1 : 0);
-  if (p.isNull() || q.isNull()) return 2;
-  try {
-    return compareNumbers(p, q);
-  } catch (const ScriptError&) {
-    return 2;
-  }
+  return detail::generalOrder(p, q);
 }
 inline Truth compared(int order, bool holds) { return order == 2 ? Truth::failure() : Truth(holds); }
 inline Truth operator<(const Num& a, const Num& b) { const int c = order(a, b); return compared(c, c < 0); }
@@ -148,24 +143,12 @@ inline Truth operator>=(const Num& a, const Num& b) { const int c = order(a, b);
 inline Truth operator==(const Num& a, const Num& b) { const int c = order(a, b); return compared(c, c == 0); }
 inline Truth operator!=(const Num& a, const Num& b) { const int c = order(a, b); return compared(c, c != 0); }
 
-namespace detail {
-template <class Fn>
-Num unary(const Num& a, Fn fn) {
-  if (a.failed()) return a;
-  if (a.value().isNull()) return Num::failure(err::InvalidUseOfNull);
-  try {
-    return fn(a.value());
-  } catch (const ScriptError& e) {
-    return Num::failure(e.number);
-  }
-}
-}  // namespace detail
-
 inline Num Abs(const Num& v) {
   if (!v.failed() && v.value().isDouble()) return Value(std::fabs(v.value().rawDouble()));
-  return detail::unary(v, absolute);
+  if (v.failed()) return v;
+  return detail::generalUnary(detail::Rounding::Abs, v.value());
 }
-inline Num Sgn(const Num& v) { return detail::unary(v, sign); }
-inline Num Int(const Num& v) { return detail::unary(v, intPart); }
+inline Num Sgn(const Num& v) { return v.failed() ? v : detail::generalUnary(detail::Rounding::Sgn, v.value()); }
+inline Num Int(const Num& v) { return v.failed() ? v : detail::generalUnary(detail::Rounding::Int, v.value()); }
 
 }  // namespace zorvan::solver

@@ -112,7 +112,7 @@ Value fnLBound(const Value* args, std::size_t n) {
 }
 Value fnIsObject(const Value& a) { return Value::boolean(a.isObject()); }
 Value fnTypeName(const Value& a) { return Value::string(std::string(typeName(a.type()))); }
-Value fnVarType(const Value& a) { return Value::integer(static_cast<std::int16_t>(a.type())); }
+Value fnVarType(const Value& a) { return Value::integer(varType(a.type())); }
 
 // Strings.
 std::int32_t count(const Value& a) {

@@ -29,7 +29,8 @@ struct Slot {
 // Frames live in chunks that never move, so a ByRef pointer stays valid and
 // a call costs no allocation once the chunks exist. Every slot of a chunk
 // refers to its own value except while a call binds it to another variable;
-// popping a frame empties its values and takes those bindings back.
+// popping a frame empties its values and takes back the bindings of its
+// first `bound` slots, the only ones a call binds.
 class SlotStack {
  public:
   struct Mark {
@@ -45,11 +46,9 @@ class SlotStack {
     return s;
   }
 
-  void pop(const Mark& mark, Slot* s, std::size_t n) noexcept {
-    for (std::size_t i = 0; i < n; ++i) {
-      s[i].own.reset();
-      s[i].ref = &s[i].own;
-    }
+  void pop(const Mark& mark, Slot* s, std::size_t n, std::size_t bound) noexcept {
+    for (std::size_t i = 0; i < bound; ++i) s[i].ref = &s[i].own;
+    for (std::size_t i = 0; i < n; ++i) s[i].own.reset();
     if (mark.chunk != chunk_) [[unlikely]] {
       chunk_ = mark.chunk;
       base_ = chunks_[chunk_].get();

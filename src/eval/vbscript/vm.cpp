@@ -3,7 +3,7 @@
 #include <cmath>
 #include <iterator>
 
-#include "common/array.h"
+#include "eval/vbscript/array_ops.h"
 #include "eval/vbscript/error_handling.h"
 #include "eval/vbscript/lexer.h"
 
@@ -24,19 +24,21 @@ class CallGuard {
 };
 
 // The registers of one call, popped however the call ends.
+// bound: how many of its first registers the call binds to other variables.
 class FrameScope {
  public:
-  FrameScope(Runtime& rt, int registers) : rt_(rt), n_(static_cast<std::size_t>(registers)) {
+  FrameScope(Runtime& rt, int registers, std::size_t bound = 0)
+      : rt_(rt), n_(static_cast<std::size_t>(registers)), bound_(bound) {
     regs_ = rt_.stack.push(n_, mark_);
   }
-  ~FrameScope() { rt_.stack.pop(mark_, regs_, n_); }
+  ~FrameScope() { rt_.stack.pop(mark_, regs_, n_, bound_); }
   FrameScope(const FrameScope&) = delete;
   FrameScope& operator=(const FrameScope&) = delete;
   Slot* regs() const { return regs_; }
 
  private:
   Runtime& rt_;
-  std::size_t n_;
+  std::size_t n_, bound_;
   SlotStack::Mark mark_{};
   Slot* regs_;
 };
@@ -113,6 +115,25 @@ Value callSite(const CallSite& site, Frame& caller);
 Value callFromHost(const Procedure& p, Runtime& rt, const Value* args, std::size_t count);
 namespace {
 
+// Eval, Execute or ExecuteGlobal of a register's text.
+[[gnu::noinline]] void scriptText(const Ins& in, const Code& code, Slot* R, Runtime& rt) {
+  const std::string text = R[in.b].ref->toText();
+  if (!rt.scriptText) raise(err::InvalidCall);
+  Value v = rt.scriptText(in.c, text, code.scope.get(), R);
+  *R[in.a].ref = std::move(v);
+}
+
+// A call of a procedure that text run since may have declared.
+[[gnu::noinline]] void lateCall(const Ins& in, const Code& code, Slot* R, Runtime& rt) {
+  const std::string& name = code.texts[static_cast<std::size_t>(in.n)];
+  const Procedure* p = rt.findProcedure ? rt.findProcedure(foldCase(name)) : nullptr;
+  if (p == nullptr) raise(err::TypeMismatch, name);
+  std::vector<Value> args(static_cast<std::size_t>(in.c));
+  for (std::int32_t i = 0; i < in.c; ++i) args[static_cast<std::size_t>(i)] = *R[in.b + i].ref;
+  Value v = callFromHost(*p, rt, args.data(), args.size());
+  *R[in.a].ref = std::move(v);
+}
+
 // Stores a fast path's result where it is finite; anything else is for the
 // general path to give its error.
 inline bool finite(Value& dst, double r) {
@@ -161,16 +182,7 @@ Value execute(const Code& code, Slot* const R, Runtime& rt) {
   const Ins* in = nullptr;
   auto rk = [R, K](std::int32_t o) -> const Value& { return o >= 0 ? *R[o].ref : K[~o]; };
   auto reg = [R](std::int32_t o) -> Value& { return *R[o].ref; };
-  // A variable changed in place: a register, or ~ a global.
-  auto place = [R, &rt](std::int32_t o) -> Value& {
-    return o >= 0 ? *R[o].ref : rt.globals[static_cast<std::size_t>(~o)];
-  };
-  // Registers first .. first+count-1 as whole numbers: subscripts or bounds.
-  auto wholes = [R](std::int32_t first, std::int32_t count, std::int32_t* out) {
-    if (count > static_cast<std::int32_t>(kMaxDimensions)) raise(err::SubscriptOutOfRange);
-    for (std::int32_t i = 0; i < count; ++i) out[i] = R[first + i].ref->toLong();
-    return std::span<const std::int32_t>(out, static_cast<std::size_t>(count));
-  };
+  auto place = [R, &rt](std::int32_t o) -> Value& { return placeOf(o, R, rt); };
 #define NEXT goto* kHandlers[static_cast<std::size_t>((in = ip++)->op)]
   for (;;) {
     try {
@@ -327,85 +339,35 @@ Value execute(const Code& code, Slot* const R, Runtime& rt) {
       errRaise(rt, args, static_cast<std::size_t>(in->b));
     }
     op_ScriptText:
-      {
-        const std::string text = reg(in->b).toText();
-        if (!rt.scriptText) raise(err::InvalidCall);
-        Value v = rt.scriptText(in->c, text, code.scope.get(), R);
-        reg(in->a) = std::move(v);
-      }
+      scriptText(*in, code, R, rt);
       NEXT;
     op_LateCall:
-      {
-        const std::string& name = code.texts[static_cast<std::size_t>(in->n)];
-        const Procedure* p = rt.findProcedure ? rt.findProcedure(foldCase(name)) : nullptr;
-        if (p == nullptr) raise(err::TypeMismatch, name);
-        std::vector<Value> args(static_cast<std::size_t>(in->c));
-        for (std::int32_t i = 0; i < in->c; ++i) args[static_cast<std::size_t>(i)] = reg(in->b + i);
-        Value v = callFromHost(*p, rt, args.data(), args.size());
-        reg(in->a) = std::move(v);
-      }
+      lateCall(*in, code, R, rt);
       NEXT;
     op_NewArray:
-      place(in->a) = in->flag ? newArray(code.shapes[static_cast<std::size_t>(in->b)]) : unsizedArray();
+      newArrayOp(*in, code, R, rt);
       NEXT;
     op_MakeArray:
-      {
-        std::vector<Value> items(static_cast<std::size_t>(in->c));
-        for (std::int32_t i = 0; i < in->c; ++i) items[static_cast<std::size_t>(i)] = reg(in->b + i);
-        reg(in->a) = arrayOf(std::move(items));
-      }
+      makeArrayOp(*in, R);
       NEXT;
     op_Index:
-      {
-        const Value& array = place(in->b);
-        if (!array.isArray()) raise(err::TypeMismatch, code.texts[static_cast<std::size_t>(subscriptName(in->n))]);
-        std::int32_t subscripts[kMaxDimensions];
-        const ArrayRep& rep = array.arrayRep();
-        Value element = rep.items[elementIndex(rep, wholes(in->c, subscriptCount(in->n), subscripts))];
-        reg(in->a) = std::move(element);
-      }
+      indexOp(*in, code, R, rt);
       NEXT;
     op_SetIndex:
-      {
-        // The value first: an array stored into one of its own elements is a copy of it.
-        Value v = rk(in->c);
-        checkAssigned(v, in->flag);
-        Value& array = place(in->a);
-        if (!array.isArray()) raise(err::TypeMismatch, code.texts[static_cast<std::size_t>(subscriptName(in->n))]);
-        std::int32_t subscripts[kMaxDimensions];
-        const std::size_t at = elementIndex(array.arrayRep(), wholes(in->b, subscriptCount(in->n), subscripts));
-        array.ownArray().items[at] = std::move(v);
-      }
+      setIndexOp(*in, code, R, rt);
       NEXT;
     op_ReDim:
-      {
-        std::int32_t upper[kMaxDimensions];
-        redimension(place(in->a), wholes(in->b, in->c, upper), in->flag, false);
-      }
+      redimOp(*in, R, rt);
       NEXT;
     op_Erase:
-      erase(place(in->a), in->flag);
+      eraseOp(*in, R, rt);
       NEXT;
-    op_ForEachPrep: {
-      Value& collection = reg(in->b);
-      if (!collection.isArray()) raise(err::NotACollection);
-      reg(in->b + 1) = Value::longInt(0);
-      if (collection.arrayRep().items.empty()) ip = start + in->c;
-      else place(in->a) = collection.arrayRep().items.front();
+    op_ForEachPrep:
+      if (!forEachFirst(*in, R, rt)) ip = start + in->c;
       NEXT;
-    }
-    op_ForEachLoop: {
-      const ArrayRep& rep = reg(in->b).arrayRep();
-      Value& position = reg(in->b + 1);
-      const std::int32_t next = position.rawWhole() + 1;
-      position = Value::longInt(next);
-      rt.tick();
-      if (static_cast<std::size_t>(next) < rep.items.size()) {
-        place(in->a) = rep.items[static_cast<std::size_t>(next)];
-        ip = start + in->c;
-      }
+    op_ForEachLoop:
+      if (forEachNext(*in, R, rt)) ip = start + in->c;
       NEXT;
-    }
     op_Raise:
       if (in->b >= 0) raise(in->a, code.texts[static_cast<std::size_t>(in->b)]);
       raise(in->a);
@@ -436,7 +398,7 @@ Value callSite(const CallSite& site, Frame& caller) {
   const Procedure& p = *site.procedure;
   Runtime& rt = *caller.rt;
   CallGuard guard(rt);
-  FrameScope frame(rt, p.code->registers);
+  FrameScope frame(rt, p.code->registers, site.args.size());
   Slot* s = frame.regs();
   for (std::size_t i = 0; i < site.args.size(); ++i) {
     const CallArg& a = site.args[i];
@@ -470,7 +432,7 @@ Value callFromHost(const Procedure& p, Runtime& rt, const Value* args, std::size
 
 Value runInScope(const Code& code, Runtime& rt, Slot* outer, int shared, int resultSlot) {
   CallGuard guard(rt);
-  FrameScope frame(rt, code.registers);
+  FrameScope frame(rt, code.registers, static_cast<std::size_t>(shared));
   Slot* s = frame.regs();
   for (int i = 0; i < shared; ++i) s[i].ref = outer[i].ref;
   run(code, s, rt);

@@ -1,0 +1,26 @@
+#pragma once
+// The instructions that make, read and change arrays. They are rare on the
+// numeric path, so they stay out of the interpreter's loop and its registers.
+
+#include "eval/vbscript/bytecode.h"
+#include "eval/vbscript/runtime.h"
+
+namespace zorvan::vbs {
+
+// A variable changed in place: register o, or global ~o.
+inline Value& placeOf(std::int32_t o, Slot* R, Runtime& rt) {
+  return o >= 0 ? *R[o].ref : rt.globals[static_cast<std::size_t>(~o)];
+}
+
+void newArrayOp(const Ins& in, const Code& code, Slot* R, Runtime& rt);
+void makeArrayOp(const Ins& in, Slot* R);
+void indexOp(const Ins& in, const Code& code, Slot* R, Runtime& rt);
+void setIndexOp(const Ins& in, const Code& code, Slot* R, Runtime& rt);
+void redimOp(const Ins& in, Slot* R, Runtime& rt);
+void eraseOp(const Ins& in, Slot* R, Runtime& rt);
+// Whether the loop has an element to start with; if so, it is in the loop's variable.
+bool forEachFirst(const Ins& in, Slot* R, Runtime& rt);
+// Whether the loop goes on; if so, its variable holds the next element.
+bool forEachNext(const Ins& in, Slot* R, Runtime& rt);
+
+}  // namespace zorvan::vbs
