@@ -22,6 +22,7 @@ struct ArrayRep : Shared {
 
   std::vector<std::int32_t> upper;  // one per dimension; none while a dynamic array is not sized
   std::vector<Value> items;         // the first subscript varies fastest
+  ArrayRep* nextDead = nullptr;     // the arrays left to free after this one, when it is freed
 };
 
 // An array of the given upper bounds, every element Empty. An upper bound

@@ -209,8 +209,28 @@ Value Value::whole(std::int64_t v) noexcept {
 }
 
 void Value::destroy() noexcept {
-  if (type_ == VType::String) delete u_.s;
-  else delete u_.a;
+  if (type_ == VType::String) {
+    delete u_.s;
+    return;
+  }
+  // Arrays held only by the array being freed are freed after it, from a
+  // list rather than by recursion: arrays nested a million deep must not
+  // exhaust the stack.
+  ArrayRep* dead = u_.a;
+  dead->nextDead = nullptr;
+  while (dead != nullptr) {
+    ArrayRep* rep = dead;
+    dead = rep->nextDead;
+    for (Value& v : rep->items) {
+      if (v.type_ != VType::Array) continue;
+      if (--v.u_.a->refs == 0) {
+        v.u_.a->nextDead = dead;
+        dead = v.u_.a;
+      }
+      v.type_ = VType::Empty;
+    }
+    delete rep;
+  }
 }
 
 ArrayRep& Value::ownArray() {

@@ -100,6 +100,8 @@ TEST(ArrayMemory, AHugeArrayIsRefusedAndMemoryStaysBounded) {
   // Copies of large arrays held in other arrays count too.
   EXPECT_EQ(evalAt("ReDim big(1000000)\r\nReDim many(100)\r\nFor i = 0 To 100\r\n big(0) = i\r\n many(i) = big\r\nNext"),
             outOfMemory);
+  // Arrays nested 300,000 deep are freed without exhausting the stack.
+  EXPECT_EQ(evalAt("a = Array()\r\nFor i = 1 To 300000\r\n a = Array(a)\r\nNext\r\nMyFunction = UBound(a)"), "Long 0");
   // What a failed run held is given back.
   EXPECT_EQ(evalAt("ReDim a(4000000)\r\nMyFunction = UBound(a)"), "Long 4000000");
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/array.h"
 #include "eval/user_function.h"
 #include "eval/vbscript_engine.h"
 
@@ -35,6 +36,9 @@ inline std::string exactOutcome(ScriptEngine& engine, const UserFunction& f, dou
     case VType::Empty:
     case VType::Null:
     case VType::Object:
+      return out;
+    case VType::Array:
+      for (const std::int32_t u : v->arrayRep().upper) out += std::to_string(u) + ",";
       return out;
     default:
       return out + std::to_string(v->rawWhole());
