@@ -14,6 +14,6 @@ namespace zorvan {
 
 // All arrays together hold no more elements than this; a ReDim beyond it
 // fails with "Out of memory".
-inline constexpr std::size_t kMaxArrayElements = std::size_t{1} << 23;
+inline constexpr std::size_t kMaxArrayElements = std::size_t{1} << 22;
 
 }  // namespace zorvan

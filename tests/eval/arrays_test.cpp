@@ -97,6 +97,7 @@ TEST(ArrayMemory, AHugeArrayIsRefusedAndMemoryStaysBounded) {
   sixty += ")\r\nMyFunction = UBound(a, 60)";
   EXPECT_EQ(evalAt(sixty), "Long 0");
   EXPECT_EQ(evalAt(sixtyOne), kOutOfRange);
+  EXPECT_EQ(evalAt("MyFunction = Split(String(5000000, \",\"), \",\")"), outOfMemory);
   // Copies of large arrays held in other arrays count too.
   EXPECT_EQ(evalAt("ReDim big(1000000)\r\nReDim many(100)\r\nFor i = 0 To 100\r\n big(0) = i\r\n many(i) = big\r\nNext"),
             outOfMemory);

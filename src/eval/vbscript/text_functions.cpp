@@ -122,6 +122,8 @@ Value fnSplit(const Value* args, std::size_t n) {
   while (!needle.empty() && (count == -1 || parts.size() + 1 < static_cast<std::size_t>(count))) {
     const std::size_t at = hay.find(needle, from);
     if (at == std::string::npos) break;
+    // No more parts than an array may hold are ever made.
+    if (parts.size() >= kMaxArrayElements) raise(err::OutOfMemory);
     parts.push_back(Value::string(expression.substr(from, at - from)));
     from = at + needle.size();
   }
