@@ -68,13 +68,8 @@ TEST(ScriptTextSandbox, NothingOutsideTheEngineIsReachable) {
 }
 
 TEST(ScriptTextSandbox, ARunawayExecuteIsCutOffByTheTimeOut) {
-  VBScriptEngine engine;
-  engine.setTimeout(std::chrono::milliseconds(200));
-  ASSERT_TRUE(engine.addCode(buildScript("Execute \"On Error Resume Next : Do : y = 1 / 0 : Loop\"")));
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(FNF(engine, Value(1.0)).has_value());
-  EXPECT_EQ(engine.lastError().number, err::TimedOut);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_TRUE(testing::cutOffByTimeOut("Execute \"On Error Resume Next : Do : y = 1 / 0 : Loop\"",
+                                       std::chrono::milliseconds(200)));
 }
 
 TEST(ExitProcedure, ExitFunctionAndExitSubClearErr) {

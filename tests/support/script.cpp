@@ -25,6 +25,16 @@ std::string evalWith(std::string_view userText, std::string_view procedures, dou
   return evalAt(text, x);
 }
 
+bool cutOffByTimeOut(std::string_view userText, std::chrono::milliseconds limit) {
+  VBScriptEngine engine;
+  engine.setTimeout(limit);
+  if (!engine.addCode(buildScript(userText))) return false;
+  const auto start = std::chrono::steady_clock::now();
+  const bool failed = !FNF(engine, Value(1.0)).has_value();
+  return failed && engine.lastError().number == err::TimedOut &&
+         std::chrono::steady_clock::now() - start < std::chrono::seconds(10);
+}
+
 std::string expr(std::string_view expression) {
   std::string text = "MyFunction = ";
   text += expression;

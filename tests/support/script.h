@@ -1,6 +1,7 @@
 #pragma once
 // Runs user text the way the Solve command loads it, for tests.
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,9 @@ namespace zorvan::testing {
 std::string evalAt(std::string_view userText, double x = 0);
 // As evalAt, with procedures declared beside the user's function.
 std::string evalWith(std::string_view userText, std::string_view procedures, double x = 0);
+// Whether f(1) is cut off by a time-out of limit, well within a generous
+// bound against a hang.
+bool cutOffByTimeOut(std::string_view userText, std::chrono::milliseconds limit);
 // The value of a VBScript expression, as evalAt prints it.
 std::string expr(std::string_view expression);
 
