@@ -16,6 +16,7 @@ namespace zorvan::vbs {
 enum class Op : std::uint8_t {
   Move,        // R[a] = RK(b)
   Assign,      // R[a] = RK(b), refusing an object (flag: Set, refusing anything else)
+  AssignReturn, // Assign, then Return
   GetGlobal,   // R[a] = G[b]
   SetGlobal,   // G[a] = RK(b), checked as Assign
   Add, Sub, Mul, Div, Pow,  // R[a] = RK(b) op RK(c)

@@ -161,7 +161,7 @@ inline bool numbers(const Value& a, const Value& b, double& x, double& y) {
 // code): one indirect jump per handler predicts far better than one shared
 // switch. A handler's numeric fast path sits beside its general path.
 #define ZORVAN_OPS(X)                                                                                      \
-  X(Move) X(Assign) X(GetGlobal) X(SetGlobal) X(Add) X(Sub) X(Mul) X(Div) X(Pow) X(AddK) X(SubK) X(MulK)   \
+  X(Move) X(Assign) X(AssignReturn) X(GetGlobal) X(SetGlobal) X(Add) X(Sub) X(Mul) X(Div) X(Pow) X(AddK) X(SubK) X(MulK)   \
   X(DivK) X(Binary) X(Compare) X(Branch) X(Neg) X(Not) X(Jump) X(JumpIf) X(Math) X(Unary) X(CallBuiltin)  \
   X(CallProc) X(ToNumber) X(ForPrep) X(ForLoop) X(Tick) X(OnError) X(ErrProperty) X(ErrClear) X(ErrNumber) \
   X(ErrRaise) X(ScriptText) X(LateCall) X(NewArray) X(MakeArray) X(Index) X(SetIndex) X(ReDim) X(Erase) X(ForEachPrep) X(ForEachLoop)     \
@@ -195,6 +195,12 @@ Value execute(const Code& code, Slot* const R, Runtime& rt) {
       checkAssigned(v, in->flag);
       reg(in->a) = v;
       NEXT;
+    }
+    op_AssignReturn: {
+      const Value& v = rk(in->b);
+      checkAssigned(v, in->flag);
+      reg(in->a) = v;
+      return Value();
     }
     op_GetGlobal:
       reg(in->a) = rt.globals[static_cast<std::size_t>(in->b)];
