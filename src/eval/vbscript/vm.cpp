@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "eval/vbscript/array_ops.h"
 #include "eval/vbscript/error_handling.h"
@@ -111,9 +113,6 @@ bool forContinues(const Value& counter, const Value& end, bool down) {
 }
 
 Value callSite(const CallSite& site, Frame& caller);
-}  // namespace
-Value callFromHost(const Procedure& p, Runtime& rt, const Value* args, std::size_t count);
-namespace {
 
 // Eval, Execute or ExecuteGlobal of a register's text.
 [[gnu::noinline]] void scriptText(const Ins& in, const Code& code, Slot* R, Runtime& rt) {
