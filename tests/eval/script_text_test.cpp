@@ -53,8 +53,34 @@ TEST(ExecuteGlobal, DeclaresProceduresAndGlobalsForLaterCalls) {
   EXPECT_EQ(evalAt("MyFunction = Nope(1)"), "Error 13 : Type mismatch: 'Nope'");
   EXPECT_EQ(evalAt("ExecuteGlobal \"Function Two(a, b) : Two = a + b : End Function\"\r\nMyFunction = Two(1)"),
             "Error 450 : Wrong number of arguments or invalid property assignment: 'Two'");
-  // The user's function cannot be declared again.
-  EXPECT_EQ(evalAt("ExecuteGlobal \"Function UserFN(x) : End Function\""), "Error 1041 : Name redefined");
+  // Run at every evaluation, it declares its procedure again each time.
+  VBScriptEngine engine;
+  ASSERT_TRUE(engine.addCode(buildScript("ExecuteGlobal \"Function G(v) : G = v * v : End Function\"\r\nMyFunction = G(x)")));
+  const UserFunction f(engine);
+  for (double x : {2.0, 3.0}) {
+    const auto v = f(Value(x));
+    ASSERT_TRUE(v.has_value()) << engine.lastError().description;
+    EXPECT_EQ(v->toDouble(), x * x);
+  }
+}
+
+TEST(ExecuteGlobal, TheLastDeclarationOfAProcedureIsInForce) {
+  // In one text, and by ExecuteGlobal, even with other arguments: calls
+  // compiled before reach the new declaration.
+  EXPECT_EQ(evalWith("MyFunction = F(1) & \"/\" & G()",
+                     "Function F(a)\r\nF = \"first\"\r\nEnd Function\r\nFunction F(a)\r\nF = \"second\" & a\r\nEnd Function\r\n"
+                     "Function G()\r\nExecuteGlobal \"Function F(a, b) : F = a + b : End Function\"\r\nG = F(2, 3)\r\nEnd Function"),
+            "String second1/5");
+  EXPECT_EQ(evalWith("MyFunction = F(1, 2)", "Function F(a)\r\nEnd Function"),
+            "Error 450 : Wrong number of arguments or invalid property assignment: 'F'");
+  // A variable's name is still taken.
+  EXPECT_EQ(evalWith("MyFunction = 1", "Dim q\r\nFunction q()\r\nEnd Function"), "Error 1041 : Name redefined");
+  // The running call keeps its code; the next call runs the new declaration.
+  VBScriptEngine engine;
+  ASSERT_TRUE(engine.addCode(buildScript("ExecuteGlobal \"Function UserFN(x) : UserFN = x * 10 : End Function\"\r\nMyFunction = x + 1")));
+  const UserFunction f(engine);
+  EXPECT_EQ(f(Value(2.0))->toDouble(), 3);
+  EXPECT_EQ(f(Value(2.0))->toDouble(), 20);
 }
 
 TEST(ScriptTextSandbox, NothingOutsideTheEngineIsReachable) {

@@ -57,7 +57,10 @@ struct Name {
   Binding binding = Binding::Unresolved;
   int index = -1;
   Value constant;
+  // A procedure: the one calls reach, and the declaration its arguments are
+  // compiled against (the unit's own where the unit declares it again).
   const Procedure* procedure = nullptr;
+  const Procedure* definition = nullptr;
   const Builtin* builtin = nullptr;
   bool called = false;  // written with arguments or parentheses
   bool declares = false;  // a ReDim target: declared by the ReDim where nothing else is

@@ -196,7 +196,7 @@ class Compiler {
   std::int32_t call(const Name& n, const ExprList& args, std::int32_t hint) {
     switch (n.binding) {
       case Binding::Procedure:
-        return procedureCall(*n.procedure, args, hint);
+        return procedureCall(*n.procedure, *n.definition, args, hint);
       case Binding::Builtin:
         return builtinCall(*n.builtin, n, args, hint);
       case Binding::Undefined:
@@ -204,17 +204,10 @@ class Compiler {
       case Binding::Local:
       case Binding::Global:
         return index(n, args, hint);
-      case Binding::Unknown: {
+      case Binding::Unknown:
         // Declared by none of the code so far: ExecuteGlobal may declare it
         // before the call runs.
-        const std::int32_t mark = top_;
-        const std::int32_t first = consecutive(args);
-        top_ = mark;
-        Ins in = make(Op::LateCall, target(hint), first, static_cast<std::int32_t>(args.size()));
-        in.n = text(n.text);
-        emit(in);
-        return in.a;
-      }
+        return lateCall(n.text, args, hint);
       default:
         // A constant, or a name nothing declares, with arguments.
         return raiseAt(err::TypeMismatch, n.text, hint);
@@ -299,10 +292,24 @@ class Compiler {
     return in.a;
   }
 
-  std::int32_t procedureCall(const Procedure& p, const ExprList& args, std::int32_t hint) {
-    if (args.size() != p.params.size()) return raiseAt(err::WrongArguments, p.name, hint);
+  // A call of the procedure of that name found when the call runs, with its
+  // arguments by value.
+  std::int32_t lateCall(const std::string& name, const ExprList& args, std::int32_t hint) {
     const std::int32_t mark = top_;
-    CallSite site{&p, {}};
+    const std::int32_t first = consecutive(args);
+    top_ = mark;
+    Ins in = make(Op::LateCall, target(hint), first, static_cast<std::int32_t>(args.size()));
+    in.n = text(name);
+    emit(in);
+    return in.a;
+  }
+
+  std::int32_t procedureCall(const Procedure& callee, const Procedure& p, const ExprList& args, std::int32_t hint) {
+    // Arguments that do not fit the declaration may fit one that ExecuteGlobal
+    // makes before the call runs; if not, the call fails then.
+    if (args.size() != p.params.size()) return lateCall(p.name, args, hint);
+    const std::int32_t mark = top_;
+    CallSite site{&callee, {}};
     // An array element passed by reference goes in as a temporary that is
     // stored back into the element once the call returns.
     std::vector<Ins> writeBacks;

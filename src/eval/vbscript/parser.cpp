@@ -238,9 +238,12 @@ class Parser {
   }
   void track(Name& n) { scope_->names.push_back(&n); }
 
+  bool declaredAsData(const std::string& key) const {
+    return module_.globals.count(key) || module_.constants.count(key) || unitGlobals_.count(key) ||
+           unit_.constants.count(key);
+  }
   bool declaredInModule(const std::string& key) const {
-    return module_.globals.count(key) || module_.constants.count(key) || module_.procedures.count(key) ||
-           unitGlobals_.count(key) || unit_.constants.count(key) || unitProcs_.count(key);
+    return declaredAsData(key) || module_.procedures.count(key) || unitProcs_.count(key);
   }
 
   // Gives the new variable's register, or its global.
@@ -436,7 +439,10 @@ class Parser {
     proc->name = cur().text;
     proc->key = foldCase(proc->name);
     proc->isFunction = isFunction;
-    if (declaredInModule(proc->key)) raise(err::NameRedefined);
+    // A procedure may be declared again, as VBScript allows: the last
+    // declaration is the one in force.
+    if (declaredAsData(proc->key)) raise(err::NameRedefined);
+    if (auto earlier = unitProcs_.find(proc->key); earlier != unitProcs_.end()) forget(earlier->second);
     advance();
 
     Scope scope;
@@ -465,7 +471,7 @@ class Parser {
       scope.locals.emplace(proc->key, proc->returnSlot);
     }
     if (!atStatementEnd()) raise(err::ExpectedEndOfStatement);
-    unitProcs_.emplace(proc->key, proc.get());
+    unitProcs_[proc->key] = proc.get();
 
     Scope* outer = scope_;
     procScopes_.push_back(std::move(scope));
@@ -483,6 +489,16 @@ class Parser {
     advance();
     expect(isFunction ? Tok::Function : Tok::Sub, isFunction ? err::ExpectedFunction : err::ExpectedSub);
     scope_ = outer;
+  }
+
+  // Drops a procedure of this unit that a later declaration replaces.
+  void forget(const Procedure* p) {
+    for (std::size_t i = 0; i < unit_.procedures.size(); ++i) {
+      if (unit_.procedures[i].get() != p) continue;
+      unit_.procedures.erase(unit_.procedures.begin() + static_cast<std::ptrdiff_t>(i));
+      procScopes_.erase(procScopes_.begin() + static_cast<std::ptrdiff_t>(i));
+      return;
+    }
   }
 
   StmtPtr parseIf() {
@@ -967,6 +983,16 @@ class Parser {
     n.fixedArray = fixedGlobal(index);
   }
 
+  // Calls reach the module's procedure where there is one: a declaration
+  // merged later replaces it in place, so every call reaches the new one.
+  void bindProcedure(Name& n) {
+    const auto own = unitProcs_.find(n.key);
+    const auto module = module_.procedures.find(n.key);
+    n.binding = Binding::Procedure;
+    n.definition = own != unitProcs_.end() ? own->second : module->second.get();
+    n.procedure = module != module_.procedures.end() ? module->second.get() : n.definition;
+  }
+
   bool bindModuleName(Name& n) {
     if (auto it = unitGlobals_.find(n.key); it != unitGlobals_.end()) {
       bindGlobal(n, it->second);
@@ -978,12 +1004,8 @@ class Parser {
     } else if (auto mc = module_.constants.find(n.key); mc != module_.constants.end()) {
       n.binding = Binding::Constant;
       n.constant = mc->second;
-    } else if (auto p = unitProcs_.find(n.key); p != unitProcs_.end()) {
-      n.binding = Binding::Procedure;
-      n.procedure = p->second;
-    } else if (auto mp = module_.procedures.find(n.key); mp != module_.procedures.end()) {
-      n.binding = Binding::Procedure;
-      n.procedure = mp->second.get();
+    } else if (unitProcs_.count(n.key) || module_.procedures.count(n.key)) {
+      bindProcedure(n);
     } else if (const Builtin* b = findBuiltin(n.key)) {
       n.binding = Binding::Builtin;
       n.builtin = b;
@@ -1023,8 +1045,7 @@ class Parser {
   void resolveProcedure(Procedure& p, Scope& scope) {
     bindInTwoPasses(scope.names, [&](Name& n) {
       if (n.called && n.key == p.key && &p != inner_) {
-        n.binding = Binding::Procedure;
-        n.procedure = &p;
+        bindProcedure(n);
       } else if (n.called && n.key == p.key && bindModuleName(n)) {
         // The running procedure, called by name from the text compiled inside it.
       } else if (auto it = scope.locals.find(n.key); it != scope.locals.end()) {
@@ -1080,8 +1101,15 @@ CodeUnit compileInScope(std::string_view source, const Module& module, const Loc
 
 void merge(Module& module, CodeUnit& unit) {
   for (auto& p : unit.procedures) {
-    std::string key = p->key;
-    module.procedures[key] = std::move(p);
+    auto& slot = module.procedures[p->key];
+    if (!slot) {
+      slot = std::move(p);
+      continue;
+    }
+    // Declared again: the procedure calls reach takes the new declaration,
+    // and its old code lives on while a call of it may still be running.
+    module.retiredCode.push_back(std::move(slot->code));
+    *slot = std::move(*p);
   }
   unit.procedures.clear();
   for (auto& [key, index] : unit.globals) module.globals[key] = index;

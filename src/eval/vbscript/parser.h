@@ -19,6 +19,9 @@ struct Module {
   std::unordered_map<std::string, int> globals;  // key -> index into Runtime::globals
   std::unordered_map<std::string, Value> constants;
   std::unordered_set<int> fixedGlobals;  // arrays declared with their size
+  // The code of procedures declared again while a run was under way; no
+  // longer needed once the host calls the engine again.
+  std::vector<std::shared_ptr<const Code>> retiredCode;
   int globalCount = 0;
   bool optionExplicit = false;
 };

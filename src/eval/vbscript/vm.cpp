@@ -395,15 +395,25 @@ void run(const Code& code, Slot* regs, Runtime& rt) {
   else execute<false>(code, regs, rt);
 }
 
-Value result(const Procedure& p, Slot* regs) {
-  return p.returnSlot >= 0 ? std::move(regs[p.returnSlot].own) : Value();
-}
+// What a call of a procedure runs, taken as the call starts: ExecuteGlobal
+// may declare the procedure again while the call runs, and the old code
+// then lives on in the module until the host's next call.
+struct Callee {
+  explicit Callee(const Procedure& p) : code(*p.code), returnSlot(p.returnSlot) {}
+  const Code& code;
+  int returnSlot;
+  Value result(Slot* regs) const { return returnSlot >= 0 ? std::move(regs[returnSlot].own) : Value(); }
+};
 
 Value callSite(const CallSite& site, Frame& caller) {
   const Procedure& p = *site.procedure;
+  // Declared again since this call was compiled, it may take other arguments.
+  if (site.args.size() != p.params.size()) [[unlikely]]
+    raise(err::WrongArguments, p.name);
+  const Callee callee(p);
   Runtime& rt = *caller.rt;
   CallGuard guard(rt);
-  FrameScope frame(rt, p.code->registers, site.args.size());
+  FrameScope frame(rt, callee.code.registers, site.args.size());
   Slot* s = frame.regs();
   for (std::size_t i = 0; i < site.args.size(); ++i) {
     const CallArg& a = site.args[i];
@@ -419,20 +429,21 @@ Value callSite(const CallSite& site, Frame& caller) {
         break;
     }
   }
-  run(*p.code, s, rt);
-  return result(p, s);
+  run(callee.code, s, rt);
+  return callee.result(s);
 }
 
 }  // namespace
 
 Value callFromHost(const Procedure& p, Runtime& rt, const Value* args, std::size_t count) {
   if (count != p.params.size()) raise(err::WrongArguments, p.name);
+  const Callee callee(p);
   CallGuard guard(rt);
-  FrameScope frame(rt, p.code->registers);
+  FrameScope frame(rt, callee.code.registers);
   Slot* s = frame.regs();
   for (std::size_t i = 0; i < count; ++i) s[i].own = args[i];
-  run(*p.code, s, rt);
-  return result(p, s);
+  run(callee.code, s, rt);
+  return callee.result(s);
 }
 
 Value runInScope(const Code& code, Runtime& rt, Slot* outer, int shared, int resultSlot) {
