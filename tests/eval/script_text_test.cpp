@@ -24,6 +24,18 @@ TEST(Eval, ReadsTheCallsVariablesAndGivesTheValue) {
   EXPECT_EQ(evalAt("MyFunction = Eval(Null)"), "Error 94 : Invalid use of Null");
 }
 
+TEST(Eval, RunsInItsPlaceAmongTheOperands) {
+  // The left operand is read before the text on the right changes it.
+  EXPECT_EQ(evalAt("y = 1\r\nMyFunction = y + Execute(\"y = 10\")"), "Integer 1");
+  EXPECT_EQ(evalAt("y = 1\r\nMyFunction = y + Eval(\"Twice(y)\")\r\nMyFunction = MyFunction & \"/\" & y\r\n"
+                   "UserFN = MyFunction\r\nEnd Function\r\nFunction Twice(v)\r\nv = v * 2\r\nTwice = 0\r\nEnd Function\r\n"
+                   "Function Unused()"),
+            "String 1/2");
+  // Eval may give an object, which only Set assigns.
+  EXPECT_EQ(evalAt("y = Eval(\"Nothing\")"), "Error 91 : Object variable not set");
+  EXPECT_EQ(evalAt("Set y = Eval(\"Nothing\")\r\nMyFunction = y Is Nothing"), "Boolean True");
+}
+
 TEST(Eval, ItsErrorsAreTheCallersToHandle) {
   EXPECT_EQ(evalAt("MyFunction = Eval(\"1 +\")"), "Error 1023 : Expected expression");
   EXPECT_EQ(evalAt("MyFunction = Eval(\"1 2\")"), "Error 1025 : Expected end of statement");

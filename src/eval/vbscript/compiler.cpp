@@ -41,12 +41,23 @@ const Value* constantOf(const Expr& e) {
   return nullptr;
 }
 
-// Whether evaluating e may run a procedure of the script, which can change
-// any variable it reaches.
+bool isScriptText(const Name& n) {
+  if (n.binding != Binding::Builtin) return false;
+  const Special s = n.builtin->special;
+  return s == Special::Eval || s == Special::Execute || s == Special::ExecuteGlobal;
+}
+
+// Whether a call of n may run script code, which can change any variable it
+// reaches: a procedure, one bound when the call runs, or Eval's or Execute's text.
+bool runsScript(const Name& n) {
+  return n.binding == Binding::Procedure || n.binding == Binding::Unknown || isScriptText(n);
+}
+
+// Whether evaluating e may run script code of its own.
 bool mayCallProcedure(const Expr& e) {
-  if (auto* v = dynamic_cast<const VarExpr*>(&e)) return v->name.binding == Binding::Procedure;
+  if (auto* v = dynamic_cast<const VarExpr*>(&e)) return runsScript(v->name);
   if (auto* c = dynamic_cast<const CallExpr*>(&e)) {
-    if (c->name.binding == Binding::Procedure) return true;
+    if (runsScript(c->name)) return true;
     return std::any_of(c->args.begin(), c->args.end(), [](const ExprPtr& a) { return mayCallProcedure(*a); });
   }
   if (auto* p = dynamic_cast<const ParenExpr*>(&e)) return mayCallProcedure(*p->inner);
@@ -66,7 +77,9 @@ bool mayCallProcedure(const Expr& e) {
 // into the variable it is assigned to.
 bool neverObject(const Expr& e) {
   if (auto* p = dynamic_cast<const ParenExpr*>(&e)) return neverObject(*p->inner);
-  if (auto* c = dynamic_cast<const CallExpr*>(&e)) return c->name.binding == Binding::Builtin;
+  // Eval's text may give an object.
+  if (auto* c = dynamic_cast<const CallExpr*>(&e))
+    return c->name.binding == Binding::Builtin && c->name.builtin->special != Special::Eval;
   return dynamic_cast<const BinaryExpr*>(&e) || dynamic_cast<const ChainExpr*>(&e) ||
          dynamic_cast<const NegExpr*>(&e) || dynamic_cast<const NotExpr*>(&e) ||
          dynamic_cast<const ErrPropertyExpr*>(&e);
@@ -256,7 +269,7 @@ class Compiler {
   }
 
   std::int32_t builtinCall(const Builtin& b, const Name& n, const ExprList& args, std::int32_t hint) {
-    if (b.special == Special::Eval || b.special == Special::Execute || b.special == Special::ExecuteGlobal) {
+    if (isScriptText(n)) {
       if (args.size() != 1) return raiseAt(err::WrongArguments, n.text, hint);
       const std::int32_t mark = top_;
       const std::int32_t arg = temp();
