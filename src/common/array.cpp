@@ -89,8 +89,7 @@ std::size_t elementIndex(const ArrayRep& a, std::span<const std::int32_t> subscr
   return index;
 }
 
-void redimension(Value& var, std::span<const std::int32_t> upper, bool preserve, bool fixed) {
-  if (fixed) raise(err::ArrayLocked);
+void redimension(Value& var, std::span<const std::int32_t> upper, bool preserve) {
   if (!preserve || !var.isArray() || var.arrayRep().upper.empty()) {
     if (preserve && !var.isArray() && !var.isEmpty()) raise(err::TypeMismatch);
     var = newArray(upper);

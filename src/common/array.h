@@ -38,10 +38,10 @@ Value arrayOf(std::vector<Value> items);
 // count or a subscript does not fit the array.
 std::size_t elementIndex(const ArrayRep& a, std::span<const std::int32_t> subscripts);
 
-// ReDim [Preserve]: a fixed array fails with "This array is fixed or
-// temporarily locked"; Preserve keeps the elements where only the last
-// dimension changes, and fails with "Subscript out of range" otherwise.
-void redimension(Value& var, std::span<const std::int32_t> upper, bool preserve, bool fixed);
+// ReDim [Preserve] of a dynamic array: Preserve keeps the elements where
+// only the last dimension changes, and fails with "Subscript out of range"
+// otherwise. (An array declared with its size is refused when compiled.)
+void redimension(Value& var, std::span<const std::int32_t> upper, bool preserve);
 // Erase: a fixed array keeps its size with every element Empty again; a
 // dynamic one is left unsized.
 void erase(Value& var, bool fixed);

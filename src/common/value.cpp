@@ -14,6 +14,12 @@ namespace zorvan {
 
 namespace {
 
+// Reading Null, Nothing or an array as a number or a text.
+[[noreturn]] void notScalar(VType t) {
+  if (t == VType::Null) raise(err::InvalidUseOfNull);
+  raise(t == VType::Object ? err::ObjectNotSet : err::TypeMismatch);
+}
+
 // The class an operand takes part in arithmetic as.
 enum class Rank { Int16, Int32, Single, Double };
 
@@ -111,11 +117,9 @@ WholeOperand wholeOperand(const Value& v, BooleanText booleanText = BooleanText:
       return {b.rawWhole(), true};
     }
     case VType::Null:
-      raise(err::InvalidUseOfNull);
     case VType::Object:
-      raise(err::ObjectNotSet);
     case VType::Array:
-      raise(err::TypeMismatch);
+      notScalar(v.type());
   }
   return {0, true};
 }
@@ -260,11 +264,9 @@ double Value::toDouble() const {
       return detail::checked(d);
     }
     case VType::Null:
-      raise(err::InvalidUseOfNull);
     case VType::Object:
-      raise(err::ObjectNotSet);
     case VType::Array:
-      raise(err::TypeMismatch);
+      notScalar(type_);
   }
   return 0;
 }
@@ -314,11 +316,9 @@ std::string Value::toText() const {
     case VType::String:
       return u_.s->text;
     case VType::Null:
-      raise(err::InvalidUseOfNull);
     case VType::Object:
-      raise(err::ObjectNotSet);
     case VType::Array:
-      raise(err::TypeMismatch);
+      notScalar(type_);
   }
   return {};
 }
@@ -443,9 +443,8 @@ Value negate(const Value& a) {
     case VType::Null:
       return a;
     case VType::Object:
-      raise(err::ObjectNotSet);
     case VType::Array:
-      raise(err::TypeMismatch);
+      notScalar(a.type());
     case VType::Empty:
     case VType::Integer:
     case VType::Boolean:
@@ -555,9 +554,8 @@ Value roundingPart(const Value& a, RealOp op) {
     case VType::Null:
       return a;
     case VType::Object:
-      raise(err::ObjectNotSet);
     case VType::Array:
-      raise(err::TypeMismatch);
+      notScalar(a.type());
     case VType::Empty:
     case VType::Boolean:
       return Value::integer(static_cast<std::int16_t>(a.rawWhole()));
@@ -587,9 +585,8 @@ Value absolute(const Value& a) {
     case VType::Null:
       return a;
     case VType::Object:
-      raise(err::ObjectNotSet);
     case VType::Array:
-      raise(err::TypeMismatch);
+      notScalar(a.type());
     case VType::Empty:
     case VType::Integer:
     case VType::Boolean:

@@ -88,7 +88,7 @@ std::optional<Value> VBScriptEngine::run(PreparedProcedure procedure, std::span<
   return guarded([&] {
     vbs::Watchdog::Run watched(state_->watchdog);
     state_->runtime.beginHostCall();
-    if (!state_->module.retiredCode.empty()) state_->module.retiredCode.clear();  // nothing runs between host calls
+    state_->module.retiredCode.clear();  // nothing runs between host calls
     return vbs::callFromHost(p, state_->runtime, args.data(), args.size());
   });
 }

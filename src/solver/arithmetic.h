@@ -151,4 +151,6 @@ inline Num Abs(const Num& v) {
 inline Num Sgn(const Num& v) { return v.failed() ? v : detail::generalUnary(detail::Rounding::Sgn, v.value()); }
 inline Num Int(const Num& v) { return v.failed() ? v : detail::generalUnary(detail::Rounding::Int, v.value()); }
 
+#undef ZORVAN_HOT
+
 }  // namespace zorvan::solver

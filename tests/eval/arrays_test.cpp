@@ -134,7 +134,7 @@ TEST(ArrayValues, ArraysAreNoNumbersTextsOrObjects) {
   EXPECT_EQ(expr("TypeName(Array())"), "String Variant()");
   EXPECT_EQ(expr("UBound(Array())"), "Long -1");
   EXPECT_EQ(expr("Array(1, Array(2, 3))(1)(0)"), "Integer 2");
-  // f = an array makes the step fail, not the program.
+  // f may give an array: shown by its type, as it has no text.
   EXPECT_EQ(evalAt("MyFunction = Array(x)"), "Variant()");
 }
 

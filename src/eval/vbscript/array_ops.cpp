@@ -43,8 +43,8 @@ void indexOp(const Ins& in, const Code& code, Slot* R, Runtime& rt) {
 
 void setIndexOp(const Ins& in, const Code& code, Slot* R, Runtime& rt) {
   // The value first: an array stored into one of its own elements is a copy of it.
-  Value v = in.c >= 0 ? *R[in.c].ref : code.constants[static_cast<std::size_t>(~in.c)];
-  if (v.isObject() != in.flag) raise(in.flag ? err::ObjectRequired : err::ObjectNotSet);
+  Value v = operandOf(in.c, R, code.constants.data());
+  checkAssigned(v, in.flag);
   Value& array = placeOf(in.a, R, rt);
   std::int32_t subscripts[kMaxDimensions];
   const std::size_t at = elementIndex(arrayIn(array, in, code), wholes(R, in.b, subscriptCount(in.n), subscripts));
@@ -53,7 +53,7 @@ void setIndexOp(const Ins& in, const Code& code, Slot* R, Runtime& rt) {
 
 void redimOp(const Ins& in, Slot* R, Runtime& rt) {
   std::int32_t upper[kMaxDimensions];
-  redimension(placeOf(in.a, R, rt), wholes(R, in.b, in.c, upper), in.flag, false);
+  redimension(placeOf(in.a, R, rt), wholes(R, in.b, in.c, upper), in.flag);
 }
 
 void eraseOp(const Ins& in, Slot* R, Runtime& rt) { erase(placeOf(in.a, R, rt), in.flag); }

@@ -7,11 +7,6 @@
 
 namespace zorvan::vbs {
 
-// A variable changed in place: register o, or global ~o.
-inline Value& placeOf(std::int32_t o, Slot* R, Runtime& rt) {
-  return o >= 0 ? *R[o].ref : rt.globals[static_cast<std::size_t>(~o)];
-}
-
 void newArrayOp(const Ins& in, const Code& code, Slot* R, Runtime& rt);
 void makeArrayOp(const Ins& in, Slot* R);
 void indexOp(const Ins& in, const Code& code, Slot* R, Runtime& rt);

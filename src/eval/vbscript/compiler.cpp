@@ -231,6 +231,19 @@ class Compiler {
   // register, or ~ its global.
   static std::int32_t place(const Name& n) { return n.binding == Binding::Local ? n.index : ~n.index; }
 
+  // An instruction of its result's register (a), the first of its arguments'
+  // consecutive registers (b) and their count (c), to be emitted by the caller.
+  Ins withArguments(Op op, const ExprList& args, std::int32_t hint) {
+    const std::int32_t mark = top_;
+    const std::int32_t first = consecutive(args);
+    top_ = mark;
+    return make(op, target(hint), first, static_cast<std::int32_t>(args.size()));
+  }
+  std::int32_t emitted(const Ins& in) {
+    emit(in);
+    return in.a;
+  }
+
   // The values of a list in consecutive new registers; gives the first.
   std::int32_t consecutive(const ExprList& list) {
     const std::int32_t first = top_;
@@ -269,52 +282,33 @@ class Compiler {
   }
 
   std::int32_t builtinCall(const Builtin& b, const Name& n, const ExprList& args, std::int32_t hint) {
-    if (isScriptText(n)) {
-      if (args.size() != 1) return raiseAt(err::WrongArguments, n.text, hint);
-      const std::int32_t mark = top_;
-      const std::int32_t arg = temp();
-      exprInto(*args[0], arg);
-      top_ = mark;
-      const std::int32_t dst = target(hint);
-      emit(make(Op::ScriptText, dst, arg, static_cast<std::int32_t>(b.special)));
-      return dst;
-    }
-    if (b.special == Special::Array) {
-      const std::int32_t mark = top_;
-      const std::int32_t first = consecutive(args);
-      top_ = mark;
-      const std::int32_t dst = target(hint);
-      emit(make(Op::MakeArray, dst, first, static_cast<std::int32_t>(args.size())));
-      return dst;
-    }
+    // Array takes any number of elements.
+    if (b.special == Special::Array) return emitted(withArguments(Op::MakeArray, args, hint));
     if (args.size() < b.minArgs || args.size() > b.maxArgs) return raiseAt(err::WrongArguments, n.text, hint);
-    const std::int32_t mark = top_;
+    if (isScriptText(n)) {
+      Ins in = withArguments(Op::ScriptText, args, hint);
+      in.c = static_cast<std::int32_t>(b.special);
+      return emitted(in);
+    }
     if (b.unary != nullptr) {
+      const std::int32_t mark = top_;
       const std::int32_t arg = expr(*args[0]);
       top_ = mark;
       Ins in = make(b.kernel != nullptr && fast_ ? Op::Math : Op::Unary, target(hint), arg);
       in.builtin = &b;
-      emit(in);
-      return in.a;
+      return emitted(in);
     }
-    const std::int32_t first = consecutive(args);
-    top_ = mark;
-    Ins in = make(Op::CallBuiltin, target(hint), first, static_cast<std::int32_t>(args.size()));
+    Ins in = withArguments(Op::CallBuiltin, args, hint);
     in.builtin = &b;
-    emit(in);
-    return in.a;
+    return emitted(in);
   }
 
   // A call of the procedure of that name found when the call runs, with its
   // arguments by value.
   std::int32_t lateCall(const std::string& name, const ExprList& args, std::int32_t hint) {
-    const std::int32_t mark = top_;
-    const std::int32_t first = consecutive(args);
-    top_ = mark;
-    Ins in = make(Op::LateCall, target(hint), first, static_cast<std::int32_t>(args.size()));
+    Ins in = withArguments(Op::LateCall, args, hint);
     in.n = text(name);
-    emit(in);
-    return in.a;
+    return emitted(in);
   }
 
   std::int32_t procedureCall(const Procedure& callee, const Procedure& p, const ExprList& args, std::int32_t hint) {

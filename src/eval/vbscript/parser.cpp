@@ -551,11 +551,9 @@ class Parser {
   StmtPtr parseFor() {
     advance();
     if (accept(Tok::Each)) return parseForEach();
-    if (kind() != Tok::Ident) raise(err::ExpectedIdentifier);
     auto stmt = std::make_unique<ForStmt>();
-    stmt->counter = makeName(cur(), false);
+    stmt->counter = parseLoopVariable();
     track(stmt->counter);
-    advance();
     expect(Tok::Eq, err::ExpectedEquals);
     stmt->from = parseExpr();
     expect(Tok::To, err::ExpectedTo);
@@ -566,6 +564,13 @@ class Parser {
     }
     stmt->body = parseForBody();
     return stmt;
+  }
+
+  Name parseLoopVariable() {
+    if (kind() != Tok::Ident) raise(err::ExpectedIdentifier);
+    Name n = makeName(cur(), false);
+    advance();
+    return n;
   }
 
   // The rest of a For or For Each line, the loop's block and its Next.
@@ -579,11 +584,9 @@ class Parser {
   }
 
   StmtPtr parseForEach() {
-    if (kind() != Tok::Ident) raise(err::ExpectedIdentifier);
     auto stmt = std::make_unique<ForEachStmt>();
-    stmt->element = makeName(cur(), false);
+    stmt->element = parseLoopVariable();
     track(stmt->element);
-    advance();
     expect(Tok::In, err::ExpectedIn);
     stmt->collection = parseExpr();
     stmt->body = parseForBody();

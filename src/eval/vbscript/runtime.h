@@ -145,4 +145,16 @@ class Runtime {
   int depth_ = 0;
 };
 
+// How instructions reach their operands. RK: register o, or constant ~o.
+inline const Value& operandOf(std::int32_t o, const Slot* R, const Value* K) { return o >= 0 ? *R[o].ref : K[~o]; }
+// A variable changed in place: register o, or global ~o.
+inline Value& placeOf(std::int32_t o, Slot* R, Runtime& rt) {
+  return o >= 0 ? *R[o].ref : rt.globals[static_cast<std::size_t>(~o)];
+}
+
+// Set takes objects only; a plain assignment takes anything else.
+inline void checkAssigned(const Value& v, bool setsObject) {
+  if (v.isObject() != setsObject) raise(setsObject ? err::ObjectRequired : err::ObjectNotSet);
+}
+
 }  // namespace zorvan::vbs

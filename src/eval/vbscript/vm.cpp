@@ -94,11 +94,6 @@ bool truth(const Value& v) {
   return v.toBoolean();
 }
 
-// Set takes objects only; a plain assignment takes anything else.
-void checkAssigned(const Value& v, bool setsObject) {
-  if (v.isObject() != setsObject) raise(setsObject ? err::ObjectRequired : err::ObjectNotSet);
-}
-
 // Whether a For loop goes on with its counter where it is.
 bool forContinues(const Value& counter, const Value& end, bool down) {
   int c;
@@ -179,9 +174,15 @@ Value execute(const Code& code, Slot* const R, Runtime& rt) {
   const Ins* const start = code.ins.data();
   const Ins* ip = start;
   const Ins* in = nullptr;
-  auto rk = [R, K](std::int32_t o) -> const Value& { return o >= 0 ? *R[o].ref : K[~o]; };
+  auto rk = [R, K](std::int32_t o) -> const Value& { return operandOf(o, R, K); };
   auto reg = [R](std::int32_t o) -> Value& { return *R[o].ref; };
   auto place = [R, &rt](std::int32_t o) -> Value& { return placeOf(o, R, rt); };
+  // Assign and SetGlobal: the value checked as the assignment takes it.
+  auto assign = [&rk](const Ins* i, Value& dst) {
+    const Value& v = rk(i->b);
+    checkAssigned(v, i->flag);
+    dst = v;
+  };
 #define NEXT goto* kHandlers[static_cast<std::size_t>((in = ip++)->op)]
   for (;;) {
     try {
@@ -189,27 +190,18 @@ Value execute(const Code& code, Slot* const R, Runtime& rt) {
     op_Move:
       reg(in->a) = rk(in->b);
       NEXT;
-    op_Assign: {
-      const Value& v = rk(in->b);
-      checkAssigned(v, in->flag);
-      reg(in->a) = v;
+    op_Assign:
+      assign(in, reg(in->a));
       NEXT;
-    }
-    op_AssignReturn: {
-      const Value& v = rk(in->b);
-      checkAssigned(v, in->flag);
-      reg(in->a) = v;
+    op_AssignReturn:
+      assign(in, reg(in->a));
       return Value();
-    }
     op_GetGlobal:
       reg(in->a) = rt.globals[static_cast<std::size_t>(in->b)];
       NEXT;
-    op_SetGlobal: {
-      const Value& v = rk(in->b);
-      checkAssigned(v, in->flag);
-      rt.globals[static_cast<std::size_t>(in->a)] = v;
+    op_SetGlobal:
+      assign(in, rt.globals[static_cast<std::size_t>(in->a)]);
       NEXT;
-    }
 #define ZORVAN_ARITHMETIC(OPCODE, EXPR, GENERAL)  \
   op_##OPCODE : {                                 \
     const Value &a = rk(in->b), &b = rk(in->c);   \
@@ -395,6 +387,9 @@ void run(const Code& code, Slot* regs, Runtime& rt) {
   else execute<false>(code, regs, rt);
 }
 
+// The value a call left in its result register, if it has one.
+Value resultIn(Slot* regs, int slot) { return slot >= 0 ? std::move(regs[slot].own) : Value(); }
+
 // What a call of a procedure runs, taken as the call starts: ExecuteGlobal
 // may declare the procedure again while the call runs, and the old code
 // then lives on in the module until the host's next call.
@@ -402,7 +397,7 @@ struct Callee {
   explicit Callee(const Procedure& p) : code(*p.code), returnSlot(p.returnSlot) {}
   const Code& code;
   int returnSlot;
-  Value result(Slot* regs) const { return returnSlot >= 0 ? std::move(regs[returnSlot].own) : Value(); }
+  Value result(Slot* regs) const { return resultIn(regs, returnSlot); }
 };
 
 Value callSite(const CallSite& site, Frame& caller) {
@@ -452,7 +447,7 @@ Value runInScope(const Code& code, Runtime& rt, Slot* outer, int shared, int res
   Slot* s = frame.regs();
   for (int i = 0; i < shared; ++i) s[i].ref = outer[i].ref;
   run(code, s, rt);
-  return resultSlot >= 0 ? std::move(s[resultSlot].own) : Value();
+  return resultIn(s, resultSlot);
 }
 
 void runGlobalCode(const Code& code, Runtime& rt) {
