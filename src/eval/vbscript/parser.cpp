@@ -144,7 +144,6 @@ class Parser {
       result.binding = Binding::Local;
       result.index = unit_.resultSlot = variables++;
     }
-    unit_.sharedSlots = outer != nullptr ? outer->slotCount : 0;
     unit_.globalCode = compileBody(body, variables, fastPaths_, outer != nullptr ? inner.arrays : unit_.arrays,
                                    outer != nullptr ? localScope(local, inner.slotCount) : nullptr);
     return std::move(unit_);

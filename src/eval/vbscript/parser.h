@@ -35,9 +35,7 @@ struct CodeUnit {
   std::vector<int> fixedGlobals;
   bool optionExplicit = false;
   std::shared_ptr<const Code> globalCode;
-  // For text compiled inside a call: how many of its first registers are the
-  // call's variables, and where Eval's value lands.
-  int sharedSlots = 0;
+  // For Eval's text: where its value lands.
   int resultSlot = -1;
 };
 

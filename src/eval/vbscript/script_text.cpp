@@ -28,7 +28,9 @@ Value runScriptText(Module& module, Runtime& rt, Special kind, std::string_view 
   }
   CodeUnit unit = compileInScope(text, module, scope, kind == Special::Eval, fastPaths);
   adopt(module, rt, unit);
-  return runInScope(*unit.globalCode, rt, regs, unit.sharedSlots, unit.resultSlot);
+  // The text's first registers are the call's variables.
+  const int shared = scope != nullptr ? scope->slotCount : 0;
+  return runInScope(*unit.globalCode, rt, regs, shared, unit.resultSlot);
 }
 
 }  // namespace zorvan::vbs
