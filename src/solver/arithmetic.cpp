@@ -1,6 +1,19 @@
 #include "solver/arithmetic.h"
 
-namespace zorvan::solver::detail {
+namespace zorvan::solver {
+
+// A whole number as the Value kind it came from.
+Value Num::plain() const {
+  if (kind_ == Kind::Failed) raise(error_);
+  switch (wholeType_) {
+    case VType::Integer: return Value::integer(static_cast<std::int16_t>(whole_));
+    case VType::Boolean: return Value::boolean(whole_ != 0);
+    case VType::Empty: return Value();
+    default: return Value::longInt(whole_);
+  }
+}
+
+namespace detail {
 
 namespace {
 // A failure of the Value operation as a failed Num; Null fails as itself.
@@ -16,36 +29,45 @@ Num caught(Fn fn) {
 }
 }  // namespace
 
-Num general(Operation op, const Value& a, const Value& b) {
-  if (a.isNull() || b.isNull()) return Num::failure(err::InvalidUseOfNull);
+Num general(Operation op, const Num& a, const Num& b) {
+  if (a.failed()) return a;
+  if (b.failed()) return b;
+  const Value x = a.value(), y = b.value();
+  if (x.isNull() || y.isNull()) return Num::failure(err::InvalidUseOfNull);
   return caught([&] {
     switch (op) {
-      case Operation::Add: return add(a, b);
-      case Operation::Sub: return sub(a, b);
-      case Operation::Mul: return mul(a, b);
-      default: return div(a, b);
+      case Operation::Add: return add(x, y);
+      case Operation::Sub: return sub(x, y);
+      case Operation::Mul: return mul(x, y);
+      default: return div(x, y);
     }
   });
 }
 
-int generalOrder(const Value& a, const Value& b) {
-  if (a.isNull() || b.isNull()) return 2;
+int generalOrder(const Num& a, const Num& b) {
+  if (a.failed() || b.failed()) return 2;
+  const Value x = a.value(), y = b.value();
+  if (x.isNull() || y.isNull()) return 2;
   try {
-    return compareNumbers(a, b);
+    return compareNumbers(x, y);
   } catch (const ScriptError&) {
     return 2;
   }
 }
 
-Num generalUnary(Rounding fn, const Value& a) {
-  if (a.isNull()) return Num::failure(err::InvalidUseOfNull);
+Num generalUnary(Rounding fn, const Num& a) {
+  if (a.failed()) return a;
+  const Value x = a.value();
+  if (x.isNull()) return Num::failure(err::InvalidUseOfNull);
   return caught([&] {
     switch (fn) {
-      case Rounding::Abs: return absolute(a);
-      case Rounding::Sgn: return sign(a);
-      default: return intPart(a);
+      case Rounding::Abs: return absolute(x);
+      case Rounding::Sgn: return sign(x);
+      default: return intPart(x);
     }
   });
 }
 
-}  // namespace zorvan::solver::detail
+}  // namespace detail
+
+}  // namespace zorvan::solver

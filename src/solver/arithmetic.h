@@ -1,6 +1,6 @@
 #pragma once
 // The search's arithmetic on Values, written as operators so that each step
-// reads as its formula. A result is a Num: a Value, or the failure of the
+// reads as its formula. A result is a Num: a number, any other Value, or the failure of the
 // operation that computed it (overflow, division by zero, an operand that
 // is no number). Failures travel as values, so a failing step costs about
 // what a passing one does; only a step that stores a failed Num, or runs f
@@ -20,31 +20,105 @@ namespace zorvan::solver {
 // otherwise make for many of them.
 #define ZORVAN_HOT [[gnu::always_inline]]
 
+// A Double or a whole number is held as a plain number, not as a Value: the
+// fast paths then build, copy and release no Value at all.
 class Num {
  public:
-  Num(Value v) : value_(std::move(v)) {}  // NOLINT: every Value is a Num
+  ZORVAN_HOT Num(const Value& v) {  // NOLINT: every Value is a Num
+    if (!take(v)) boxed_ = v;
+  }
+  ZORVAN_HOT Num(Value&& v) {  // NOLINT
+    if (!take(v)) boxed_ = std::move(v);
+  }
+  static Num real(double d) {
+    Num n;
+    n.kind_ = Kind::Real;
+    n.real_ = d;
+    return n;
+  }
+  static Num whole(VType type, std::int32_t v) {
+    Num n;
+    n.kind_ = Kind::Whole;
+    n.wholeType_ = type;
+    n.whole_ = v;
+    return n;
+  }
   static Num failure(std::int32_t error) {
-    Num n{Value()};
+    Num n;
+    n.kind_ = Kind::Failed;
     n.error_ = error;
     return n;
   }
-  bool failed() const { return error_ != 0; }
+  bool failed() const { return kind_ == Kind::Failed; }
   std::int32_t error() const { return error_; }
-  const Value& value() const { return value_; }
-  // Storing a failed result fails the step that stores it.
-  operator Value() const& {  // NOLINT: a Num is stored where a Value is
-    if (failed()) raise(error_);
-    return value_;
+  bool isReal() const { return kind_ == Kind::Real; }
+  bool isWhole() const { return kind_ == Kind::Whole; }
+  // Integer op Integer stays whole; any other whole number goes the general way.
+  bool isInteger() const { return kind_ == Kind::Whole && wholeType_ == VType::Integer; }
+  double realValue() const { return real_; }
+  std::int32_t wholeValue() const { return whole_; }
+  // Both as doubles where the result is a Double whatever the operator: two
+  // Doubles, or a Double and a whole number.
+  bool reals(const Num& b, double& x, double& y) const {
+    if (kind_ == Kind::Real) {
+      x = real_;
+      if (b.kind_ == Kind::Real) return y = b.real_, true;
+      if (b.kind_ == Kind::Whole) return y = b.whole_, true;
+      return false;
+    }
+    if (kind_ == Kind::Whole && b.kind_ == Kind::Real) return x = whole_, y = b.real_, true;
+    return false;
   }
-  operator Value() && {  // NOLINT
-    if (failed()) raise(error_);
-    return std::move(value_);
-  }
+  // The Value this is; storing a failed result fails the step that stores it.
+  Value value() const&;
+  Value value() &&;
+  operator Value() const& { return value(); }             // NOLINT: a Num is stored where a Value is
+  operator Value() && { return std::move(*this).value(); }  // NOLINT
 
  private:
-  Value value_;
-  std::int32_t error_ = 0;
+  enum class Kind : std::uint8_t { Real, Whole, Boxed, Failed };
+  Num() = default;
+  // Takes a number as a plain one; false, leaving the Value to box, otherwise.
+  ZORVAN_HOT bool take(const Value& v) {
+    if (v.isDouble()) {
+      kind_ = Kind::Real;
+      real_ = v.rawDouble();
+      return true;
+    }
+    if (v.isWhole()) {
+      kind_ = Kind::Whole;
+      wholeType_ = v.type();
+      whole_ = v.rawWhole();
+      return true;
+    }
+    kind_ = Kind::Boxed;
+    return false;
+  }
+  // A whole number other than an Integer, or a failure.
+  Value plain() const;
+
+  Kind kind_ = Kind::Boxed;
+  VType wholeType_ = VType::Empty;
+  union {
+    double real_ = 0;
+    std::int32_t whole_;
+    std::int32_t error_;
+  };
+  Value boxed_;  // anything but a number; Empty otherwise
 };
+
+ZORVAN_HOT inline Value Num::value() const& {
+  if (kind_ == Kind::Real) return Value(real_);
+  if (isInteger()) return Value::integer(static_cast<std::int16_t>(whole_));
+  if (kind_ == Kind::Boxed) return boxed_;
+  return plain();
+}
+ZORVAN_HOT inline Value Num::value() && {
+  if (kind_ == Kind::Real) return Value(real_);
+  if (isInteger()) return Value::integer(static_cast<std::int16_t>(whole_));
+  if (kind_ == Kind::Boxed) return std::move(boxed_);
+  return plain();
+}
 
 // The outcome of a comparison: true, false, or failed to evaluate.
 class Truth {
@@ -67,73 +141,64 @@ class Truth {
   int state_;
 };
 
-inline Value I(std::int16_t v) { return Value::integer(v); }
-inline Value D(double v) { return Value(v); }
+inline Num I(std::int16_t v) { return Num::whole(VType::Integer, v); }
+inline Num D(double v) { return Num::real(v); }
 
 namespace detail {
-// The general operations, for the operands the fast paths below leave, out
-// of line so that the fast paths stay small enough to inline everywhere:
-// their rare failures (a String that spells no number) still come back as values.
+// The general operations, for the operands the fast paths below leave (a
+// failed operand, a String, Null, Long or Boolean arithmetic), out of line
+// so that the fast paths stay small enough to inline everywhere: their rare
+// failures (a String that spells no number) still come back as values.
 enum class Operation : std::uint8_t { Add, Sub, Mul, Div };
-Num general(Operation op, const Value& a, const Value& b);
-int generalOrder(const Value& a, const Value& b);
+Num general(Operation op, const Num& a, const Num& b);
+int generalOrder(const Num& a, const Num& b);
 enum class Rounding : std::uint8_t { Abs, Sgn, Int };
-Num generalUnary(Rounding fn, const Value& a);
+Num generalUnary(Rounding fn, const Num& a);
 
-inline Num real(double r) { return std::isfinite(r) ? Num(Value(r)) : Num::failure(err::Overflow); }
+inline Num real(double r) { return std::isfinite(r) ? Num::real(r) : Num::failure(err::Overflow); }
+inline Num narrowest(std::int32_t r) {
+  return r >= -32768 && r <= 32767 ? Num::whole(VType::Integer, r) : Num::whole(VType::Long, r);
+}
 
 }  // namespace detail
 
 ZORVAN_HOT inline Num operator+(const Num& a, const Num& b) {
-  if (a.failed()) return a;
-  if (b.failed()) return b;
   double x, y;
-  if (zorvan::detail::realPair(a.value(), b.value(), x, y)) return detail::real(x + y);
-  if (zorvan::detail::integers(a.value(), b.value()))
-    return zorvan::detail::narrowest(a.value().rawWhole() + b.value().rawWhole());
-  return detail::general(detail::Operation::Add, a.value(), b.value());
+  if (a.reals(b, x, y)) return detail::real(x + y);
+  if (a.isInteger() && b.isInteger()) return detail::narrowest(a.wholeValue() + b.wholeValue());
+  return detail::general(detail::Operation::Add, a, b);
 }
 ZORVAN_HOT inline Num operator-(const Num& a, const Num& b) {
-  if (a.failed()) return a;
-  if (b.failed()) return b;
   double x, y;
-  if (zorvan::detail::realPair(a.value(), b.value(), x, y)) return detail::real(x - y);
-  if (zorvan::detail::integers(a.value(), b.value()))
-    return zorvan::detail::narrowest(a.value().rawWhole() - b.value().rawWhole());
-  return detail::general(detail::Operation::Sub, a.value(), b.value());
+  if (a.reals(b, x, y)) return detail::real(x - y);
+  if (a.isInteger() && b.isInteger()) return detail::narrowest(a.wholeValue() - b.wholeValue());
+  return detail::general(detail::Operation::Sub, a, b);
 }
 ZORVAN_HOT inline Num operator*(const Num& a, const Num& b) {
-  if (a.failed()) return a;
-  if (b.failed()) return b;
   double x, y;
-  if (zorvan::detail::realPair(a.value(), b.value(), x, y)) return detail::real(x * y);
-  return detail::general(detail::Operation::Mul, a.value(), b.value());
+  if (a.reals(b, x, y)) return detail::real(x * y);
+  return detail::general(detail::Operation::Mul, a, b);
 }
 ZORVAN_HOT inline Num operator/(const Num& a, const Num& b) {
-  if (a.failed()) return a;
-  if (b.failed()) return b;
   double x, y;
-  const Value &p = a.value(), &q = b.value();
-  const bool numbers = zorvan::detail::realPair(p, q, x, y) ||
-                       (p.isWhole() && q.isWhole() && ((x = p.rawWhole()), (y = q.rawWhole()), true));
+  const bool numbers =
+      a.reals(b, x, y) || (a.isWhole() && b.isWhole() && ((x = a.wholeValue()), (y = b.wholeValue()), true));
   if (numbers) {
     if (y == 0) return Num::failure(x == 0 ? err::Overflow : err::DivisionByZero);
     return detail::real(x / y);
   }
-  return detail::general(detail::Operation::Div, p, q);
+  return detail::general(detail::Operation::Div, a, b);
 }
 
 // The order of two numbers: -1, 0 or 1; 2 when they cannot be compared.
 ZORVAN_HOT inline int order(const Num& a, const Num& b) {
-  if (a.failed() || b.failed()) return 2;
-  const Value &p = a.value(), &q = b.value();
-  if (p.isWhole() && q.isWhole()) {
-    const std::int32_t x = p.rawWhole(), y = q.rawWhole();
+  if (a.isWhole() && b.isWhole()) {
+    const std::int32_t x = a.wholeValue(), y = b.wholeValue();
     return x < y ? -1 : (x > y ? 1 : 0);
   }
   double x, y;
-  if (zorvan::detail::realPair(p, q, x, y)) return x < y ? -1 : (x > y ? 1 : 0);
-  return detail::generalOrder(p, q);
+  if (a.reals(b, x, y)) return x < y ? -1 : (x > y ? 1 : 0);
+  return detail::generalOrder(a, b);
 }
 inline Truth compared(int order, bool holds) { return order == 2 ? Truth::failure() : Truth(holds); }
 inline Truth operator<(const Num& a, const Num& b) { const int c = order(a, b); return compared(c, c < 0); }
@@ -144,12 +209,14 @@ inline Truth operator==(const Num& a, const Num& b) { const int c = order(a, b);
 inline Truth operator!=(const Num& a, const Num& b) { const int c = order(a, b); return compared(c, c != 0); }
 
 inline Num Abs(const Num& v) {
-  if (!v.failed() && v.value().isDouble()) return Value(std::fabs(v.value().rawDouble()));
-  if (v.failed()) return v;
-  return detail::generalUnary(detail::Rounding::Abs, v.value());
+  if (v.isReal()) return Num::real(std::fabs(v.realValue()));
+  return detail::generalUnary(detail::Rounding::Abs, v);
 }
-inline Num Sgn(const Num& v) { return v.failed() ? v : detail::generalUnary(detail::Rounding::Sgn, v.value()); }
-inline Num Int(const Num& v) { return v.failed() ? v : detail::generalUnary(detail::Rounding::Int, v.value()); }
+inline Num Sgn(const Num& v) {
+  if (v.isReal()) return I(v.realValue() < 0 ? -1 : (v.realValue() > 0 ? 1 : 0));
+  return detail::generalUnary(detail::Rounding::Sgn, v);
+}
+inline Num Int(const Num& v) { return detail::generalUnary(detail::Rounding::Int, v); }
 
 #undef ZORVAN_HOT
 

@@ -10,8 +10,8 @@ struct Cell {
   explicit Cell(WorkingState& state) : w(state), r(state.SampleIdx.toLong()) {}
   Value& leftX() const { return at(w.SampleX, r - 1); }
   Value& rightX() const { return at(w.SampleX, r); }
-  Value leftF() const { return D(at(w.SampleF, r - 1)); }
-  Value rightF() const { return D(at(w.SampleF, r)); }
+  Num leftF() const { return D(at(w.SampleF, r - 1)); }
+  Num rightF() const { return D(at(w.SampleF, r)); }
 
   WorkingState& w;
   std::int32_t r;
@@ -20,7 +20,7 @@ struct Cell {
 
 Stage signChangeScan(Search& s) {
   WorkingState& w = s.w;
-  const Value probe = D(9e-05);
+  const Num probe = D(9e-05);
   for (;;) {
     step([&] { w.FPrev = D(at(w.SampleF, w.SampleIdx)); });
     step([&] { w.SampleIdx = w.SampleIdx + I(1); });
