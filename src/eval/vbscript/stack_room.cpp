@@ -8,7 +8,7 @@ namespace {
 // Room left for unwinding and for the error's own report.
 constexpr std::size_t kMargin = std::size_t{256} * 1024;
 
-const char* stackFloor(std::size_t margin) {
+const char* stackFloorAbove(std::size_t margin) {
   pthread_attr_t attr;
   if (pthread_getattr_np(pthread_self(), &attr) != 0) return nullptr;
   void* low = nullptr;
@@ -20,9 +20,6 @@ const char* stackFloor(std::size_t margin) {
 }
 }  // namespace
 
-const char* threadStackFloor() {
-  thread_local const char* const floor = stackFloor(kMargin);
-  return floor;
-}
+const char* stack_room::findStackFloor() { return stackFloorAbove(kMargin); }
 
 }  // namespace zorvan::vbs

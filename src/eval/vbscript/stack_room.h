@@ -7,8 +7,21 @@
 
 namespace zorvan::vbs {
 
+namespace stack_room {
+const char* findStackFloor();
+constinit inline thread_local const char* tStackFloor = nullptr;
+constinit inline thread_local bool tStackFloorKnown = false;
+}  // namespace stack_room
+
 // The lowest address this thread's stack may grow to, a margin above its
-// end; null where the platform does not say. Found once per thread.
-const char* threadStackFloor();
+// end; null where the platform does not say. Found once per thread, then
+// read at every host call.
+inline const char* threadStackFloor() {
+  if (!stack_room::tStackFloorKnown) [[unlikely]] {
+    stack_room::tStackFloor = stack_room::findStackFloor();
+    stack_room::tStackFloorKnown = true;
+  }
+  return stack_room::tStackFloor;
+}
 
 }  // namespace zorvan::vbs

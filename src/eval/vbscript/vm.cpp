@@ -124,6 +124,7 @@ Value callSite(const CallSite& site, Frame& caller);
   if (p == nullptr) raise(err::TypeMismatch, name);
   std::vector<Value> args(static_cast<std::size_t>(in.c));
   for (std::int32_t i = 0; i < in.c; ++i) args[static_cast<std::size_t>(i)] = *R[in.b + i].ref;
+  CallGuard guard(rt);
   Value v = callFromHost(*p, rt, args.data(), args.size());
   *R[in.a].ref = std::move(v);
 }
@@ -382,7 +383,7 @@ Value execute(const Code& code, Slot* const R, Runtime& rt) {
 #undef ZORVAN_OPS
 #pragma GCC diagnostic pop
 
-void run(const Code& code, Slot* regs, Runtime& rt) {
+[[gnu::always_inline]] inline void run(const Code& code, Slot* regs, Runtime& rt) {
   if (code.fast) execute<true>(code, regs, rt);
   else execute<false>(code, regs, rt);
 }
@@ -430,10 +431,11 @@ Value callSite(const CallSite& site, Frame& caller) {
 
 }  // namespace
 
+// Unguarded: at the host's own level the depth is nought, the stack at its
+// top and the abort flag just cleared; a late call guards its own level.
 Value callFromHost(const Procedure& p, Runtime& rt, const Value* args, std::size_t count) {
   if (count != p.params.size()) raise(err::WrongArguments, p.name);
   const Callee callee(p);
-  CallGuard guard(rt);
   FrameScope frame(rt, callee.code.registers);
   Slot* s = frame.regs();
   for (std::size_t i = 0; i < count; ++i) s[i].own = args[i];
