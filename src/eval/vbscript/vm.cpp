@@ -173,21 +173,30 @@ Value execute(const Code& code, Slot* const R, Runtime& rt) {
   Frame f{R, &rt};
   const Value* const K = code.constants.data();
   const Ins* const start = code.ins.data();
-  const Ins* ip = start;
-  const Ins* in = nullptr;
+  const Ins* in = start;  // the instruction being run
   auto rk = [R, K](std::int32_t o) -> const Value& { return operandOf(o, R, K); };
   auto reg = [R](std::int32_t o) -> Value& { return *R[o].ref; };
   auto place = [R, &rt](std::int32_t o) -> Value& { return placeOf(o, R, rt); };
   // Assign and SetGlobal: the value checked as the assignment takes it.
-  auto assign = [&rk](const Ins* i, Value& dst) {
-    const Value& v = rk(i->b);
+  auto assign = [R, K](const Ins* i, Value& dst) {
+    const Value& v = operandOf(i->b, R, K);
     checkAssigned(v, i->flag);
     dst = v;
   };
-#define NEXT goto* kHandlers[static_cast<std::size_t>((in = ip++)->op)]
+#define DISPATCH goto* kHandlers[static_cast<std::size_t>(in->op)]
+#define NEXT  \
+  do {        \
+    ++in;     \
+    DISPATCH; \
+  } while (0)
+#define JUMP(target)           \
+  do {                         \
+    in = start + (target);     \
+    DISPATCH;                  \
+  } while (0)
   for (;;) {
     try {
-      NEXT;
+      DISPATCH;
     op_Move:
       reg(in->a) = rk(in->b);
       NEXT;
@@ -248,7 +257,7 @@ Value execute(const Code& code, Slot* const R, Runtime& rt) {
       const Value &a = rk(in->b), &b = rk(in->c);
       double x, y;
       const bool t = Fast && numbers(a, b, x, y) ? holds(in->bop, x, y) : truth(binaryOp(in->bop, a, b));
-      if (t == in->flag) ip = start + in->a;
+      if (t == in->flag) JUMP(in->a);
       NEXT;
     }
     op_Neg: {
@@ -261,10 +270,9 @@ Value execute(const Code& code, Slot* const R, Runtime& rt) {
       reg(in->a) = logicalNot(rk(in->b));
       NEXT;
     op_Jump:
-      ip = start + in->a;
-      NEXT;
+      JUMP(in->a);
     op_JumpIf:
-      if (truth(rk(in->b)) == in->flag) ip = start + in->a;
+      if (truth(rk(in->b)) == in->flag) JUMP(in->a);
       NEXT;
     op_Math: {
       const Value& a = rk(in->b);
@@ -294,7 +302,7 @@ Value execute(const Code& code, Slot* const R, Runtime& rt) {
       const bool down = compare(reg(in->b + 2), Value::integer(0)) < 0;
       first = Value::boolean(down);
       rt.tick();
-      if (!forContinues(place(in->a), reg(in->b + 1), down)) ip = start + in->c;
+      if (!forContinues(place(in->a), reg(in->b + 1), down)) JUMP(in->c);
       NEXT;
     }
     op_ForLoop: {
@@ -307,13 +315,13 @@ Value execute(const Code& code, Slot* const R, Runtime& rt) {
         if (next >= -32768 && next <= 32767) {
           c = Value::integer(static_cast<std::int16_t>(next));
           rt.tick();
-          if (step.rawWhole() < 0 ? next >= end.rawWhole() : next <= end.rawWhole()) ip = start + in->c;
+          if (step.rawWhole() < 0 ? next >= end.rawWhole() : next <= end.rawWhole()) JUMP(in->c);
           NEXT;
         }
       }
       c = add(c, step);
       rt.tick();
-      if (forContinues(c, reg(in->b + 1), reg(in->b).rawWhole() != 0)) ip = start + in->c;
+      if (forContinues(c, reg(in->b + 1), reg(in->b).rawWhole() != 0)) JUMP(in->c);
       NEXT;
     }
     op_Tick:
@@ -361,10 +369,10 @@ Value execute(const Code& code, Slot* const R, Runtime& rt) {
       eraseOp(*in, R, rt);
       NEXT;
     op_ForEachPrep:
-      if (!forEachFirst(*in, R, rt)) ip = start + in->c;
+      if (!forEachFirst(*in, R, rt)) JUMP(in->c);
       NEXT;
     op_ForEachLoop:
-      if (forEachNext(*in, R, rt)) ip = start + in->c;
+      if (forEachNext(*in, R, rt)) JUMP(in->c);
       NEXT;
     op_Raise:
       if (in->b >= 0) raise(in->a, code.texts[static_cast<std::size_t>(in->b)]);
@@ -375,10 +383,12 @@ Value execute(const Code& code, Slot* const R, Runtime& rt) {
       if (!f.resumeNext || !canResume(e)) throw;
       noteError(rt, e);
       rt.tick();  // a loop of failing statements still meets the time-out
-      ip = start + code.resumeAt(static_cast<std::int32_t>(ip - start) - 1);
+      in = start + code.resumeAt(static_cast<std::int32_t>(in - start));
     }
   }
+#undef JUMP
 #undef NEXT
+#undef DISPATCH
 }
 #undef ZORVAN_OPS
 #pragma GCC diagnostic pop
