@@ -45,7 +45,8 @@ void sweep(benchmark::State& state, F&& f) {
   }
 }
 
-// The three functions in plain C++.
+// The functions in plain C++. F0 is x itself: the cost of a call alone.
+[[gnu::noinline]] double f0(double x) { return x; }
 [[gnu::noinline]] double f1(double x) { return x * x - x * std::cos(x) - 6; }
 [[gnu::noinline]] double f2(double x) { return x < 0 ? -x * x + 1 : std::sqrt(x) - 1; }
 [[gnu::noinline]] double f3(double x) {
@@ -62,6 +63,7 @@ struct Function {
   const char* lua;
 };
 
+const Function kF0{"MyFunction = x\r\n", f0, "x", "x", "function f(x) return x end"};
 const Function kF1{"MyFunction = x*x - x*Cos(x) -6\r\n", f1, "x*x - x*cos(x) - 6", "x*x - x*cos(x) - 6",
                    "function f(x) return x*x - x*math.cos(x) - 6 end"};
 const Function kF2{"If x < 0 Then\r\n  MyFunction = -x*x + 1\r\nElse\r\n  MyFunction = Sqr(x) - 1\r\nEnd If\r\n", f2,
@@ -139,7 +141,7 @@ void registerFamily(const char* family, const Function& fn) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  for (auto [name, fn] : {std::pair{"F1", &kF1}, {"F2", &kF2}, {"F3", &kF3}}) {
+  for (auto [name, fn] : {std::pair{"F0", &kF0}, {"F1", &kF1}, {"F2", &kF2}, {"F3", &kF3}}) {
     registerFamily<false>(name, *fn);
     registerFamily<true>(name, *fn);
   }

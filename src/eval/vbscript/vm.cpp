@@ -165,7 +165,7 @@ inline bool numbers(const Value& a, const Value& b, double& x, double& y) {
 // The registers and the runtime come as arguments of their own: read back
 // from a frame just written, they would wait for the stores to retire.
 template <bool Fast>
-Value execute(const Code& code, Slot* const R, Runtime& rt) {
+void execute(const Code& code, Slot* const R, Runtime& rt) {
 #define ZORVAN_LABEL(name) &&op_##name,
   static constexpr void* kHandlers[] = {ZORVAN_OPS(ZORVAN_LABEL)};
 #undef ZORVAN_LABEL
@@ -205,7 +205,7 @@ Value execute(const Code& code, Slot* const R, Runtime& rt) {
       NEXT;
     op_AssignReturn:
       assign(in, reg(in->a));
-      return Value();
+      return;
     op_GetGlobal:
       reg(in->a) = rt.globals[static_cast<std::size_t>(in->b)];
       NEXT;
@@ -378,7 +378,7 @@ Value execute(const Code& code, Slot* const R, Runtime& rt) {
       if (in->b >= 0) raise(in->a, code.texts[static_cast<std::size_t>(in->b)]);
       raise(in->a);
     op_Return:
-      return Value();
+      return;
     } catch (const ScriptError& e) {
       if (!f.resumeNext || !canResume(e)) throw;
       noteError(rt, e);
