@@ -29,7 +29,7 @@ Num caught(Fn fn) {
 }
 }  // namespace
 
-Num general(Operation op, const Num& a, const Num& b) {
+Num general(Operation op, Num a, Num b) {
   if (a.failed()) return a;
   if (b.failed()) return b;
   const Value x = a.value(), y = b.value();
@@ -44,7 +44,7 @@ Num general(Operation op, const Num& a, const Num& b) {
   });
 }
 
-int generalOrder(const Num& a, const Num& b) {
+int generalOrder(Num a, Num b) {
   if (a.failed() || b.failed()) return 2;
   const Value x = a.value(), y = b.value();
   if (x.isNull() || y.isNull()) return 2;
@@ -55,7 +55,7 @@ int generalOrder(const Num& a, const Num& b) {
   }
 }
 
-Num generalUnary(Rounding fn, const Num& a) {
+Num generalUnary(Rounding fn, Num a) {
   if (a.failed()) return a;
   const Value x = a.value();
   if (x.isNull()) return Num::failure(err::InvalidUseOfNull);

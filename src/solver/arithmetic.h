@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <new>
 #include <utility>
 
 #include "common/value.h"
@@ -21,31 +22,43 @@ namespace zorvan::solver {
 #define ZORVAN_HOT [[gnu::always_inline]]
 
 // A Double or a whole number is held as a plain number, not as a Value: the
-// fast paths then build, copy and release no Value at all.
+// fast paths then build, copy and release no Value at all, and a Num the
+// compiler can see whole lives in machine registers.
 class Num {
  public:
   ZORVAN_HOT Num(const Value& v) {  // NOLINT: every Value is a Num
-    if (!take(v)) boxed_ = v;
+    if (!take(v)) new (&boxed_) Value(v);
   }
   ZORVAN_HOT Num(Value&& v) {  // NOLINT
-    if (!take(v)) boxed_ = std::move(v);
+    if (!take(v)) new (&boxed_) Value(std::move(v));
   }
+  ZORVAN_HOT Num(const Num& o) : kind_(o.kind_), wholeType_(o.wholeType_) {
+    if (kind_ == Kind::Boxed) new (&boxed_) Value(o.boxed_);
+    else copyPlain(o);
+  }
+  ZORVAN_HOT Num(Num&& o) noexcept : kind_(o.kind_), wholeType_(o.wholeType_) {
+    if (kind_ == Kind::Boxed) new (&boxed_) Value(std::move(o.boxed_));
+    else copyPlain(o);
+  }
+  Num& operator=(const Num&) = delete;
+  Num& operator=(Num&&) = delete;
+  ZORVAN_HOT ~Num() {
+    if (kind_ == Kind::Boxed) boxed_.~Value();
+  }
+
   static Num real(double d) {
-    Num n;
-    n.kind_ = Kind::Real;
+    Num n(Kind::Real);
     n.real_ = d;
     return n;
   }
   static Num whole(VType type, std::int32_t v) {
-    Num n;
-    n.kind_ = Kind::Whole;
+    Num n(Kind::Whole);
     n.wholeType_ = type;
     n.whole_ = v;
     return n;
   }
   static Num failure(std::int32_t error) {
-    Num n;
-    n.kind_ = Kind::Failed;
+    Num n(Kind::Failed);
     n.error_ = error;
     return n;
   }
@@ -60,9 +73,9 @@ class Num {
   // Both as doubles where the result is a Double whatever the operator: two
   // Doubles, or a Double and a whole number.
   bool reals(const Num& b, double& x, double& y) const {
-    if (kind_ == Kind::Real) {
+    if (kind_ == Kind::Real) [[likely]] {
       x = real_;
-      if (b.kind_ == Kind::Real) return y = b.real_, true;
+      if (b.kind_ == Kind::Real) [[likely]] return y = b.real_, true;
       if (b.kind_ == Kind::Whole) return y = b.whole_, true;
       return false;
     }
@@ -77,10 +90,10 @@ class Num {
 
  private:
   enum class Kind : std::uint8_t { Real, Whole, Boxed, Failed };
-  Num() = default;
+  explicit Num(Kind kind) : kind_(kind) {}
   // Takes a number as a plain one; false, leaving the Value to box, otherwise.
   ZORVAN_HOT bool take(const Value& v) {
-    if (v.isDouble()) {
+    if (v.isDouble()) [[likely]] {
       kind_ = Kind::Real;
       real_ = v.rawDouble();
       return true;
@@ -94,27 +107,34 @@ class Num {
     kind_ = Kind::Boxed;
     return false;
   }
+  // Each lane copied at its own width: a wider load than the store that
+  // wrote it would wait for that store to retire.
+  ZORVAN_HOT void copyPlain(const Num& o) {
+    if (kind_ == Kind::Real) real_ = o.real_;
+    else if (kind_ == Kind::Whole) whole_ = o.whole_;
+    else error_ = o.error_;
+  }
   // A whole number other than an Integer, or a failure.
   Value plain() const;
 
-  Kind kind_ = Kind::Boxed;
+  Kind kind_;
   VType wholeType_ = VType::Empty;
   union {
-    double real_ = 0;
+    double real_;
     std::int32_t whole_;
     std::int32_t error_;
+    Value boxed_;  // anything but a number
   };
-  Value boxed_;  // anything but a number; Empty otherwise
 };
 
 ZORVAN_HOT inline Value Num::value() const& {
-  if (kind_ == Kind::Real) return Value(real_);
+  if (kind_ == Kind::Real) [[likely]] return Value(real_);
   if (isInteger()) return Value::integer(static_cast<std::int16_t>(whole_));
   if (kind_ == Kind::Boxed) return boxed_;
   return plain();
 }
 ZORVAN_HOT inline Value Num::value() && {
-  if (kind_ == Kind::Real) return Value(real_);
+  if (kind_ == Kind::Real) [[likely]] return Value(real_);
   if (isInteger()) return Value::integer(static_cast<std::int16_t>(whole_));
   if (kind_ == Kind::Boxed) return std::move(boxed_);
   return plain();
@@ -150,10 +170,11 @@ namespace detail {
 // so that the fast paths stay small enough to inline everywhere: their rare
 // failures (a String that spells no number) still come back as values.
 enum class Operation : std::uint8_t { Add, Sub, Mul, Div };
-Num general(Operation op, const Num& a, const Num& b);
-int generalOrder(const Num& a, const Num& b);
+// They take copies: an operand whose address escaped could not stay in registers.
+Num general(Operation op, Num a, Num b);
+int generalOrder(Num a, Num b);
 enum class Rounding : std::uint8_t { Abs, Sgn, Int };
-Num generalUnary(Rounding fn, const Num& a);
+Num generalUnary(Rounding fn, Num a);
 
 inline Num real(double r) { return std::isfinite(r) ? Num::real(r) : Num::failure(err::Overflow); }
 inline Num narrowest(std::int32_t r) {
