@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <iterator>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -448,7 +449,8 @@ Value callFromHost(const Procedure& p, Runtime& rt, const Value* args, std::size
   const Callee callee(p);
   FrameScope frame(rt, callee.code.registers);
   Slot* s = frame.regs();
-  for (std::size_t i = 0; i < count; ++i) s[i].own = args[i];
+  // A frame's values are Empty until written: a copy needs no release first.
+  for (std::size_t i = 0; i < count; ++i) new (&s[i].own) Value(args[i]);
   run(callee.code, s, rt);
   return callee.result(s);
 }
