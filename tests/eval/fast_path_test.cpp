@@ -12,7 +12,7 @@ namespace zorvan::testing {
 namespace {
 
 // Random user functions over x: numbers of each kind, texts, Empty, Null
-// and Booleans, through the operators, math functions, If, For and Do.
+// and Booleans, through the operators, math functions, If, Select, For and Do.
 class FunctionGenerator {
  public:
   explicit FunctionGenerator(unsigned seed) : rng_(seed) {}
@@ -60,7 +60,7 @@ class FunctionGenerator {
 
   std::string statement(int depth) {
     static const char* const kTargets[] = {"a", "b", "MyFunction"};
-    switch (depth == 0 ? 0 : pick(0, 4)) {
+    switch (depth == 0 ? 0 : pick(0, 5)) {
       case 1:
         return "If " + expression(2) + " Then\r\n" + statement(depth - 1) + "Else\r\n" + statement(depth - 1) +
                "End If\r\n";
@@ -72,6 +72,9 @@ class FunctionGenerator {
         return n + " = 0\r\nDo While " + n + " < " + std::to_string(pick(0, 4)) + "\r\n" + n + " = " + n +
                " + 1\r\n" + statement(depth - 1) + "Loop\r\n";
       }
+      case 4:
+        return "Select Case " + expression(2) + "\r\nCase " + leaf() + ", " + leaf() + "\r\n" + statement(depth - 1) +
+               "Case Else\r\n" + statement(depth - 1) + "End Select\r\n";
       default:
         return std::string(oneOf(kTargets)) + " = " + expression(3) + "\r\n";
     }

@@ -24,6 +24,7 @@ enum class Op : std::uint8_t {
   Binary,      // R[a] = RK(b) bop RK(c), for the operators without a numeric fast path
   Compare,     // R[a] = RK(b) bop RK(c), a comparison
   Branch,      // goto a when the comparison RK(b) bop RK(c) holds == flag (Null never holds)
+  BranchK,     // the same with RK(c) a number known when compiled (k)
   Neg,         // R[a] = -RK(b)
   Not,         // R[a] = Not RK(b)
   Jump,        // goto a

@@ -436,6 +436,12 @@ class Compiler {
     return dst;
   }
 
+  // A comparison with a number known when compiled, as x < 0 or Case 1,
+  // compares a Double with it directly.
+  static void numericBranch(Ins& in, const Value* constant) {
+    if (constant != nullptr && numericConstant(*constant, in.k)) in.op = Op::BranchK;
+  }
+
   // Jumps when cond taken as a condition is `when`; gives the jump to patch.
   std::int32_t branch(const Expr& cond, bool when) {
     const std::int32_t mark = top_;
@@ -448,6 +454,7 @@ class Compiler {
       Ins in = make(Op::Branch, 0, lhs, rhs);
       in.bop = b->op;
       in.flag = when;
+      numericBranch(in, constantOf(*b->rhs));
       return emit(in);
     }
     const std::int32_t v = expr(cond);
@@ -667,6 +674,7 @@ class Compiler {
         Ins in = make(Op::Branch, 0, subject, operand);
         in.bop = BinOp::Eq;
         in.flag = true;  // Null matches no case
+        if (fast_) numericBranch(in, constantOf(*v));
         matches.push_back(emit(in));
       }
       const std::int32_t next = emit(make(Op::Jump));

@@ -158,7 +158,7 @@ inline bool numbers(const Value& a, const Value& b, double& x, double& y) {
 // switch. A handler's numeric fast path sits beside its general path.
 #define ZORVAN_OPS(X)                                                                                      \
   X(Move) X(Assign) X(AssignReturn) X(GetGlobal) X(SetGlobal) X(Add) X(Sub) X(Mul) X(Div) X(Pow) X(AddK) X(SubK) X(MulK)   \
-  X(DivK) X(Binary) X(Compare) X(Branch) X(Neg) X(Not) X(Jump) X(JumpIf) X(Math) X(Unary) X(CallBuiltin)  \
+  X(DivK) X(Binary) X(Compare) X(Branch) X(BranchK) X(Neg) X(Not) X(Jump) X(JumpIf) X(Math) X(Unary) X(CallBuiltin)  \
   X(CallProc) X(ToNumber) X(ForPrep) X(ForLoop) X(Tick) X(OnError) X(ErrProperty) X(ErrClear) X(ErrNumber) \
   X(ErrRaise) X(ScriptText) X(LateCall) X(NewArray) X(MakeArray) X(Index) X(SetIndex) X(ReDim) X(Erase) X(ForEachPrep) X(ForEachLoop)     \
   X(Raise) X(Return)
@@ -258,6 +258,12 @@ void execute(const Code& code, Slot* const R, Runtime& rt) {
       const Value &a = rk(in->b), &b = rk(in->c);
       double x, y;
       const bool t = Fast && numbers(a, b, x, y) ? holds(in->bop, x, y) : truth(binaryOp(in->bop, a, b));
+      if (t == in->flag) JUMP(in->a);
+      NEXT;
+    }
+    op_BranchK: {
+      const Value& a = rk(in->b);
+      const bool t = Fast && a.isDouble() ? holds(in->bop, a.rawDouble(), in->k) : truth(binaryOp(in->bop, a, rk(in->c)));
       if (t == in->flag) JUMP(in->a);
       NEXT;
     }
