@@ -178,7 +178,9 @@ void execute(const Code& code, Slot* const R, Runtime& rt) {
   auto rk = [R, K](std::int32_t o) -> const Value& { return operandOf(o, R, K); };
   auto reg = [R](std::int32_t o) -> Value& { return *R[o].ref; };
   auto place = [R, &rt](std::int32_t o) -> Value& { return placeOf(o, R, rt); };
-  // Assign and SetGlobal: the value checked as the assignment takes it.
+  // Assign and SetGlobal: the value checked as the assignment takes it. It
+  // takes R and K by value: a closure that held rk by reference would keep
+  // them in memory for the whole interpreter.
   auto assign = [R, K](const Ins* i, Value& dst) {
     const Value& v = operandOf(i->b, R, K);
     checkAssigned(v, i->flag);
