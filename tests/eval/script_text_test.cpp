@@ -103,6 +103,12 @@ TEST(ScriptTextSandbox, NothingOutsideTheEngineIsReachable) {
   // Recursion through Eval ends in error 28, not a crash.
   EXPECT_EQ(evalAt("ExecuteGlobal \"Function R(n) : R = Eval(\"\"R(n)\"\") : End Function\"\r\nMyFunction = R(1)"),
             "Error 28 : Out of stack space");
+  // And so does recursion through a call bound only when it runs: A calls B,
+  // which ExecuteGlobal declares after A was compiled.
+  EXPECT_EQ(evalAt("MyFunction = A(1)\r\nEnd Function\r\nFunction A(n)\r\n"
+                   " If n = 1 Then ExecuteGlobal \"Function B(m) : B = A(m + 1) : End Function\"\r\n"
+                   " A = B(n)\r\nEnd Function\r\nFunction T()"),
+            "Error 28 : Out of stack space");
 }
 
 TEST(ScriptTextSandbox, ARunawayExecuteIsCutOffByTheTimeOut) {
