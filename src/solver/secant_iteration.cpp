@@ -35,7 +35,7 @@ bool sweep(Search& s) {
     if (test([&] { return Abs(w.IterDF) > D(0.0000001); })) step([&] { next() = w.IterNum / w.IterDF; });
     step([&] { w.IterIdx = w.IterIdx + I(1); });
 
-    const int k = w.IterIdx.toLong();
+    const int k = indexOf(w.IterIdx);
     if (k < kLastIterate && k % 6 != 0) continue;
     step([&] { w.OrderFlag = I(0); });
     if (k < kLastIterate && k % 6 == 0) step([&] { w.OrderFlag = I(1); });
@@ -54,7 +54,7 @@ bool sweep(Search& s) {
         next() = (outer - x(1) * x(1)) / w.IterD2;
       });
     step([&] { w.IterIdx = w.IterIdx + I(1); });
-    if (w.IterIdx.toLong() >= kLastIterate) return false;
+    if (indexOf(w.IterIdx) >= kLastIterate) return false;
   }
 }
 }  // namespace

@@ -7,7 +7,7 @@ namespace zorvan::solver {
 namespace {
 // The cell (SampleIdx - 1, SampleIdx); reading past the last sample fails.
 struct Cell {
-  explicit Cell(WorkingState& state) : w(state), r(state.SampleIdx.toLong()) {}
+  explicit Cell(WorkingState& state) : w(state), r(indexOf(state.SampleIdx)) {}
   Value& leftX() const { return at(w.SampleX, r - 1); }
   Value& rightX() const { return at(w.SampleX, r); }
   Num leftF() const { return D(at(w.SampleF, r - 1)); }
