@@ -114,6 +114,8 @@ class Num {
     else if (kind_ == Kind::Whole) whole_ = o.whole_;
     else error_ = o.error_;
   }
+  // Any number, or a failure, as its Value; plain() takes the rare kinds.
+  Value unboxed() const;
   // A whole number other than an Integer, or a failure.
   Value plain() const;
 
@@ -127,18 +129,13 @@ class Num {
   };
 };
 
-ZORVAN_HOT inline Value Num::value() const& {
+ZORVAN_HOT inline Value Num::unboxed() const {
   if (kind_ == Kind::Real) [[likely]] return Value(real_);
   if (isInteger()) return Value::integer(static_cast<std::int16_t>(whole_));
-  if (kind_ == Kind::Boxed) return boxed_;
   return plain();
 }
-ZORVAN_HOT inline Value Num::value() && {
-  if (kind_ == Kind::Real) [[likely]] return Value(real_);
-  if (isInteger()) return Value::integer(static_cast<std::int16_t>(whole_));
-  if (kind_ == Kind::Boxed) return std::move(boxed_);
-  return plain();
-}
+ZORVAN_HOT inline Value Num::value() const& { return kind_ == Kind::Boxed ? boxed_ : unboxed(); }
+ZORVAN_HOT inline Value Num::value() && { return kind_ == Kind::Boxed ? std::move(boxed_) : unboxed(); }
 
 // The outcome of a comparison: true, false, or failed to evaluate.
 class Truth {
