@@ -257,28 +257,29 @@ class Compiler {
   }
   std::int32_t subscripts(const Name& n, std::size_t count) { return subscripts(n.text, count); }
 
+  // An element of the array at a place (a register, or ~ a global), named
+  // for its errors; the registers from mark on are free once it is read.
+  std::int32_t element(std::int32_t at, const std::string& name, const ExprList& subs, std::int32_t mark,
+                       std::int32_t hint) {
+    const std::int32_t first = consecutive(subs);
+    top_ = mark;
+    Ins in = make(Op::Index, target(hint), at, first);
+    in.n = subscripts(name, subs.size());
+    emit(in);
+    return in.a;
+  }
+
   // An element of the array an expression gives.
   std::int32_t indexValue(const IndexExpr& e, std::int32_t hint) {
     const std::int32_t mark = top_;
     const std::int32_t base = temp();
     exprInto(*e.base, base);
-    const std::int32_t first = consecutive(e.subscripts);
-    top_ = mark;
-    Ins in = make(Op::Index, target(hint), base, first);
-    in.n = subscripts(e.name, e.subscripts.size());
-    emit(in);
-    return in.a;
+    return element(base, e.name, e.subscripts, mark, hint);
   }
 
   // An element of the array a variable holds.
-  std::int32_t index(const Name& n, const ExprList& subscripts, std::int32_t hint) {
-    const std::int32_t mark = top_;
-    const std::int32_t first = consecutive(subscripts);
-    top_ = mark;
-    Ins in = make(Op::Index, target(hint), place(n), first);
-    in.n = this->subscripts(n, subscripts.size());
-    emit(in);
-    return in.a;
+  std::int32_t index(const Name& n, const ExprList& subs, std::int32_t hint) {
+    return element(place(n), n.text, subs, top_, hint);
   }
 
   std::int32_t builtinCall(const Builtin& b, const Name& n, const ExprList& args, std::int32_t hint) {
