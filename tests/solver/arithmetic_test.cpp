@@ -47,7 +47,6 @@ std::string describe(const Num& n) {
 }
 
 TEST(SearchArithmetic, EveryLaneGivesTheValueOperationsResult) {
-  int checked = 0;
   const std::vector<Value>& values = operands();
   for (std::size_t i = 0; i < values.size(); ++i) {
     const Value& a = values[i];
@@ -70,7 +69,6 @@ TEST(SearchArithmetic, EveryLaneGivesTheValueOperationsResult) {
         }
       }
       EXPECT_EQ(solver::order(a, b), order) << pair;
-      checked += 5;
     }
     EXPECT_EQ(describe(solver::Abs(a)), describe(a.isNull() ? Num::failure(err::InvalidUseOfNull)
                                                             : expected([&] { return absolute(a); })))
@@ -79,7 +77,6 @@ TEST(SearchArithmetic, EveryLaneGivesTheValueOperationsResult) {
                                                             : expected([&] { return sign(a); })))
         << "operand " << i;
   }
-  EXPECT_EQ(checked, 15 * 15 * 5);
 }
 
 TEST(SearchArithmetic, AFailureTravelsToTheStepThatStoresIt) {
