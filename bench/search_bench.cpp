@@ -20,7 +20,7 @@ using zorvan::Value;
 class BenchServices final : public zorvan::Evaluator, public zorvan::SolveHost {
  public:
   operator zorvan::SearchServices() { return {*this, *this, random_}; }
-  explicit BenchServices(zorvan::VBScriptEngine& engine) : engine_(engine), userFN_(engine) {}
+  explicit BenchServices(zorvan::VBScriptEngine& engine) : engine_(engine), userFN_(engine, zorvan::Recall::Recent) {}
   Value evaluate(const Value& x) override {
     if (record) points.push_back(x);
     std::optional<Value> v = zorvan::FNF(userFN_, x);
@@ -60,7 +60,7 @@ void search(benchmark::State& state, const char* text, double lower, double uppe
   zorvan::SolveNow(lo, hi, true, svc);
   svc.record = false;
   const std::vector<Value> points = svc.points;
-  const zorvan::UserFunction userFN(engine);
+  const zorvan::UserFunction userFN(engine, zorvan::Recall::Recent);
   svc.lines = svc.messages = 0;
   long searches = 0;
   for (auto _ : state) {

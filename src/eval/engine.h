@@ -41,6 +41,11 @@ class ScriptEngine {
   virtual bool addCode(std::string_view code) = 0;
   // Finds a procedure of the module.
   virtual PreparedProcedure prepare(std::string_view procedure) = 0;
+  // Whether the procedure's runs depend on their arguments alone: a run reads
+  // at most the module's globals and changes nothing outside itself, so runs
+  // with the same arguments give the same result until code is added or a
+  // procedure that is not pure runs. False where that is not known.
+  virtual bool isPure(PreparedProcedure /*procedure*/) const { return false; }
   // Runs a prepared procedure; empty on failure. A null handle fails with
   // "Procedure not defined" and no report.
   virtual std::optional<Value> run(PreparedProcedure procedure, std::span<const Value> args) = 0;

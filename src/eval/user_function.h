@@ -8,6 +8,7 @@
 
 #include "common/value.h"
 #include "eval/engine.h"
+#include "eval/recent_results.h"
 
 namespace zorvan {
 
@@ -21,22 +22,39 @@ inline constexpr std::string_view kUserProcedure = "UserFN";
 // "Function UserFN(x)", the user's lines, " UserFN = MyFunction", "End Function".
 std::string buildScript(std::string_view userText);
 
+// Whether a UserFunction answers a point asked for again within its last few
+// evaluations from memory, where UserFN is pure. Only while nothing else runs
+// in the engine: a search's evaluations are such a time.
+enum class Recall : bool { None, Recent };
+
 // UserFN of an engine's script, prepared once after the script is added.
 class UserFunction {
  public:
-  explicit UserFunction(ScriptEngine& engine) : engine_(engine), procedure_(engine.prepare(kUserProcedure)) {}
+  explicit UserFunction(ScriptEngine& engine, Recall recall = Recall::None)
+      : engine_(engine),
+        procedure_(engine.prepare(kUserProcedure)),
+        recall_(recall == Recall::Recent && engine.isPure(procedure_)) {}
   std::optional<Value> operator()(const Value& x) const {
-    return engine_.run(procedure_, std::span<const Value>(&x, 1));
+    if (!recall_) return run(x);
+    const std::optional<double> kept = recent_.find(x);
+    std::optional<Value> fx = kept ? std::optional<Value>(Value(*kept)) : run(x);
+    if (!kept && fx) recent_.remember(x, *fx);
+    return fx;
   }
   ScriptEngine& engine() const { return engine_; }
 
  private:
+  std::optional<Value> run(const Value& x) const { return engine_.run(procedure_, std::span<const Value>(&x, 1)); }
+
   ScriptEngine& engine_;
   PreparedProcedure procedure_;
+  bool recall_;
+  mutable RecentResults recent_;
 };
 
-// f(x): one run of UserFN with x by value; empty when the run fails (the
-// engine has reported the failure to its sink by then).
+// f(x): one run of UserFN with x by value, or a recalled result of one;
+// empty when the run fails (the engine has reported the failure to its sink
+// by then).
 inline std::optional<Value> FNF(const UserFunction& f, const Value& x) { return f(x); }
 // The same, finding UserFN by name first.
 std::optional<Value> FNF(ScriptEngine& engine, const Value& x);

@@ -5,6 +5,7 @@
 
 #include "eval/vbscript/lexer.h"
 #include "eval/vbscript/parser.h"
+#include "eval/vbscript/purity.h"
 #include "eval/vbscript/runtime.h"
 #include "eval/vbscript/script_text.h"
 #include "eval/vbscript/vm.h"
@@ -77,6 +78,10 @@ PreparedProcedure VBScriptEngine::prepare(std::string_view procedure) {
   const auto& procedures = state_->module.procedures;
   const auto it = procedures.find(vbs::foldCase(procedure));
   return PreparedProcedure(it == procedures.end() ? nullptr : it->second.get());
+}
+
+bool VBScriptEngine::isPure(PreparedProcedure procedure) const {
+  return procedure && vbs::isPure(*static_cast<const vbs::Procedure*>(procedure.get()));
 }
 
 std::optional<Value> VBScriptEngine::run(PreparedProcedure procedure, std::span<const Value> args) {

@@ -34,6 +34,7 @@ class VBScriptEngine final : public ScriptEngine {
   void reset() override;
   bool addCode(std::string_view code) override;
   PreparedProcedure prepare(std::string_view procedure) override;
+  bool isPure(PreparedProcedure procedure) const override;
   using ScriptEngine::run;
   std::optional<Value> run(PreparedProcedure procedure, std::span<const Value> args) override;
   const ScriptError& lastError() const override { return lastError_; }

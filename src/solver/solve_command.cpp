@@ -18,7 +18,7 @@ namespace {
 class CommandFunction final : public Evaluator {
  public:
   CommandFunction(ScriptEngine& engine, SolveHost& host, SolveSummary& summary)
-      : engine_(engine), userFN_(engine), host_(host), summary_(summary) {}
+      : engine_(engine), userFN_(engine, Recall::Recent), host_(host), summary_(summary) {}
 
   Value evaluate(const Value& x) override {
     if (host_.cancelRequested()) cancel();

@@ -120,6 +120,9 @@ struct Builtin {
   double (*kernel)(double) = nullptr;
   bool keepsKind = false;  // Abs, Int, Fix: a whole number stays whole
   Special special = Special::None;
+  // Its answer may change from call to call with the same arguments (Rnd,
+  // Timer), or it changes state the next call sees (Randomize).
+  bool stateful = false;
 };
 
 }  // namespace zorvan::vbs

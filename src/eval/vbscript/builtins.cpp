@@ -220,6 +220,7 @@ double kFix(double d) { return std::trunc(d); }
 #define MATH(key, name, fn, kernel, keeps) Builtin{key, name, 1, 1, unaryOnly, fn, kernel, keeps}
 #define MULTI(key, name, lo, hi, fn) Builtin{key, name, lo, hi, fn, nullptr}
 // Compiled as instructions of their own rather than called.
+#define STATEFUL(key, name, lo, hi, fn) Builtin{key, name, lo, hi, fn, nullptr, nullptr, false, Special::None, true}
 #define SPECIAL(key, name, lo, hi, kind) Builtin{key, name, lo, hi, unaryOnly, nullptr, nullptr, false, kind}
 
 constexpr std::array kBuiltins{
@@ -262,10 +263,10 @@ constexpr std::array kBuiltins{
     UNARY("ltrim", "LTrim", fnLTrim),
     MULTI("mid", "Mid", 2, 3, fnMid),
     UNARY("oct", "Oct", fnOct),
-    MULTI("randomize", "Randomize", 0, 1, fnRandomize),
+    STATEFUL("randomize", "Randomize", 0, 1, fnRandomize),
     MULTI("replace", "Replace", 3, 6, fnReplace),
     MULTI("right", "Right", 2, 2, fnRight),
-    MULTI("rnd", "Rnd", 0, 1, fnRnd),
+    STATEFUL("rnd", "Rnd", 0, 1, fnRnd),
     MULTI("round", "Round", 1, 2, fnRound),
     UNARY("rtrim", "RTrim", fnRTrim),
     UNARY("sgn", "Sgn", fnSgn),
@@ -277,7 +278,7 @@ constexpr std::array kBuiltins{
     UNARY("strreverse", "StrReverse", fnStrReverse),
     MULTI("string", "String", 2, 2, fnString),
     MATH("tan", "Tan", fnTan, kTan, false),
-    MULTI("timer", "Timer", 0, 0, fnTimer),
+    STATEFUL("timer", "Timer", 0, 0, fnTimer),
     UNARY("trim", "Trim", fnTrim),
     UNARY("typename", "TypeName", fnTypeName),
     MULTI("ubound", "UBound", 1, 2, fnUBound),
@@ -288,6 +289,7 @@ constexpr std::array kBuiltins{
 #undef UNARY
 #undef MATH
 #undef MULTI
+#undef STATEFUL
 #undef SPECIAL
 
 // A call evaluates its arguments into a buffer of this size.
