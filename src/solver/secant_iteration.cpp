@@ -20,7 +20,7 @@ bool sweep(Search& s) {
     step([&] { w.IterFPrev = s.f(x(1)); });
     step([&] { w.IterDX = x(0) - x(1); });
     step([&] {
-      const Value left = x(1) * w.IterF;
+      const Num left = x(1) * w.IterF;
       w.IterNum = left - x(0) * w.IterFPrev;
     });
     step([&] { w.IterDF = w.IterF - w.IterFPrev; });
@@ -50,7 +50,7 @@ bool sweep(Search& s) {
     }
     if (test([&] { return w.Flag == I(0); }))
       step([&] {
-        const Value outer = x(2) * x(0);
+        const Num outer = x(2) * x(0);
         next() = (outer - x(1) * x(1)) / w.IterD2;
       });
     step([&] { w.IterIdx = w.IterIdx + I(1); });
