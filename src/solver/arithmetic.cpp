@@ -3,13 +3,13 @@
 namespace zorvan::solver {
 
 // A whole number as the Value kind it came from.
-Value Num::plain() const {
-  if (kind_ == Kind::Failed) raise(error_);
-  switch (wholeType_) {
-    case VType::Integer: return Value::integer(static_cast<std::int16_t>(whole_));
-    case VType::Boolean: return Value::boolean(whole_ != 0);
+Value Num::plain(bool failed, VType wholeType, std::int32_t wholeOrError) {
+  if (failed) raise(wholeOrError);
+  switch (wholeType) {
+    case VType::Integer: return Value::integer(static_cast<std::int16_t>(wholeOrError));
+    case VType::Boolean: return Value::boolean(wholeOrError != 0);
     case VType::Empty: return Value();
-    default: return Value::longInt(whole_);
+    default: return Value::longInt(wholeOrError);
   }
 }
 

@@ -116,8 +116,10 @@ class Num {
   }
   // Any number, or a failure, as its Value; plain() takes the rare kinds.
   Value unboxed() const;
-  // A whole number other than an Integer, or a failure.
-  Value plain() const;
+  // A whole number other than an Integer, or a failure (its error in place of
+  // the number). It takes the fields, not the Num: a Num whose address
+  // escaped, even on a path not taken, would be kept in memory, not registers.
+  static Value plain(bool failed, VType wholeType, std::int32_t wholeOrError);
 
   Kind kind_;
   VType wholeType_ = VType::Empty;
@@ -132,7 +134,7 @@ class Num {
 ZORVAN_HOT inline Value Num::unboxed() const {
   if (kind_ == Kind::Real) [[likely]] return Value(real_);
   if (isInteger()) return Value::integer(static_cast<std::int16_t>(whole_));
-  return plain();
+  return plain(kind_ == Kind::Failed, wholeType_, kind_ == Kind::Failed ? error_ : whole_);
 }
 ZORVAN_HOT inline Value Num::value() const& { return kind_ == Kind::Boxed ? boxed_ : unboxed(); }
 ZORVAN_HOT inline Value Num::value() && { return kind_ == Kind::Boxed ? std::move(boxed_) : unboxed(); }
