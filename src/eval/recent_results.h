@@ -7,7 +7,6 @@
 
 #include <array>
 #include <bit>
-#include <cmath>
 #include <cstdint>
 #include <optional>
 
@@ -28,15 +27,16 @@ class RecentResults {
   // Only Doubles at Doubles are kept: they are what a search asks for, and
   // they hold no memory.
   void remember(const Value& x, const Value& fx) {
-    if (!x.isDouble() || !fx.isDouble() || std::isnan(x.rawDouble())) return;
+    if (!x.isDouble() || !fx.isDouble()) return;
     const std::uint64_t bits = std::bit_cast<std::uint64_t>(x.rawDouble());
     entries_[place(bits)] = Entry{bits, fx.rawDouble()};
   }
 
  private:
   static constexpr int kPlaceBits = 4;
-  // Points are told apart by their bits, so -0 is not 0. A NaN is never
-  // kept, so a NaN's bits mark an empty entry.
+  // Points are told apart by their bits, so -0 is not 0, and a NaN is found
+  // only by its own bits. These mark an empty entry: a point with them is
+  // never found.
   static constexpr std::uint64_t kNone = 0x7FF0'0000'0000'0001ull;
   struct Entry {
     std::uint64_t bits = kNone;
