@@ -82,6 +82,23 @@ TEST(Limits, DeepNestingOnASmallStackIsACleanError) {
   });
 }
 
+// Whether UserFN is pure is found without recursion, however long the
+// chain of calls the text declares.
+TEST(Limits, ALongChainOfCallsIsCheckedOnASmallStack) {
+  std::string text = "MyFunction = F0(x)\r\nEnd Function\r\n";
+  const int n = 20000;
+  for (int i = 0; i < n; ++i)
+    text += "Function F" + std::to_string(i) + "(v)\r\nF" + std::to_string(i) + " = F" + std::to_string(i + 1) + "(v)\r\nEnd Function\r\n";
+  const std::string last = "Function F" + std::to_string(n) + "(v)\r\nF" + std::to_string(n) + " = ";
+  for (const char* end : {"v", "Rnd"}) {
+    VBScriptEngine engine;
+    ASSERT_TRUE(engine.addCode(buildScript(text + last + end + "\r\nEnd Function\r\nFunction S()")));
+    bool pure = false;
+    onThreadWithStack(std::size_t{256} * 1024, [&] { pure = engine.isPure(engine.prepare(kUserProcedure)); });
+    EXPECT_EQ(pure, std::string(end) == "v");
+  }
+}
+
 TEST(Limits, ModerateNestingWorks) {
   EXPECT_EQ(evalAt("MyFunction = " + std::string(200, '(') + "x" + std::string(200, ')'), 2), "Double 2");
   std::string ifs, ends;
