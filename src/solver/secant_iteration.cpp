@@ -10,11 +10,18 @@ constexpr int kLastIterate = 254;
 // One sweep from IterX(1) and IterX(2) up to IterX(254); true when it converged.
 bool sweep(Search& s) {
   WorkingState& w = s.w;
-  // IterIdx is the search's own whole number: its neighbours are plain sums.
-  auto x = [&](int back) -> Value& { return at(w.IterX, indexOf(w.IterIdx) - back); };
-  auto next = [&]() -> Value& { return at(w.IterX, indexOf(w.IterIdx) + 1); };
+  // IterIdx is the search's own whole number, read once each time a step
+  // sets it: its neighbours are plain sums.
+  int k = 0;
+  auto x = [&](int back) -> Value& { return at(w.IterX, k - back); };
+  auto next = [&]() -> Value& { return at(w.IterX, k + 1); };
+  auto advance = [&] {
+    step([&] { w.IterIdx = w.IterIdx + I(1); });
+    k = indexOf(w.IterIdx);
+  };
 
   step([&] { w.IterIdx = I(2); });
+  k = indexOf(w.IterIdx);
   for (;;) {
     step([&] { w.IterF = s.f(x(0)); });
     step([&] { w.IterFPrev = s.f(x(1)); });
@@ -33,9 +40,8 @@ bool sweep(Search& s) {
       return true;
     step([&] { next() = (x(1) + x(0)) / I(2); });
     if (test([&] { return Abs(w.IterDF) > D(0.0000001); })) step([&] { next() = w.IterNum / w.IterDF; });
-    step([&] { w.IterIdx = w.IterIdx + I(1); });
+    advance();
 
-    const int k = indexOf(w.IterIdx);
     if (k < kLastIterate && k % 6 != 0) continue;
     step([&] { w.OrderFlag = I(0); });
     if (k < kLastIterate && k % 6 == 0) step([&] { w.OrderFlag = I(1); });
@@ -53,8 +59,8 @@ bool sweep(Search& s) {
         const Num outer = x(2) * x(0);
         next() = (outer - x(1) * x(1)) / w.IterD2;
       });
-    step([&] { w.IterIdx = w.IterIdx + I(1); });
-    if (indexOf(w.IterIdx) >= kLastIterate) return false;
+    advance();
+    if (k >= kLastIterate) return false;
   }
 }
 }  // namespace
