@@ -2,7 +2,8 @@
 // FNF at a few points, on an engine with the numeric fast paths and on one
 // without. Nothing may crash, leak or hang past the time-out, and both
 // engines must agree exactly, unless the text reads the clock or the
-// random numbers, or a run was cut off.
+// random numbers, or a run was cut off. Where the engine finds UserFN pure,
+// a second run at the same point must give exactly what the first gave.
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -49,6 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!compiled) return 0;
   const bool compare = deterministic(text);
   const zorvan::UserFunction f(*fast), g(*general);
+  const bool pure = fast->isPure(fast->prepare(zorvan::kUserProcedure));
+  if (general->isPure(general->prepare(zorvan::kUserProcedure)) != pure) std::abort();
   for (double x : {0.0, 1.0, -1.5, 1e10}) {
     const std::string a = zorvan::testing::exactOutcome(*fast, f, x);
     const std::string b = zorvan::testing::exactOutcome(*general, g, x);
@@ -56,10 +59,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::fprintf(stderr, "fast: %s\ngeneral: %s\n", a.c_str(), b.c_str());
       std::abort();
     }
-    if (std::optional<zorvan::Value> v = f(zorvan::Value(x))) {
-      try {
-        (void)zorvan::FNRO(*v);
-      } catch (const zorvan::ScriptError&) {
+    if (pure) {
+      const std::string again = zorvan::testing::exactOutcome(*fast, f, x);
+      if (again != a && !cutOff(a) && !cutOff(again)) {
+        std::fprintf(stderr, "pure, but first: %s\nthen: %s\n", a.c_str(), again.c_str());
+        std::abort();
+      }
+    }
+    // Both engines make the same runs: a function that keeps state in its
+    // globals stays comparable.
+    for (const zorvan::UserFunction* h : {&f, &g}) {
+      if (std::optional<zorvan::Value> v = (*h)(zorvan::Value(x))) {
+        try {
+          (void)zorvan::FNRO(*v);
+        } catch (const zorvan::ScriptError&) {
+        }
       }
     }
   }
