@@ -15,7 +15,12 @@
 namespace zorvan {
 
 class RecentResults {
+  static constexpr int kPlaceBits = 6;
+
  public:
+  // How many points are kept at most.
+  static constexpr std::size_t kSize = std::size_t{1} << kPlaceBits;
+
   std::optional<double> find(const Value& x) const {
     if (!x.isDouble()) return std::nullopt;
     const std::uint64_t bits = std::bit_cast<std::uint64_t>(x.rawDouble());
@@ -33,7 +38,6 @@ class RecentResults {
   }
 
  private:
-  static constexpr int kPlaceBits = 4;
   // Points are told apart by their bits, so -0 is not 0, and a NaN is found
   // only by its own bits. These mark an empty entry: a point with them is
   // never found.
@@ -44,7 +48,7 @@ class RecentResults {
   };
   // Fibonacci hashing: nearby points, which share their high bits, spread.
   static std::size_t place(std::uint64_t bits) { return (bits * 0x9E37'79B9'7F4A'7C15ull) >> (64 - kPlaceBits); }
-  std::array<Entry, std::size_t{1} << kPlaceBits> entries_{};
+  std::array<Entry, kSize> entries_{};
 };
 
 }  // namespace zorvan
