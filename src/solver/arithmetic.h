@@ -1,11 +1,11 @@
 #pragma once
 // The search's arithmetic on Values, written as operators so that each step
-// reads as its formula. A result is a Num: a number, any other Value, or the failure of the
-// operation that computed it (overflow, division by zero, an operand that
-// is no number). Failures travel as values, so a failing step costs about
-// what a passing one does; only a step that stores a failed Num, or runs f
-// on one, raises. Comparisons are numeric: a String is read as a number or
-// the comparison fails; Empty is 0.
+// reads as its formula. A result is a Num: a number, any other Value, or the
+// failure of the operation that computed it (overflow, division by zero, an
+// operand that is no number). Failures travel as values, so a failing step
+// costs about what a passing one does; only a step that stores a failed Num,
+// or runs f on one, raises. Comparisons are numeric: a String is read as a
+// number or the comparison fails; Empty is 0.
 
 #include <cmath>
 #include <cstdint>
