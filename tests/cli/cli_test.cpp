@@ -25,10 +25,20 @@ std::string quote(const std::string& s) {
   return q + "'";
 }
 
-// A file of this process's own: the suite also runs beside itself under another locale.
-std::string scratch(const std::string& name) {
-  return ::testing::TempDir() + "zorvan_" + std::to_string(getpid()) + "_" + name;
-}
+// A file of this process's own, removed when the test ends: the suite also
+// runs beside itself under another locale.
+class Scratch {
+ public:
+  explicit Scratch(const std::string& name)
+      : path_(::testing::TempDir() + "zorvan_" + std::to_string(getpid()) + "_" + name) {}
+  ~Scratch() { std::remove(path_.c_str()); }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
 
 std::string slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -77,7 +87,8 @@ TEST(Cli, EvalOfACompileErrorExitsOne) {
 }
 
 TEST(Cli, EvalReadsAFunctionFile) {
-  const std::string path = scratch("function.vbs");
+  const Scratch file("function.vbs");
+  const std::string& path = file.path();
   std::ofstream(path, std::ios::binary) << "If x < 0 Then\r\n MyFunction = -1\r\nElse\r\n MyFunction = 1\r\nEnd If\r\n";
   EXPECT_EQ(cli("eval --function-file " + quote(path) + " -3 3").out, "Integer -1\nInteger 1\n");
 }
@@ -185,7 +196,8 @@ TEST(Cli, CtrlCEndsARunWithinASecond) {
 namespace {
 
 TEST(Cli, PlotWritesThePictureOfASolve) {
-  const std::string svg = scratch("plot.svg");
+  const Scratch file("plot.svg");
+  const std::string& svg = file.path();
   const CliRun r = cli("plot --interval -5 5 --clock 01:02:03 --output " + quote(svg));
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("Solution: X , F(X) = 2.18003"), std::string::npos);
@@ -199,7 +211,8 @@ TEST(Cli, PlotWritesThePictureOfASolve) {
 }
 
 TEST(Cli, PlotAroundAnApproximation) {
-  const std::string svg = scratch("plot_approx.svg");
+  const Scratch file("plot_approx.svg");
+  const std::string& svg = file.path();
   const CliRun r = cli("plot --approx 1 --output " + quote(svg));
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.rfind("Solution: X , F(X) = 2.18003", 0), 0u);

@@ -8,6 +8,7 @@
 #include <QGraphicsSimpleTextItem>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QValueAxis>
 #include <QXYSeries>
@@ -167,9 +168,9 @@ TEST(PlotSave, WritesPngAndSvg) {
   plot.showPlot(parabola(5));
   plot.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&plot));
-  // Named by the process: the suite also runs beside itself under another locale.
-  const QString base = QString::fromStdString(::testing::TempDir()) + "/zorvan_plot_test_" +
-                       QString::number(QCoreApplication::applicationPid());
+  const QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString base = dir.filePath("plot");
   ASSERT_TRUE(plot.saveTo(base + ".png"));
   ASSERT_TRUE(plot.saveTo(base + ".svg"));
   QImage png(base + ".png");
