@@ -4,6 +4,7 @@
 // Every failing operation throws ScriptError (error.h); nothing here yields an
 // infinity or a NaN.
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -35,10 +36,10 @@ class Value {
  public:
   Value() noexcept : type_(VType::Empty) { u_.d = 0; }
   explicit Value(double d) noexcept : type_(VType::Double) { u_.d = d; }
-  static Value integer(std::int16_t v) noexcept { Value r; r.type_ = VType::Integer; r.u_.l = v; return r; }
-  static Value longInt(std::int32_t v) noexcept { Value r; r.type_ = VType::Long; r.u_.l = v; return r; }
-  static Value single(float v) noexcept { Value r; r.type_ = VType::Single; r.u_.f = v; return r; }
-  static Value boolean(bool v) noexcept { Value r; r.type_ = VType::Boolean; r.u_.l = v ? -1 : 0; return r; }
+  static Value integer(std::int16_t v) noexcept { return Value(VType::Integer, low32(v)); }
+  static Value longInt(std::int32_t v) noexcept { return Value(VType::Long, low32(v)); }
+  static Value single(float v) noexcept { return Value(VType::Single, std::bit_cast<std::uint32_t>(v)); }
+  static Value boolean(bool v) noexcept { return Value(VType::Boolean, low32(v ? -1 : 0)); }
   // No valid data: arithmetic and comparisons with it give Null again, and
   // reading it as a number or a text fails with "Invalid use of Null".
   static Value null() noexcept { Value r; r.type_ = VType::Null; return r; }
@@ -124,6 +125,12 @@ class Value {
     explicit StringRep(std::string t) : text(std::move(t)) {}
     std::string text;
   };
+  // The narrow kinds are written as all eight bytes of the storage at once: a
+  // copy reads all eight, and a read that spans two stores waits for both to
+  // retire instead of taking the value from the store buffer.
+  Value(VType type, std::uint64_t bits) noexcept : type_(type) { u_.bits = bits; }
+  static std::uint64_t low32(std::int32_t v) noexcept { return static_cast<std::uint32_t>(v); }
+
   bool counted() const noexcept { return type_ >= VType::String; }
   void release() noexcept {
     if (counted() && --u_.c->refs == 0) destroy();
@@ -133,6 +140,7 @@ class Value {
   union {
     std::int32_t l;
     float f;
+    std::uint64_t bits;
     double d;
     Shared* c;
     StringRep* s;
