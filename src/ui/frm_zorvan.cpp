@@ -360,6 +360,9 @@ void frmZorvan::showProgress() {
   progress_->setAutoClose(false);
   progress_->setAutoReset(false);
   connect(progress_, &QProgressDialog::canceled, this, [this] { cancelSolve(); });
+  // Escape reaches a box that is not yet the active window as a plain
+  // rejection, which hides it: that too is the user's cancel.
+  connect(progress_, &QDialog::rejected, this, [this] { cancelSolve(); });
   updateProgress();
   progress_->show();
 }

@@ -66,6 +66,18 @@ TEST_F(LongSearchTest, TheWindowAnswersShowsProgressAndCancels) {
   EXPECT_EQ(w->progressDialog(), nullptr);
 }
 
+TEST_F(LongSearchTest, TheProgressBoxRejectedCancels) {
+  w->txtInput->setPlainText(kSlowerSine);
+  w->txtLower->setText("0.5");
+  w->txtUpper->setText("40");
+  QTest::mouseClick(w->cmdSolve, Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w->progressDialog() != nullptr && w->progressDialog()->isVisible(); }, 5000));
+  w->progressDialog()->reject();
+  ASSERT_TRUE(waitForEnd());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(boxes, std::vector<std::string>{"SEARCH CANCELLED"});
+}
+
 TEST_F(LongSearchTest, TheProgressBoxSaysWhereTheSearchIs) {
   w->txtInput->setPlainText(kSlowerSine);
   w->txtLower->setText("0.5");
