@@ -32,11 +32,11 @@ class Num {
   ZORVAN_HOT Num(Value&& v) {  // NOLINT
     if (!take(v)) new (&boxed_) Value(std::move(v));
   }
-  ZORVAN_HOT Num(const Num& o) : kind_(o.kind_), wholeType_(o.wholeType_) {
+  ZORVAN_HOT Num(const Num& o) : kind_(o.kind_) {
     if (kind_ == Kind::Boxed) new (&boxed_) Value(o.boxed_);
     else copyPlain(o);
   }
-  ZORVAN_HOT Num(Num&& o) noexcept : kind_(o.kind_), wholeType_(o.wholeType_) {
+  ZORVAN_HOT Num(Num&& o) noexcept : kind_(o.kind_) {
     if (kind_ == Kind::Boxed) new (&boxed_) Value(std::move(o.boxed_));
     else copyPlain(o);
   }
@@ -52,8 +52,7 @@ class Num {
     return n;
   }
   static Num whole(VType type, std::int32_t v) {
-    Num n(Kind::Whole);
-    n.wholeType_ = type;
+    Num n(wholeKind(type));
     n.whole_ = v;
     return n;
   }
@@ -65,9 +64,9 @@ class Num {
   bool failed() const { return kind_ == Kind::Failed; }
   std::int32_t error() const { return error_; }
   bool isReal() const { return kind_ == Kind::Real; }
-  bool isWhole() const { return kind_ == Kind::Whole; }
+  bool isWhole() const { return kind_ <= Kind::Boolean; }
   // Integer op Integer stays whole; any other whole number goes the general way.
-  bool isInteger() const { return kind_ == Kind::Whole && wholeType_ == VType::Integer; }
+  bool isInteger() const { return kind_ == Kind::Integer; }
   double realValue() const { return real_; }
   std::int32_t wholeValue() const { return whole_; }
   // Both as doubles where the result is a Double whatever the operator: two
@@ -76,10 +75,10 @@ class Num {
     if (kind_ == Kind::Real) [[likely]] {
       x = real_;
       if (b.kind_ == Kind::Real) [[likely]] return y = b.real_, true;
-      if (b.kind_ == Kind::Whole) return y = b.whole_, true;
+      if (b.isWhole()) return y = b.whole_, true;
       return false;
     }
-    if (kind_ == Kind::Whole && b.kind_ == Kind::Real) return x = whole_, y = b.real_, true;
+    if (isWhole() && b.kind_ == Kind::Real) return x = whole_, y = b.real_, true;
     return false;
   }
   // The Value this is; storing a failed result fails the step that stores it.
@@ -89,7 +88,14 @@ class Num {
   operator Value() && { return std::move(*this).value(); }  // NOLINT
 
  private:
-  enum class Kind : std::uint8_t { Real, Whole, Boxed, Failed };
+  // One byte tells the kind, the whole numbers' Value kind included: a test
+  // of two bytes written apart would wait for both stores to retire. The
+  // whole kinds share VType's codes.
+  enum class Kind : std::uint8_t { Empty, Integer, Long, Boolean, Real, Boxed, Failed };
+  static_assert(static_cast<int>(VType::Empty) == 0 && static_cast<int>(VType::Integer) == 1 &&
+                static_cast<int>(VType::Long) == 2 && static_cast<int>(VType::Boolean) == 3);
+  static Kind wholeKind(VType type) { return static_cast<Kind>(type); }
+  VType wholeType() const { return static_cast<VType>(kind_); }
   explicit Num(Kind kind) : kind_(kind) {}
   // Takes a number as a plain one; false, leaving the Value to box, otherwise.
   ZORVAN_HOT bool take(const Value& v) {
@@ -99,8 +105,7 @@ class Num {
       return true;
     }
     if (v.isWhole()) {
-      kind_ = Kind::Whole;
-      wholeType_ = v.type();
+      kind_ = wholeKind(v.type());
       whole_ = v.rawWhole();
       return true;
     }
@@ -111,7 +116,7 @@ class Num {
   // wrote it would wait for that store to retire.
   ZORVAN_HOT void copyPlain(const Num& o) {
     if (kind_ == Kind::Real) real_ = o.real_;
-    else if (kind_ == Kind::Whole) whole_ = o.whole_;
+    else if (isWhole()) whole_ = o.whole_;
     else error_ = o.error_;
   }
   // Any number, or a failure, as its Value; plain() takes the rare kinds.
@@ -122,7 +127,6 @@ class Num {
   static Value plain(bool failed, VType wholeType, std::int32_t wholeOrError);
 
   Kind kind_;
-  VType wholeType_ = VType::Empty;
   union {
     double real_;
     std::int32_t whole_;
@@ -134,7 +138,7 @@ class Num {
 ZORVAN_HOT inline Value Num::unboxed() const {
   if (kind_ == Kind::Real) [[likely]] return Value(real_);
   if (isInteger()) return Value::integer(static_cast<std::int16_t>(whole_));
-  return plain(kind_ == Kind::Failed, wholeType_, kind_ == Kind::Failed ? error_ : whole_);
+  return plain(kind_ == Kind::Failed, wholeType(), kind_ == Kind::Failed ? error_ : whole_);
 }
 ZORVAN_HOT inline Value Num::value() const& { return kind_ == Kind::Boxed ? boxed_ : unboxed(); }
 ZORVAN_HOT inline Value Num::value() && { return kind_ == Kind::Boxed ? std::move(boxed_) : unboxed(); }
