@@ -106,6 +106,14 @@ class Value {
   // Integer, Long, Boolean (-1/0) and Empty (0, because its storage is zeroed).
   std::int32_t rawWhole() const noexcept { return type_ == VType::Empty ? 0 : u_.l; }
   std::string_view text() const noexcept { return u_.s->text; }
+  // The storage as it stands, and a copy of the Value of a kind and storage,
+  // for a holder that refers to a Value while something else keeps it alive.
+  std::uint64_t rawBits() const noexcept { return u_.bits; }
+  static Value copyOf(VType type, std::uint64_t bits) noexcept {
+    Value v(type, bits);
+    if (v.counted()) ++v.u_.c->refs;
+    return v;
+  }
   const ArrayRep& arrayRep() const noexcept { return *u_.a; }
   // The array to change in place: its own copy first while other Values share it.
   ArrayRep& ownArray();

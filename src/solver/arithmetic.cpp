@@ -1,19 +1,35 @@
 #include "solver/arithmetic.h"
 
+#include <array>
+#include <bit>
+#include <cstddef>
+
 namespace zorvan::solver {
 
-// A whole number as the Value kind it came from.
-Value Num::plain(bool failed, VType wholeType, std::int32_t wholeOrError) {
-  if (failed) raise(wholeOrError);
-  switch (wholeType) {
-    case VType::Integer: return Value::integer(static_cast<std::int16_t>(wholeOrError));
-    case VType::Boolean: return Value::boolean(wholeOrError != 0);
-    case VType::Empty: return Value();
-    default: return Value::longInt(wholeOrError);
+// A whole number as the Value kind it came from, a failure as its error, a
+// Value referred to as a copy of it.
+Value Num::plain(std::uint64_t tag, std::uint64_t bits) {
+  const auto whole = static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
+  switch (static_cast<Kind>(tag & 0xFF)) {
+    case Kind::Failed: raise(whole);
+    case Kind::Referred: return Value::copyOf(static_cast<VType>(tag >> 8 & 0xFF), bits);
+    case Kind::Integer: return Value::integer(static_cast<std::int16_t>(whole));
+    case Kind::Boolean: return Value::boolean(whole != 0);
+    case Kind::Empty: return Value();
+    case Kind::Long: return Value::longInt(whole);
+    default: return Value(std::bit_cast<double>(bits));
   }
 }
 
 namespace detail {
+
+const Value& kept(Value&& v) {
+  thread_local std::array<Value, 16> ring;
+  thread_local std::size_t next = 0;
+  Value& slot = ring[next++ % ring.size()];
+  slot = std::move(v);
+  return slot;
+}
 
 namespace {
 // A failure of the Value operation as a failed Num; Null fails as itself.
@@ -22,7 +38,7 @@ Num caught(Fn fn) {
   try {
     Value r = fn();
     if (r.isNull()) return Num::failure(err::InvalidUseOfNull);
-    return r;
+    return Num(std::move(r));  // kept: a Num only refers to it
   } catch (const ScriptError& e) {
     return Num::failure(e.number);
   }

@@ -9,7 +9,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <new>
 #include <utility>
 
 #include "common/value.h"
@@ -21,29 +20,26 @@ namespace zorvan::solver {
 // otherwise make for many of them.
 #define ZORVAN_HOT [[gnu::always_inline]]
 
+namespace detail {
+// Keeps a String or an array that a step made (a concatenation, a String
+// that f gave) alive while the Nums that refer to it do: the last few are
+// kept, and one step holds no more than two or three at once.
+const Value& kept(Value&& v);
+}  // namespace detail
+
 // A Double or a whole number is held as a plain number, not as a Value: the
-// fast paths then build, copy and release no Value at all, and a Num the
-// compiler can see whole lives in machine registers.
+// fast paths then build, copy and release no Value at all. Any other Value
+// is referred to, not owned, so a Num is trivially copied and destroyed and
+// the compiler keeps it in machine registers. A Num therefore lives no
+// longer than the Value it was made from, as the operands and results of
+// one step do; a Value made in the step is kept for it (detail::kept).
 class Num {
  public:
   ZORVAN_HOT Num(const Value& v) {  // NOLINT: every Value is a Num
-    if (!take(v)) new (&boxed_) Value(v);
+    if (!take(v)) refer(v);
   }
   ZORVAN_HOT Num(Value&& v) {  // NOLINT
-    if (!take(v)) new (&boxed_) Value(std::move(v));
-  }
-  ZORVAN_HOT Num(const Num& o) : kind_(o.kind_) {
-    if (kind_ == Kind::Boxed) new (&boxed_) Value(o.boxed_);
-    else copyPlain(o);
-  }
-  ZORVAN_HOT Num(Num&& o) noexcept : kind_(o.kind_) {
-    if (kind_ == Kind::Boxed) new (&boxed_) Value(std::move(o.boxed_));
-    else copyPlain(o);
-  }
-  Num& operator=(const Num&) = delete;
-  Num& operator=(Num&&) = delete;
-  ZORVAN_HOT ~Num() {
-    if (kind_ == Kind::Boxed) boxed_.~Value();
+    if (!take(v)) refer(v.isString() || v.isArray() ? detail::kept(std::move(v)) : v);
   }
 
   static Num real(double d) {
@@ -53,95 +49,86 @@ class Num {
   }
   static Num whole(VType type, std::int32_t v) {
     Num n(wholeKind(type));
-    n.whole_ = v;
+    n.bits_ = static_cast<std::uint32_t>(v);
     return n;
   }
   static Num failure(std::int32_t error) {
     Num n(Kind::Failed);
-    n.error_ = error;
+    n.bits_ = static_cast<std::uint32_t>(error);
     return n;
   }
-  bool failed() const { return kind_ == Kind::Failed; }
-  std::int32_t error() const { return error_; }
-  bool isReal() const { return kind_ == Kind::Real; }
-  bool isWhole() const { return kind_ <= Kind::Boolean; }
+  bool failed() const { return kind() == Kind::Failed; }
+  std::int32_t error() const { return low32(); }
+  bool isReal() const { return kind() == Kind::Real; }
+  bool isWhole() const { return kind() <= Kind::Boolean; }
   // Integer op Integer stays whole; any other whole number goes the general way.
-  bool isInteger() const { return kind_ == Kind::Integer; }
+  bool isInteger() const { return kind() == Kind::Integer; }
   double realValue() const { return real_; }
-  std::int32_t wholeValue() const { return whole_; }
+  std::int32_t wholeValue() const { return low32(); }
   // Both as doubles where the result is a Double whatever the operator: two
   // Doubles, or a Double and a whole number.
   bool reals(const Num& b, double& x, double& y) const {
-    if (kind_ == Kind::Real) [[likely]] {
+    if (isReal()) [[likely]] {
       x = real_;
-      if (b.kind_ == Kind::Real) [[likely]] return y = b.real_, true;
-      if (b.isWhole()) return y = b.whole_, true;
+      if (b.isReal()) [[likely]] return y = b.real_, true;
+      if (b.isWhole()) return y = b.low32(), true;
       return false;
     }
-    if (isWhole() && b.kind_ == Kind::Real) return x = whole_, y = b.real_, true;
+    if (isWhole() && b.isReal()) return x = low32(), y = b.real_, true;
     return false;
   }
   // The Value this is; storing a failed result fails the step that stores it.
-  Value value() const&;
-  Value value() &&;
-  operator Value() const& { return value(); }             // NOLINT: a Num is stored where a Value is
-  operator Value() && { return std::move(*this).value(); }  // NOLINT
+  Value value() const;
+  operator Value() const { return value(); }  // NOLINT: a Num is stored where a Value is
 
  private:
-  // One byte tells the kind, the whole numbers' Value kind included: a test
-  // of two bytes written apart would wait for both stores to retire. The
-  // whole kinds share VType's codes.
-  enum class Kind : std::uint8_t { Empty, Integer, Long, Boolean, Real, Boxed, Failed };
+  // The whole kinds share VType's codes.
+  enum class Kind : std::uint8_t { Empty, Integer, Long, Boolean, Real, Referred, Failed };
   static_assert(static_cast<int>(VType::Empty) == 0 && static_cast<int>(VType::Integer) == 1 &&
                 static_cast<int>(VType::Long) == 2 && static_cast<int>(VType::Boolean) == 3);
   static Kind wholeKind(VType type) { return static_cast<Kind>(type); }
-  VType wholeType() const { return static_cast<VType>(kind_); }
-  explicit Num(Kind kind) : kind_(kind) {}
-  // Takes a number as a plain one; false, leaving the Value to box, otherwise.
+  // Both halves are written and read eight bytes at a time: a read that
+  // spans two stores waits for both to retire.
+  explicit Num(Kind kind, VType referred = VType::Empty)
+      : tag_(static_cast<std::uint64_t>(kind) | static_cast<std::uint64_t>(referred) << 8) {}
+  Kind kind() const { return static_cast<Kind>(tag_ & 0xFF); }
+  VType referredType() const { return static_cast<VType>(tag_ >> 8 & 0xFF); }
+  std::int32_t low32() const { return static_cast<std::int32_t>(static_cast<std::uint32_t>(bits_)); }
+  // Takes a number as a plain one; false, leaving the Value to refer to, otherwise.
   ZORVAN_HOT bool take(const Value& v) {
     if (v.isDouble()) [[likely]] {
-      kind_ = Kind::Real;
+      tag_ = static_cast<std::uint64_t>(Kind::Real);
       real_ = v.rawDouble();
       return true;
     }
     if (v.isWhole()) {
-      kind_ = wholeKind(v.type());
-      whole_ = v.rawWhole();
+      tag_ = static_cast<std::uint64_t>(wholeKind(v.type()));
+      bits_ = static_cast<std::uint32_t>(v.rawWhole());
       return true;
     }
-    kind_ = Kind::Boxed;
     return false;
   }
-  // Each lane copied at its own width: a wider load than the store that
-  // wrote it would wait for that store to retire.
-  ZORVAN_HOT void copyPlain(const Num& o) {
-    if (kind_ == Kind::Real) real_ = o.real_;
-    else if (isWhole()) whole_ = o.whole_;
-    else error_ = o.error_;
+  void refer(const Value& v) {
+    tag_ = static_cast<std::uint64_t>(Kind::Referred) | static_cast<std::uint64_t>(v.type()) << 8;
+    bits_ = v.rawBits();
   }
-  // Any number, or a failure, as its Value; plain() takes the rare kinds.
-  Value unboxed() const;
-  // A whole number other than an Integer, or a failure (its error in place of
-  // the number). It takes the fields, not the Num: a Num whose address
-  // escaped, even on a path not taken, would be kept in memory, not registers.
-  static Value plain(bool failed, VType wholeType, std::int32_t wholeOrError);
+  // Any kind but a Double or an Integer as its Value. It takes the fields,
+  // not the Num: a Num whose address escaped, even on a path not taken,
+  // would be kept in memory, not registers.
+  static Value plain(std::uint64_t tag, std::uint64_t bits);
 
-  Kind kind_;
+  std::uint64_t tag_;  // the kind in the low byte; a Value referred to has its own kind above
   union {
     double real_;
-    std::int32_t whole_;
-    std::int32_t error_;
-    Value boxed_;  // anything but a number
+    std::uint64_t bits_;  // a whole number or an error in the low half; a Value's storage
   };
 };
 
-ZORVAN_HOT inline Value Num::unboxed() const {
-  if (kind_ == Kind::Real) [[likely]] return Value(real_);
-  if (isInteger()) return Value::integer(static_cast<std::int16_t>(whole_));
-  return plain(kind_ == Kind::Failed, wholeType(), kind_ == Kind::Failed ? error_ : whole_);
+ZORVAN_HOT inline Value Num::value() const {
+  if (isReal()) [[likely]] return Value(real_);
+  if (isInteger()) return Value::integer(static_cast<std::int16_t>(low32()));
+  return plain(tag_, bits_);
 }
-ZORVAN_HOT inline Value Num::value() const& { return kind_ == Kind::Boxed ? boxed_ : unboxed(); }
-ZORVAN_HOT inline Value Num::value() && { return kind_ == Kind::Boxed ? std::move(boxed_) : unboxed(); }
 
 // The outcome of a comparison: true, false, or failed to evaluate.
 class Truth {

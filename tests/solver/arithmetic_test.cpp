@@ -95,5 +95,21 @@ TEST(SearchArithmetic, AFailureTravelsToTheStepThatStoresIt) {
   EXPECT_TRUE((overflow < solver::I(0)).failed());
 }
 
+// A Num refers to a String rather than owning it. Strings made within a
+// step, by f or by a concatenation, must outlive the expression that made
+// them for as long as the step's Nums do: under AddressSanitizer a String
+// freed too early is a use after free here.
+TEST(SearchArithmetic, AStringMadeInAStepLivesAsLongAsItsNums) {
+  const Num given = Value::string("1");
+  const Num joined = Num(Value::string("2")) + Num(Value::string("3"));
+  const Num sum = given + Num(Value::string("4"));
+  EXPECT_EQ(describe(joined), "8:23");
+  EXPECT_EQ(describe(sum), "8:14");
+  EXPECT_EQ(describe(given), "8:1");
+  EXPECT_EQ(describe(joined / solver::I(2)), describe(Value(11.5)));
+  const Value stored = joined;
+  EXPECT_EQ(stored.text(), "23");
+}
+
 }  // namespace
 }  // namespace zorvan
