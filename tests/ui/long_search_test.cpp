@@ -27,6 +27,15 @@ namespace zorvan::ui {
 namespace {
 
 struct LongSearchTest : WindowFixture {
+  // f's text in the box and the interval 0.5 to 40 in the bounds.
+  void enterInterval(const char* text) {
+    w->txtInput->setPlainText(text);
+    w->txtLower->setText("0.5");
+    w->txtUpper->setText("40");
+  }
+  bool waitForProgress() {
+    return QTest::qWaitFor([&] { return w->progressDialog() != nullptr && w->progressDialog()->isVisible(); }, 5000);
+  }
   bool waitForEnd() { return QTest::qWaitFor([&] { return !w->isSolving(); }, 60000); }
 };
 
@@ -37,9 +46,7 @@ constexpr const char* kSlowSine = "For i = 1 To 100000 : t = t + 1 : Next\r\nMyF
 constexpr const char* kSlowerSine = "For i = 1 To 1000000 : t = t + 1 : Next\r\nMyFunction = Sin(x)";
 
 TEST_F(LongSearchTest, TheWindowAnswersShowsProgressAndCancels) {
-  w->txtInput->setPlainText(kSlowSine);
-  w->txtLower->setText("0.5");
-  w->txtUpper->setText("40");
+  enterInterval(kSlowSine);
   int ticks = 0;
   QTimer ticker;
   QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
@@ -47,7 +54,7 @@ TEST_F(LongSearchTest, TheWindowAnswersShowsProgressAndCancels) {
   QTest::mouseClick(w->cmdSolve, Qt::LeftButton);
   ASSERT_TRUE(w->isSolving());
   // Progress appears after half a second; meanwhile the event loop runs.
-  ASSERT_TRUE(QTest::qWaitFor([&] { return w->progressDialog() != nullptr && w->progressDialog()->isVisible(); }, 5000));
+  ASSERT_TRUE(waitForProgress());
   ASSERT_TRUE(QTest::qWaitFor([&] { return !w->txtResult->toPlainText().isEmpty(); }, 30000));
   EXPECT_GT(ticks, 10);
   EXPECT_GT(w->evaluationsSoFar(), 0);
@@ -67,11 +74,9 @@ TEST_F(LongSearchTest, TheWindowAnswersShowsProgressAndCancels) {
 }
 
 TEST_F(LongSearchTest, TheProgressBoxRejectedCancels) {
-  w->txtInput->setPlainText(kSlowerSine);
-  w->txtLower->setText("0.5");
-  w->txtUpper->setText("40");
+  enterInterval(kSlowerSine);
   QTest::mouseClick(w->cmdSolve, Qt::LeftButton);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return w->progressDialog() != nullptr && w->progressDialog()->isVisible(); }, 5000));
+  ASSERT_TRUE(waitForProgress());
   w->progressDialog()->reject();
   ASSERT_TRUE(waitForEnd());
   QCoreApplication::processEvents();
@@ -79,11 +84,9 @@ TEST_F(LongSearchTest, TheProgressBoxRejectedCancels) {
 }
 
 TEST_F(LongSearchTest, TheProgressBoxSaysWhereTheSearchIs) {
-  w->txtInput->setPlainText(kSlowerSine);
-  w->txtLower->setText("0.5");
-  w->txtUpper->setText("40");
+  enterInterval(kSlowerSine);
   QTest::mouseClick(w->cmdSolve, Qt::LeftButton);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return w->progressDialog() != nullptr && w->progressDialog()->isVisible(); }, 5000));
+  ASSERT_TRUE(waitForProgress());
   QTest::qWait(300);
   const QString text = w->progressDialog()->labelText();
   EXPECT_TRUE(text.contains("Attempt 1 of 4, pass 1 of 2")) << text.toStdString();
@@ -97,7 +100,7 @@ TEST_F(LongSearchTest, TheProgressBoxSaysWhereTheSearchIs) {
   w->txtInput->setPlainText(QString(kSlowerSine) + " + 2");  // no root: three sweeps
   w->txtApprox->setText("1");
   QTest::mouseClick(w->cmdSolve, Qt::LeftButton);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return w->progressDialog() != nullptr && w->progressDialog()->isVisible(); }, 5000));
+  ASSERT_TRUE(waitForProgress());
   QTest::qWait(300);
   EXPECT_TRUE(w->progressDialog()->labelText().contains("Sweep 1 of 3")) << w->progressDialog()->labelText().toStdString();
   EXPECT_EQ(w->progressDialog()->maximum(), 3);
