@@ -87,12 +87,8 @@ class Num {
   static_assert(static_cast<int>(VType::Empty) == 0 && static_cast<int>(VType::Integer) == 1 &&
                 static_cast<int>(VType::Long) == 2 && static_cast<int>(VType::Boolean) == 3);
   static Kind wholeKind(VType type) { return static_cast<Kind>(type); }
-  // Both halves are written and read eight bytes at a time: a read that
-  // spans two stores waits for both to retire.
-  explicit Num(Kind kind, VType referred = VType::Empty)
-      : tag_(static_cast<std::uint64_t>(kind) | static_cast<std::uint64_t>(referred) << 8) {}
+  explicit Num(Kind kind) : tag_(static_cast<std::uint64_t>(kind)) {}
   Kind kind() const { return static_cast<Kind>(tag_ & 0xFF); }
-  VType referredType() const { return static_cast<VType>(tag_ >> 8 & 0xFF); }
   std::int32_t low32() const { return static_cast<std::int32_t>(static_cast<std::uint32_t>(bits_)); }
   // Takes a number as a plain one; false, leaving the Value to refer to, otherwise.
   ZORVAN_HOT bool take(const Value& v) {
@@ -117,6 +113,8 @@ class Num {
   // would be kept in memory, not registers.
   static Value plain(std::uint64_t tag, std::uint64_t bits);
 
+  // Both halves are written and read eight bytes at a time: a read that
+  // spans two stores waits for both to retire.
   std::uint64_t tag_;  // the kind in the low byte; a Value referred to has its own kind above
   union {
     double real_;
