@@ -23,12 +23,19 @@ Value Num::plain(std::uint64_t tag, std::uint64_t bits) {
 
 namespace detail {
 
+namespace {
+thread_local std::array<Value, 16> keptRing;
+thread_local std::size_t keptNext = 0;
+}  // namespace
+
 const Value& kept(Value&& v) {
-  thread_local std::array<Value, 16> ring;
-  thread_local std::size_t next = 0;
-  Value& slot = ring[next++ % ring.size()];
+  Value& slot = keptRing[keptNext++ % keptRing.size()];
   slot = std::move(v);
   return slot;
+}
+
+void releaseKept() {
+  for (Value& v : keptRing) v.reset();
 }
 
 namespace {

@@ -25,6 +25,9 @@ namespace detail {
 // that f gave) alive while the Nums that refer to it do: the last few are
 // kept, and one step holds no more than two or three at once.
 const Value& kept(Value&& v);
+// Lets go of them all: an array kept after its search would count against
+// the limit on all arrays together.
+void releaseKept();
 }  // namespace detail
 
 // A Double or a whole number is held as a plain number, not as a Value: the

@@ -26,6 +26,9 @@ enum class Stage {
 struct Search {
   Search(const Value& a1, const Value& a2, bool searchInterval, SearchServices s)
       : Arg1(a1), Arg2(a2), interval(searchInterval), svc(s) {}
+  ~Search() { detail::releaseKept(); }
+  Search(const Search&) = delete;
+  Search& operator=(const Search&) = delete;
 
   Value f(const Value& x) { return svc.f.evaluate(x); }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "common/array.h"
 #include "solver/search.h"
 #include "solver/solve_now.h"
 #include "support/fake_services.h"
@@ -19,6 +20,16 @@ TEST(FailurePolicy, AConvergenceTestThatCannotBeEvaluatedIsNotConverged) {
   ASSERT_EQ(svc.messages.size(), 2u);
   EXPECT_NE(svc.messages[0].find(", abc"), std::string::npos);
   EXPECT_TRUE(svc.results.empty());
+}
+
+TEST(FailurePolicy, ASearchHoldsNothingOnceItEnds) {
+  // Every step on an array fails; the copies the search made of it, in its
+  // working state and for its steps, all go when it ends.
+  const Value array = arrayOf({Value(1.0), Value(2.0)});
+  FakeServices svc([&](const Value&) { return array; });
+  SolveNow(Value(1.0), Value::integer(1), false, svc);
+  SolveNow(Value(-1.0), Value(1.0), true, svc);
+  EXPECT_EQ(array.arrayRep().refs, 1u);
 }
 
 TEST(FailurePolicy, AFailedReportEvaluationWritesNoLineButCountsTheRoot) {
