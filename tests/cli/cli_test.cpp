@@ -49,8 +49,10 @@ std::string slurp(const std::string& path) {
 // that long after the start.
 CliRun cli(const std::string& args, std::optional<std::chrono::milliseconds> signalAfter = std::nullopt) {
   static int serial = 0;
-  const std::string base = ::testing::TempDir() + "zorvan_cli_" + std::to_string(getpid()) + "_" + std::to_string(++serial);
-  const std::string command = "exec " + std::string(ZORVAN_CLI_PATH) + " " + args + " >" + base + ".out 2>" + base + ".err";
+  const std::string run = "cli_" + std::to_string(++serial);
+  const Scratch out(run + ".out"), err(run + ".err");
+  const std::string command =
+      "exec " + std::string(ZORVAN_CLI_PATH) + " " + args + " >" + quote(out.path()) + " 2>" + quote(err.path());
   const pid_t pid = fork();
   if (pid == 0) {
     execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
@@ -62,10 +64,7 @@ CliRun cli(const std::string& args, std::optional<std::chrono::milliseconds> sig
   }
   int status = 0;
   waitpid(pid, &status, 0);
-  CliRun r{slurp(base + ".out"), slurp(base + ".err"), WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)};
-  std::remove((base + ".out").c_str());
-  std::remove((base + ".err").c_str());
-  return r;
+  return {slurp(out.path()), slurp(err.path()), WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)};
 }
 
 TEST(Cli, EvalPrintsTypeAndTextPerPoint) {
