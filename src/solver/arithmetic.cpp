@@ -9,8 +9,8 @@ namespace zorvan::solver {
 // A whole number as the Value kind it came from, a failure as its error, a
 // Value referred to as a copy of it.
 Value Num::plain(std::uint64_t tag, std::uint64_t bits) {
-  const auto whole = static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
-  switch (static_cast<Kind>(tag & 0xFF)) {
+  const std::int32_t whole = low32Of(bits);
+  switch (kindOf(tag)) {
     case Kind::Failed: raise(whole);
     case Kind::Referred: return Value::copyOf(static_cast<VType>(tag >> 8 & 0xFF), bits);
     case Kind::Integer: return Value::integer(static_cast<std::int16_t>(whole));

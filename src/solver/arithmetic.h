@@ -91,8 +91,11 @@ class Num {
                 static_cast<int>(VType::Long) == 2 && static_cast<int>(VType::Boolean) == 3);
   static Kind wholeKind(VType type) { return static_cast<Kind>(type); }
   explicit Num(Kind kind) : tag_(static_cast<std::uint64_t>(kind)) {}
-  Kind kind() const { return static_cast<Kind>(tag_ & 0xFF); }
-  std::int32_t low32() const { return static_cast<std::int32_t>(static_cast<std::uint32_t>(bits_)); }
+  // The fields read apart from a Num, for plain() as for the members.
+  static Kind kindOf(std::uint64_t tag) { return static_cast<Kind>(tag & 0xFF); }
+  static std::int32_t low32Of(std::uint64_t bits) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(bits)); }
+  Kind kind() const { return kindOf(tag_); }
+  std::int32_t low32() const { return low32Of(bits_); }
   // Takes a number as a plain one; false, leaving the Value to refer to, otherwise.
   ZORVAN_HOT bool take(const Value& v) {
     if (v.isDouble()) [[likely]] {
