@@ -105,6 +105,8 @@ class Value {
   float rawSingle() const noexcept { return u_.f; }
   // Integer, Long, Boolean (-1/0) and Empty (0, because its storage is zeroed).
   std::int32_t rawWhole() const noexcept { return type_ == VType::Empty ? 0 : u_.l; }
+  // Integer, Long or Boolean, known not to be Empty: no test on the kind.
+  std::int32_t rawNonEmptyWhole() const noexcept { return u_.l; }
   std::string_view text() const noexcept { return u_.s->text; }
   // The storage as it stands, and a copy of the Value of a kind and storage,
   // for a holder that refers to a Value while something else keeps it alive.

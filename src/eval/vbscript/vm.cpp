@@ -316,15 +316,17 @@ void execute(const Code& code, Slot* const R, Runtime& rt) {
     }
     op_ForLoop: {
       Value& c = place(in->a);
-      const Value& step = reg(in->b + 2);
-      const Value& end = reg(in->b + 1);
+      // The loop's end and step are its own temporaries, which no call binds.
+      const Value& step = R[in->b + 2].own;
+      const Value& end = R[in->b + 1].own;
       if (Fast && c.type() == VType::Integer && step.type() == VType::Integer && end.type() == VType::Integer) {
         // The usual For i = 1 To n: Integer arithmetic that cannot leave Integer here.
-        const std::int32_t next = c.rawWhole() + step.rawWhole();
+        const std::int32_t by = step.rawNonEmptyWhole();
+        const std::int32_t next = c.rawNonEmptyWhole() + by;
         if (next >= -32768 && next <= 32767) {
           c = Value::integer(static_cast<std::int16_t>(next));
           rt.tick();
-          if (step.rawWhole() < 0 ? next >= end.rawWhole() : next <= end.rawWhole()) JUMP(in->c);
+          if (by < 0 ? next >= end.rawNonEmptyWhole() : next <= end.rawNonEmptyWhole()) JUMP(in->c);
           NEXT;
         }
       }
