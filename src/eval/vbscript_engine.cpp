@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "eval/vbscript/lexer.h"
+#include "eval/vbscript/numeric_plan.h"
 #include "eval/vbscript/parser.h"
 #include "eval/vbscript/purity.h"
 #include "eval/vbscript/runtime.h"
@@ -90,10 +91,24 @@ std::optional<Value> VBScriptEngine::run(PreparedProcedure procedure, std::span<
     return std::nullopt;
   }
   const auto& p = *static_cast<const vbs::Procedure*>(procedure.get());
+  const vbs::NumericPlan* plan = p.plan && args.size() == 1 && args[0].isDouble() ? p.plan.get() : nullptr;
+  // A plan without loops raises nothing and ends at once: it needs no watch.
+  if (plan != nullptr && !plan->loops) {
+    Value result;
+    if (vbs::runPlan(*plan, args[0].rawDouble(), nullptr, result)) return result;
+  }
+  return runWatched(p, plan, args);
+}
+
+std::optional<Value> VBScriptEngine::runWatched(const vbs::Procedure& p, const vbs::NumericPlan* plan,
+                                                std::span<const Value> args) {
   return guarded([&] {
     vbs::Watchdog::Run watched(state_->watchdog);
     state_->runtime.beginHostCall();
     state_->module.retiredCode.clear();  // nothing runs between host calls
+    Value result;
+    if (plan != nullptr && plan->loops && vbs::runPlan(*plan, args[0].rawDouble(), &state_->runtime, result))
+      return result;
     return vbs::callFromHost(p, state_->runtime, args.data(), args.size());
   });
 }

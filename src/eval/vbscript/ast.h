@@ -19,6 +19,7 @@ namespace zorvan::vbs {
 struct Procedure;
 struct Builtin;
 struct Code;
+struct NumericPlan;
 
 // One call's registers: its variables, then the temporaries of its code.
 struct Frame {
@@ -99,6 +100,8 @@ struct Procedure {
   std::vector<ArrayDecl> arrays;  // created as each call starts
   Block body;
   std::shared_ptr<const Code> code;
+  // The same code for a call with a Double, where it is numeric throughout.
+  std::shared_ptr<const NumericPlan> plan;
 };
 
 // Built-ins that are not plain functions of their arguments.

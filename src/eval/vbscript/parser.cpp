@@ -10,6 +10,7 @@
 #include "eval/vbscript/builtins.h"
 #include "eval/vbscript/stack_room.h"
 #include "eval/vbscript/compiler.h"
+#include "eval/vbscript/numeric_plan.h"
 #include "eval/vbscript/lexer.h"
 #include "eval/vbscript/nodes.h"
 
@@ -155,6 +156,7 @@ class Parser {
       Procedure& p = *unit_.procedures[i];
       resolveProcedure(p, procScopes_[i]);
       p.code = compileBody(p.body, p.slotCount, fastPaths_, p.arrays, localScope(procScopes_[i], p.slotCount));
+      p.plan = planFor(*p.code, p.params.size(), p.returnSlot);
       p.body.clear();
     }
   }

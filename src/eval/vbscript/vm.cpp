@@ -9,6 +9,7 @@
 #include "eval/vbscript/array_ops.h"
 #include "eval/vbscript/error_handling.h"
 #include "eval/vbscript/lexer.h"
+#include "eval/vbscript/numeric_kernels.h"
 
 namespace zorvan::vbs {
 
@@ -74,17 +75,6 @@ Value binaryOp(BinOp op, const Value& a, const Value& b) {
     case BinOp::Gt: return Value::boolean(c > 0);
     case BinOp::Le: return Value::boolean(c <= 0);
     default: return Value::boolean(c >= 0);
-  }
-}
-
-bool holds(BinOp op, double x, double y) {
-  switch (op) {
-    case BinOp::Eq: return x == y;
-    case BinOp::Ne: return x != y;
-    case BinOp::Lt: return x < y;
-    case BinOp::Gt: return x > y;
-    case BinOp::Le: return x <= y;
-    default: return x >= y;
   }
 }
 
@@ -225,11 +215,11 @@ void execute(const Code& code, Slot* const R, Runtime& rt) {
     reg(in->a) = GENERAL(a, b);                   \
     NEXT;                                         \
   }
-    ZORVAN_ARITHMETIC(Add, x + y, add)
-    ZORVAN_ARITHMETIC(Sub, x - y, sub)
-    ZORVAN_ARITHMETIC(Mul, x * y, mul)
-    ZORVAN_ARITHMETIC(Div, y != 0 ? x / y : NAN, div)
-    ZORVAN_ARITHMETIC(Pow, x == 0 && y < 0 ? NAN : std::pow(x, y), power)
+    ZORVAN_ARITHMETIC(Add, addKernel(x, y), add)
+    ZORVAN_ARITHMETIC(Sub, subKernel(x, y), sub)
+    ZORVAN_ARITHMETIC(Mul, mulKernel(x, y), mul)
+    ZORVAN_ARITHMETIC(Div, divKernel(x, y), div)
+    ZORVAN_ARITHMETIC(Pow, powKernel(x, y), power)
 #undef ZORVAN_ARITHMETIC
 #define ZORVAN_ARITHMETIC_K(OPCODE, EXPR, GENERAL)                              \
   op_##OPCODE : {                                                               \
@@ -242,10 +232,10 @@ void execute(const Code& code, Slot* const R, Runtime& rt) {
     reg(in->a) = in->flag ? GENERAL(K[~in->c], v) : GENERAL(v, K[~in->c]);     \
     NEXT;                                                                       \
   }
-    ZORVAN_ARITHMETIC_K(AddK, x + y, add)
-    ZORVAN_ARITHMETIC_K(SubK, x - y, sub)
-    ZORVAN_ARITHMETIC_K(MulK, x * y, mul)
-    ZORVAN_ARITHMETIC_K(DivK, y != 0 ? x / y : NAN, div)
+    ZORVAN_ARITHMETIC_K(AddK, addKernel(x, y), add)
+    ZORVAN_ARITHMETIC_K(SubK, subKernel(x, y), sub)
+    ZORVAN_ARITHMETIC_K(MulK, mulKernel(x, y), mul)
+    ZORVAN_ARITHMETIC_K(DivK, divKernel(x, y), div)
 #undef ZORVAN_ARITHMETIC_K
     op_Binary:
       reg(in->a) = binaryOp(in->bop, rk(in->b), rk(in->c));

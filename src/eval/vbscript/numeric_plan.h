@@ -1,0 +1,71 @@
+#pragma once
+// A procedure's bytecode again, for a call whose one argument is a Double,
+// where the kind every register holds at every instruction is known when
+// compiled: each register is a bare double and each instruction does only
+// its numeric fast path. Where a fast path would give way to the general
+// one (a result out of range, a counter leaving Integer), the plan gives up
+// and the call runs as bytecode from its start, which is sound because a
+// planned procedure reaches nothing outside its own registers.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "common/value.h"
+#include "eval/vbscript/ast.h"
+#include "eval/vbscript/nodes.h"
+
+namespace zorvan::vbs {
+
+struct Code;
+class Runtime;
+
+enum class PlanOp : std::uint8_t {
+  Copy,         // r[a] = r[b]
+  Add, Sub, Mul, Div, Pow,  // r[a] = r[b] op r[c], given up unless finite
+  Neg,          // r[a] = -r[b]
+  Math,         // r[a] = kernel(r[b]), given up unless finite
+  Compare,      // r[a] = (r[b] bop r[c]) as a Boolean
+  Branch,       // goto a when (r[b] bop r[c]) == flag
+  JumpIf,       // goto a when (r[b] != 0) == flag
+  Jump,         // goto a
+  ForPrep,      // counter r[a] = r[b]; r[b] = the step's sign as a Boolean; goto c when done
+  ForLoop,      // Integer counter r[a] += r[b+2], given up outside Integer; goto c unless done
+  ForLoopReal,  // Double counter r[a] += r[b+2], given up unless finite; goto c unless done
+  Tick,         // a loop's turn: the time-out is checked
+  Return,       // the result: r[a] of kind `kind`, or Empty when a < 0
+  GiveUp,       // not reached when planned; here for the form's sake
+};
+
+struct PlanIns {
+  PlanOp op = PlanOp::GiveUp;
+  BinOp bop = BinOp::Add;
+  bool flag = false;
+  VType kind = VType::Empty;
+  std::int32_t a = 0, b = 0, c = 0;
+  double (*kernel)(double) = nullptr;
+};
+
+// A plan has at most this many registers, and its start values are a
+// whole number of blocks.
+inline constexpr std::size_t kMaxPlanRegisters = 128;
+inline constexpr std::size_t kPlanBlock = 8;
+
+struct NumericPlan {
+  std::vector<PlanIns> ins;
+  // Every register's value as a call starts: the code's registers are Empty
+  // (0), the constants follow them; the argument goes in register 0.
+  std::vector<double> start;
+  bool loops = false;  // it has loop turns, which check the time-out
+};
+
+// A plan for a procedure of one parameter, or null where some instruction
+// of its code is not numeric throughout.
+std::shared_ptr<const NumericPlan> planFor(const Code& code, std::size_t params, int returnSlot);
+
+// Runs a plan with x. False where it gave up; a loop turn may fail with
+// err::TimedOut through rt (null only for a plan without loops).
+bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result);
+
+}  // namespace zorvan::vbs

@@ -1,0 +1,125 @@
+#include <cmath>
+#include <cstring>
+#include <iterator>
+
+#include "eval/vbscript/numeric_kernels.h"
+#include "eval/vbscript/numeric_plan.h"
+#include "eval/vbscript/runtime.h"
+
+namespace zorvan::vbs {
+
+namespace {
+
+// The result as a Value of the kind the plan knew it to have.
+Value valueOf(VType kind, double v) {
+  switch (kind) {
+    case VType::Double: return Value(v);
+    case VType::Integer: return Value::integer(static_cast<std::int16_t>(v));
+    case VType::Long: return Value::longInt(static_cast<std::int32_t>(v));
+    case VType::Boolean: return Value::boolean(v != 0);
+    default: return Value();
+  }
+}
+
+}  // namespace
+
+// Labels as values are a GNU extension that GCC and Clang share.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpedantic"
+
+bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result) {
+  static constexpr void* kHandlers[] = {&&Copy, &&Add, &&Sub, &&Mul, &&Div, &&Pow, &&Neg, &&Math, &&Compare,
+                                        &&Branch, &&JumpIf, &&Jump, &&ForPrep, &&ForLoop, &&ForLoopReal,
+                                        &&Tick, &&Return, &&GiveUp};
+  static_assert(std::size(kHandlers) == static_cast<std::size_t>(PlanOp::GiveUp) + 1);
+  double r[kMaxPlanRegisters];
+  // Whole blocks of a size known here are copied inline; the start values
+  // come padded to a whole block.
+  for (std::size_t i = 0; i < plan.start.size(); i += kPlanBlock)
+    std::memcpy(r + i, plan.start.data() + i, kPlanBlock * sizeof(double));
+  r[0] = x;
+  const PlanIns* const start = plan.ins.data();
+  const PlanIns* in = start;
+#define DISPATCH goto* kHandlers[static_cast<std::size_t>(in->op)]
+#define NEXT  \
+  do {        \
+    ++in;     \
+    DISPATCH; \
+  } while (0)
+#define JUMP(target)       \
+  do {                     \
+    in = start + (target); \
+    DISPATCH;              \
+  } while (0)
+  // Stores a result where it is finite; anything else is the general path's to fail on.
+#define FINITE(EXPR)                      \
+  do {                                    \
+    const double v_ = (EXPR);             \
+    if (!std::isfinite(v_)) return false; \
+    r[in->a] = v_;                        \
+    NEXT;                                 \
+  } while (0)
+  DISPATCH;
+Copy:
+  r[in->a] = r[in->b];
+  NEXT;
+Add:
+  FINITE(addKernel(r[in->b], r[in->c]));
+Sub:
+  FINITE(subKernel(r[in->b], r[in->c]));
+Mul:
+  FINITE(mulKernel(r[in->b], r[in->c]));
+Div:
+  FINITE(divKernel(r[in->b], r[in->c]));
+Pow:
+  FINITE(powKernel(r[in->b], r[in->c]));
+Neg:
+  r[in->a] = -r[in->b];
+  NEXT;
+Math:
+  FINITE(in->kernel(r[in->b]));
+Compare:
+  r[in->a] = holds(in->bop, r[in->b], r[in->c]) ? -1 : 0;
+  NEXT;
+Branch:
+  if (holds(in->bop, r[in->b], r[in->c]) == in->flag) JUMP(in->a);
+  NEXT;
+JumpIf:
+  if ((r[in->b] != 0) == in->flag) JUMP(in->a);
+  NEXT;
+Jump:
+  JUMP(in->a);
+ForPrep: {
+  const bool down = r[in->b + 2] < 0;
+  r[in->a] = r[in->b];
+  r[in->b] = down ? -1 : 0;
+  if (down ? r[in->a] < r[in->b + 1] : r[in->a] > r[in->b + 1]) JUMP(in->c);
+  NEXT;
+}
+ForLoop:
+ForLoopReal: {
+  const double next = r[in->a] + r[in->b + 2];
+  // An Integer counter past Integer's range becomes a Long; a Double one overflows.
+  if (in->op == PlanOp::ForLoop ? next < -32768 || next > 32767 : !std::isfinite(next)) return false;
+  r[in->a] = next;
+  rt->tick();
+  if (r[in->b] != 0 ? next >= r[in->b + 1] : next <= r[in->b + 1]) JUMP(in->c);
+  NEXT;
+}
+Tick:
+  rt->tick();
+  NEXT;
+Return:
+  result = valueOf(in->kind, in->a < 0 ? 0 : r[in->a]);
+  return true;
+GiveUp:
+  return false;
+#undef FINITE
+#undef JUMP
+#undef NEXT
+#undef DISPATCH
+}
+
+#pragma GCC diagnostic pop
+
+}  // namespace zorvan::vbs

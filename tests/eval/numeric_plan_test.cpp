@@ -1,0 +1,113 @@
+// Numeric plans: which procedures get one, and that a call through a plan
+// ends exactly as the bytecode's would, where the plan gives up included.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <thread>
+
+#include "eval/user_function.h"
+#include "eval/vbscript/numeric_plan.h"
+#include "eval/vbscript/script_text.h"
+#include "eval/vbscript_engine.h"
+#include "support/outcome.h"
+
+namespace zorvan::testing {
+namespace {
+
+bool planned(const std::string& text) {
+  vbs::Module module;
+  vbs::Runtime rt;
+  vbs::addGlobalCode(module, rt, buildScript(text), true);
+  return module.procedures.at("userfn")->plan != nullptr;
+}
+
+TEST(NumericPlan, NumericCodeGetsOneAndNothingElseDoes) {
+  for (const char* text : {
+           "MyFunction = x",
+           "MyFunction = x*x - x*Cos(x) -6",
+           "If x < 0 Then\r\n MyFunction = -x*x + 1\r\nElse\r\n MyFunction = Sqr(x) - 1\r\nEnd If",
+           "t = 0.5 : For i = 1 To 20 : t = t + Sin(i*x)/i : Next : MyFunction = t",
+           "MyFunction = 0.0 : For t = 0.5 To x Step 0.25 : MyFunction = MyFunction + t : Next",
+           "Do While x < 10 : x = x * 2 + 1 : Loop : MyFunction = x",
+           "MyFunction = 5",
+           "MyFunction = x > 1",
+       })
+    EXPECT_TRUE(planned(text)) << text;
+  for (const char* text : {
+           "MyFunction = x & \"\"",                                  // text
+           "MyFunction = Len(x)",                                    // no double kernel
+           "MyFunction = x Mod 2",                                   // no numeric fast path
+           "s = 0 : For i = 1 To 3 : s = s + x : Next : MyFunction = s",  // s is Integer, then Double
+           "n = 1 : MyFunction = n + 2",                             // Integer arithmetic
+           "MyFunction = Rnd(1) * x",                                // not a function of x alone
+           "Dim a(3) : a(1) = x : MyFunction = a(1)",                // arrays
+           "On Error Resume Next : MyFunction = 1 / x",              // error handling
+           "MyFunction = Eval(\"x\")",                               // script text
+           "If x Then MyFunction = 1",                               // a Double as a condition
+           "If x > 1 Then Exit Function\r\nMyFunction = x",          // leaving early clears Err
+       })
+    EXPECT_FALSE(planned(text)) << text;
+}
+
+// Every point on a fast engine, where the plan runs, against an engine that
+// runs every instruction's general path.
+TEST(NumericPlan, EndsExactlyAsTheBytecodeDoes) {
+  VBScriptEngine fast, general(VBScriptOptions{false});
+  const double inf = std::numeric_limits<double>::infinity();
+  const double points[] = {0.0, -0.0, 1.0, -1.0, 0.5, -2.5, 3.0, 1e-310, 1e155, -1e155, 1e308, 700.0, 710.0,
+                           32766.0, 40000.0, inf, -inf};
+  for (const char* text : {
+           "MyFunction = x*x - x*Cos(x) -6",
+           "If x < 0 Then\r\n MyFunction = -x*x + 1\r\nElse\r\n MyFunction = Sqr(x) - 1\r\nEnd If",
+           "MyFunction = Sqr(x)",         // gives up below 0: "Invalid procedure call or argument"
+           "MyFunction = Log(x) + Exp(x)",  // gives up at 0 and on overflow
+           "MyFunction = 1 / x",            // division by zero
+           "MyFunction = x * x * x",        // overflow partway
+           "MyFunction = x ^ -1 + 0 ^ x",
+           "MyFunction = x - x",            // NaN and infinities as arguments
+           "t = 0.5 : For i = 1 To 20 : t = t + Sin(i*x)/i : Next : MyFunction = t",
+           "For i = 32760 To 32770 : MyFunction = MyFunction + x : Next : MyFunction = MyFunction + i",  // counter leaves Integer
+           "MyFunction = 0.0 : For i = 0.5 To 3 Step 0.5 : MyFunction = MyFunction + i * x : Next",
+           "For i = 3 To 1 Step -1 : MyFunction = MyFunction * 2 + i * x : Next",
+           "Do While x < 10 : x = x * 2 + 3 : Loop : MyFunction = x",
+           "MyFunction = x > 1",
+           "MyFunction = (x <= 1) * x + True",
+           "If x > 1 Then Exit Function\r\nMyFunction = x ^ 2 / 3",
+           "If x = 1 Then MyFunction = 7",     // Integer or Empty by the way taken
+       }) {
+    fast.reset();
+    general.reset();
+    ASSERT_TRUE(fast.addCode(buildScript(text)) && general.addCode(buildScript(text))) << text;
+    const UserFunction f(fast), g(general);
+    for (double x : points)
+      EXPECT_EQ(exactOutcome(fast, f, x), exactOutcome(general, g, x)) << text << " at " << x;
+  }
+}
+
+TEST(NumericPlan, APlannedLoopMeetsTheTimeOutAndAnInterrupt) {
+  const std::string text = "Do : x = x + 1 : Loop";
+  ASSERT_TRUE(planned(text));
+  VBScriptEngine engine;
+  ASSERT_TRUE(engine.addCode(buildScript(text)));
+  engine.setTimeout(std::chrono::milliseconds(100));
+  EXPECT_FALSE(FNF(engine, Value(1.0)).has_value());
+  EXPECT_EQ(engine.lastError().number, err::TimedOut);
+
+  engine.setTimeout(std::chrono::milliseconds(60000));
+  int reports = 0;
+  engine.setErrorSink([&](const ScriptError&) { ++reports; });
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    engine.interrupt();
+  });
+  EXPECT_FALSE(FNF(engine, Value(1.0)).has_value());
+  stopper.join();
+  EXPECT_EQ(engine.lastError().number, err::Interrupted);
+  EXPECT_EQ(reports, 0);
+}
+
+}  // namespace
+}  // namespace zorvan::testing
