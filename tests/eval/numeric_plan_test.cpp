@@ -34,13 +34,14 @@ TEST(NumericPlan, NumericCodeGetsOneAndNothingElseDoes) {
            "Do While x < 10 : x = x * 2 + 1 : Loop : MyFunction = x",
            "MyFunction = 5",
            "MyFunction = x > 1",
+           "s = 0 : For i = 1 To 3 : s = s + x : Next : MyFunction = s",  // Integer or Double, told apart
        })
     EXPECT_TRUE(planned(text)) << text;
   for (const char* text : {
            "MyFunction = x & \"\"",                                  // text
            "MyFunction = Len(x)",                                    // no double kernel
            "MyFunction = x Mod 2",                                   // no numeric fast path
-           "s = 0 : For i = 1 To 3 : s = s + x : Next : MyFunction = s",  // s is Integer, then Double
+           "If x > 0 Then s = 1 Else s = 0.5\r\nMyFunction = s * 2",    // Integer arithmetic one way
            "n = 1 : MyFunction = n + 2",                             // Integer arithmetic
            "MyFunction = Rnd(1) * x",                                // not a function of x alone
            "Dim a(3) : a(1) = x : MyFunction = a(1)",                // arrays
@@ -77,6 +78,9 @@ TEST(NumericPlan, EndsExactlyAsTheBytecodeDoes) {
            "MyFunction = (x <= 1) * x + True",
            "If x > 1 Then Exit Function\r\nMyFunction = x ^ 2 / 3",
            "If x = 1 Then MyFunction = 7",     // Integer or Empty by the way taken
+           "s = 0 : For i = 1 To 20 : s = s + Sin(i*x)/i : Next : MyFunction = s",
+           "If x < 5 Then\r\nFor i = 1 To x : s = s + 1.5 : Next\r\nEnd If\r\nMyFunction = s",  // Empty without a turn
+           "If x > 0 Then s = 70000 Else s = True\r\nt = s\r\nMyFunction = t",
        }) {
     fast.reset();
     general.reset();

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "eval/vbscript/bytecode.h"
 
@@ -11,30 +12,36 @@ namespace zorvan::vbs {
 
 namespace {
 
-// What the planner knows a register holds at an instruction: one of the
-// numeric kinds, or one of these.
-using Kind = std::uint8_t;
-constexpr Kind kUnreached = 0xFF;  // no way in has been seen yet
-constexpr Kind kMixed = 0xFE;      // different kinds on different ways in
-constexpr Kind kOther = 0xFD;      // a kind a plan does not hold: text, Null, Single, objects, arrays
-
-constexpr Kind kind(VType t) { return static_cast<Kind>(t); }
-constexpr bool isNumeric(Kind k) { return k <= kind(VType::Boolean) || k == kind(VType::Double); }
-constexpr bool isWhole(Kind k) { return k <= kind(VType::Boolean); }
-// What the fast path of the arithmetic and of Branch takes: two Doubles, or
-// a Double and a whole number.
-constexpr bool arePair(Kind a, Kind b) {
-  const Kind d = kind(VType::Double);
-  return (a == d && (b == d || isWhole(b))) || (b == d && isWhole(a));
-}
+// What the planner knows a register may hold at an instruction: a set of
+// the numeric kinds, one bit each; none before any way in is seen.
+using Kinds = std::uint8_t;
+constexpr Kinds bit(VType t) { return static_cast<Kinds>(1u << static_cast<unsigned>(t)); }
+constexpr Kinds kDouble = bit(VType::Double);
+constexpr Kinds kWhole = bit(VType::Empty) | bit(VType::Integer) | bit(VType::Long) | bit(VType::Boolean);
+constexpr Kinds kNumeric = kWhole | kDouble;
 // The ends and steps of For loops a plan runs.
-constexpr bool isLoopNumber(Kind k) {
-  return k == kind(VType::Integer) || k == kind(VType::Long) || k == kind(VType::Double);
+constexpr Kinds kLoopNumbers = bit(VType::Integer) | bit(VType::Long) | kDouble;
+
+constexpr bool isOne(Kinds k) { return std::has_single_bit(k); }
+constexpr VType theOne(Kinds k) { return static_cast<VType>(std::countr_zero(k)); }
+constexpr bool within(Kinds k, Kinds of) { return k != 0 && (k & ~of) == 0; }
+// Whatever each side holds, what the fast paths of the arithmetic and of the
+// comparisons take: a Double with a Double or a whole number.
+constexpr bool arePair(Kinds a, Kinds b) {
+  return (a == kDouble && within(b, kNumeric)) || (b == kDouble && within(a, kNumeric));
 }
 
-using State = std::vector<Kind>;
+using State = std::vector<Kinds>;
 
 constexpr std::size_t kMaxInstructions = 1024;
+
+// One instruction as planned: its plan instruction, the registers it writes
+// with the kinds they then hold, and the register a copy reads.
+struct Planned {
+  PlanIns ins;
+  std::int32_t wrote[2] = {-1, -1};
+  std::int32_t copied = -1;
+};
 
 class Planner {
  public:
@@ -42,54 +49,55 @@ class Planner {
       : code_(code), regs_(static_cast<std::size_t>(code.registers)), returnSlot_(returnSlot) {}
 
   std::shared_ptr<const NumericPlan> plan() {
-    // A long body gains little from a plan, and the kinds cost its length
+    // A long body gains little from a plan, and its kinds cost its length
     // times its registers to find.
     if (regs_ == 0 || regs_ > kMaxPlanRegisters || code_.ins.empty() || code_.ins.size() > kMaxInstructions)
       return nullptr;
     plan_.start.assign(regs_, 0.0);
-    plan_.ins.assign(code_.ins.size(), PlanIns{});
-    states_.assign(code_.ins.size(), State(regs_, kUnreached));
-    State entry(regs_, kind(VType::Empty));
-    entry[0] = kind(VType::Double);
+    states_.assign(code_.ins.size(), State(regs_, 0));
+    State entry(regs_, bit(VType::Empty));
+    entry[0] = kDouble;
     merge(0, entry);
-    // Each instruction is planned again whenever more kinds reach it; the
-    // kinds only grow toward kMixed, so this ends.
+    // Each instruction is looked at again whenever more kinds reach it; the
+    // sets only grow, so this ends.
     while (!work_.empty()) {
       const std::int32_t pc = work_.back();
       work_.pop_back();
-      if (!step(pc)) return nullptr;
+      State s = states_[static_cast<std::size_t>(pc)];
+      if (!step(pc, s)) return nullptr;
     }
-    if (plan_.start.size() > kMaxPlanRegisters) return nullptr;
+    if (!emit() || plan_.start.size() > kMaxPlanRegisters) return nullptr;
     plan_.start.resize((plan_.start.size() + kPlanBlock - 1) / kPlanBlock * kPlanBlock);
     return std::make_shared<const NumericPlan>(std::move(plan_));
   }
 
  private:
+  bool reached(std::int32_t pc) const { return states_[static_cast<std::size_t>(pc)][0] != 0; }
+
   void merge(std::int32_t pc, const State& s) {
     State& into = states_[static_cast<std::size_t>(pc)];
     bool changed = false;
     for (std::size_t r = 0; r < regs_; ++r) {
-      const Kind k = into[r] == kUnreached ? s[r] : (into[r] == s[r] ? into[r] : kMixed);
-      if (k != into[r]) {
-        into[r] = k;
-        changed = true;
-      }
+      const Kinds k = into[r] | s[r];
+      changed |= k != into[r];
+      into[r] = k;
     }
     if (changed) work_.push_back(pc);
   }
 
-  // The kind of operand RK(o) and the plan's register for it; nothing where
-  // the plan cannot read it.
-  std::optional<Kind> read(const State& s, std::int32_t o, std::int32_t& reg) {
+  // The kinds operand RK(o) may hold and the plan's register for it;
+  // nothing where the plan cannot read it.
+  std::optional<Kinds> read(const State& s, std::int32_t o, std::int32_t& reg) {
     if (o >= 0) {
       reg = o;
-      return isNumeric(s[static_cast<std::size_t>(o)]) ? std::optional<Kind>(s[static_cast<std::size_t>(o)]) : std::nullopt;
+      const Kinds k = s[static_cast<std::size_t>(o)];
+      return within(k, kNumeric) ? std::optional<Kinds>(k) : std::nullopt;
     }
     const Value& k = code_.constants[static_cast<std::size_t>(~o)];
     if (k.type() == VType::Double) reg = number(k.rawDouble());
-    else if (isWhole(kind(k.type()))) reg = number(k.rawWhole());
+    else if (within(bit(k.type()), kWhole)) reg = number(k.rawWhole());
     else return std::nullopt;
-    return kind(k.type());
+    return bit(k.type());
   }
 
   // A register holding a number known when planned, one for each number.
@@ -102,21 +110,25 @@ class Planner {
     return it->second;
   }
 
-  bool step(std::int32_t pc) {
+  // Plans instruction pc with the kinds s that reach it and passes on the
+  // kinds after it; false where the plan cannot do what it does.
+  bool step(std::int32_t pc, State& s, Planned* out = nullptr) {
     const Ins& in = code_.ins[static_cast<std::size_t>(pc)];
-    State s = states_[static_cast<std::size_t>(pc)];
-    PlanIns& out = plan_.ins[static_cast<std::size_t>(pc)];
-    out = PlanIns{};
-    const Kind dbl = kind(VType::Double);
+    Planned p;
     std::int32_t b = 0, c = 0;
-    auto to = [&](std::int32_t next) { merge(next, s); };
+    const auto write = [&](std::int32_t r, Kinds k, int n = 0) {
+      s[static_cast<std::size_t>(r)] = k;
+      p.wrote[n] = r;
+    };
+    bool next = true;
     switch (in.op) {
       case Op::Move:
       case Op::Assign: {
         const auto k = read(s, in.b, b);
         if (!k || in.flag) return false;  // Set takes objects only
-        out = {.op = PlanOp::Copy, .a = in.a, .b = b};
-        s[static_cast<std::size_t>(in.a)] = *k;
+        p.ins = {.op = PlanOp::Copy, .a = in.a, .b = b};
+        if (in.b >= 0) p.copied = b;
+        write(in.a, *k);
         break;
       }
       case Op::AssignReturn: {
@@ -124,124 +136,196 @@ class Planner {
         if (!k || in.flag) return false;
         s[static_cast<std::size_t>(in.a)] = *k;
         // The value assigned is the result when it is assigned to the result.
-        return finish(s, out, in.a == returnSlot_ ? b : returnSlot_);
+        if (!finish(s, p.ins, in.a == returnSlot_ ? b : returnSlot_)) return false;
+        next = false;
+        break;
       }
       case Op::Return:
-        return finish(s, out, returnSlot_);
+        if (!finish(s, p.ins, returnSlot_)) return false;
+        next = false;
+        break;
       case Op::Add: case Op::Sub: case Op::Mul: case Op::Div: case Op::Pow: {
         const auto kb = read(s, in.b, b), kc = read(s, in.c, c);
         if (!kb || !kc || !arePair(*kb, *kc)) return false;
         static constexpr PlanOp kOps[] = {PlanOp::Add, PlanOp::Sub, PlanOp::Mul, PlanOp::Div, PlanOp::Pow};
-        out = {.op = kOps[static_cast<int>(in.op) - static_cast<int>(Op::Add)], .a = in.a, .b = b, .c = c};
-        s[static_cast<std::size_t>(in.a)] = dbl;
+        p.ins = {.op = kOps[static_cast<int>(in.op) - static_cast<int>(Op::Add)], .a = in.a, .b = b, .c = c};
+        write(in.a, kDouble);
         break;
       }
       case Op::AddK: case Op::SubK: case Op::MulK: case Op::DivK: {
-        // The fast path takes a Double with the number k; the constant's left when flagged.
-        if (read(s, in.b, b) != dbl) return false;
+        // The number k is the constant's value; it is the left operand when flagged.
+        const auto kb = read(s, in.b, b), kc = read(s, in.c, c);
+        if (!kb || !kc || !arePair(*kb, *kc)) return false;
         static constexpr PlanOp kOps[] = {PlanOp::Add, PlanOp::Sub, PlanOp::Mul, PlanOp::Div};
         const std::int32_t k = number(in.k);
-        out = {.op = kOps[static_cast<int>(in.op) - static_cast<int>(Op::AddK)], .a = in.a, .b = in.flag ? k : b,
-               .c = in.flag ? b : k};
-        s[static_cast<std::size_t>(in.a)] = dbl;
+        p.ins = {.op = kOps[static_cast<int>(in.op) - static_cast<int>(Op::AddK)], .a = in.a,
+                 .b = in.flag ? k : b, .c = in.flag ? b : k};
+        write(in.a, kDouble);
         break;
       }
       case Op::Compare: {
         // Compared as Branch compares: a Double with a Double or a whole number.
         const auto kb = read(s, in.b, b), kc = read(s, in.c, c);
         if (!kb || !kc || !arePair(*kb, *kc)) return false;
-        out = {.op = PlanOp::Compare, .bop = in.bop, .a = in.a, .b = b, .c = c};
-        s[static_cast<std::size_t>(in.a)] = kind(VType::Boolean);
+        p.ins = {.op = PlanOp::Compare, .bop = in.bop, .a = in.a, .b = b, .c = c};
+        write(in.a, bit(VType::Boolean));
         break;
       }
       case Op::Branch:
       case Op::BranchK: {
-        const auto kb = read(s, in.b, b);
-        if (in.op == Op::BranchK) {
-          if (kb != dbl) return false;
-          c = number(in.k);
-        } else if (const auto kc = read(s, in.c, c); !kb || !kc || !arePair(*kb, *kc)) {
-          return false;
-        }
-        out = {.op = PlanOp::Branch, .bop = in.bop, .flag = in.flag, .a = in.a, .b = b, .c = c};
-        to(in.a);
+        const auto kb = read(s, in.b, b), kc = read(s, in.c, c);
+        if (!kb || !kc || !arePair(*kb, *kc)) return false;
+        if (in.op == Op::BranchK) c = number(in.k);
+        p.ins = {.op = PlanOp::Branch, .bop = in.bop, .flag = in.flag, .a = in.a, .b = b, .c = c};
+        merge(in.a, s);
         break;
       }
       case Op::Neg:
-        if (read(s, in.b, b) != dbl) return false;
-        out = {.op = PlanOp::Neg, .a = in.a, .b = b};
-        s[static_cast<std::size_t>(in.a)] = dbl;
+        if (read(s, in.b, b) != kDouble) return false;
+        p.ins = {.op = PlanOp::Neg, .a = in.a, .b = b};
+        write(in.a, kDouble);
         break;
       case Op::Math:
-        if (read(s, in.b, b) != dbl || in.builtin->kernel == nullptr) return false;
-        out = {.op = PlanOp::Math, .a = in.a, .b = b, .kernel = in.builtin->kernel};
-        s[static_cast<std::size_t>(in.a)] = dbl;
+        if (read(s, in.b, b) != kDouble || in.builtin->kernel == nullptr) return false;
+        p.ins = {.op = PlanOp::Math, .a = in.a, .b = b, .kernel = in.builtin->kernel};
+        write(in.a, kDouble);
         break;
       case Op::Jump:
-        out = {.op = PlanOp::Jump, .a = in.a};
-        to(in.a);
-        return true;
+        p.ins = {.op = PlanOp::Jump, .a = in.a};
+        merge(in.a, s);
+        next = false;
+        break;
       case Op::JumpIf:
-        if (read(s, in.b, b) != kind(VType::Boolean)) return false;
-        out = {.op = PlanOp::JumpIf, .flag = in.flag, .a = in.a, .b = b};
-        to(in.a);
+        if (read(s, in.b, b) != bit(VType::Boolean)) return false;
+        p.ins = {.op = PlanOp::JumpIf, .flag = in.flag, .a = in.a, .b = b};
+        merge(in.a, s);
         break;
       case Op::ToNumber: {
         const auto k = read(s, in.a, b);
         if (!k) return false;
         // Empty reads as Integer 0; every other number stays as it is.
-        out = {.op = PlanOp::Copy, .a = in.a, .b = in.a};
-        if (*k == kind(VType::Empty)) s[static_cast<std::size_t>(in.a)] = kind(VType::Integer);
+        p.ins = {.op = PlanOp::Copy, .a = in.a, .b = in.a};
+        if (*k & bit(VType::Empty)) {
+          // In place, a register of several kinds would need them told apart.
+          if (!isOne(*k)) return false;
+          write(in.a, bit(VType::Integer));
+        }
         break;
       }
       case Op::ForPrep:
       case Op::ForLoop:
-        if (!loop(in, s, out)) return false;
-        to(in.c);
+        if (!loop(in, s, p)) return false;
+        merge(in.c, s);
         break;
       case Op::Tick:
-        out = {.op = PlanOp::Tick};
-        plan_.loops = true;
+        p.ins = {.op = PlanOp::Tick};
         break;
       default:
         return false;  // reaches outside the registers, or has no numeric fast path
     }
-    to(pc + 1);
+    if (next) merge(pc + 1, s);
+    if (out != nullptr) *out = p;
     return true;
   }
 
   // For loops whose counter keeps one kind: Integer with Integer steps, or
   // Double with any numeric step; the end is a number of either kind.
-  bool loop(const Ins& in, State& s, PlanIns& out) {
+  bool loop(const Ins& in, State& s, Planned& p) {
     if (in.a < 0) return false;  // a global counter
     const auto at = [&](std::int32_t r) { return s[static_cast<std::size_t>(r)]; };
-    const Kind counter = in.op == Op::ForPrep ? at(in.b) : at(in.a);
-    const Kind end = at(in.b + 1), step = at(in.b + 2);
-    const bool whole = counter == kind(VType::Integer) && step == kind(VType::Integer);
-    const bool real = counter == kind(VType::Double) && isLoopNumber(step);
-    if (!isLoopNumber(end) || !(whole || real)) return false;
+    const Kinds counter = in.op == Op::ForPrep ? at(in.b) : at(in.a);
+    const Kinds end = at(in.b + 1), step = at(in.b + 2);
+    const bool whole = counter == bit(VType::Integer) && step == bit(VType::Integer);
+    const bool real = counter == kDouble && within(step, kLoopNumbers);
+    if (!within(end, kLoopNumbers) || !(whole || real)) return false;
     if (in.op == Op::ForPrep) {
-      out = {.op = PlanOp::ForPrep, .a = in.a, .b = in.b, .c = in.c};
+      p.ins = {.op = PlanOp::ForPrep, .a = in.a, .b = in.b, .c = in.c};
       s[static_cast<std::size_t>(in.a)] = counter;
-      s[static_cast<std::size_t>(in.b)] = kind(VType::Boolean);
+      s[static_cast<std::size_t>(in.b)] = bit(VType::Boolean);
+      p.wrote[0] = in.a;
+      p.wrote[1] = in.b;
     } else {
-      if (at(in.b) != kind(VType::Boolean)) return false;
-      out = {.op = whole ? PlanOp::ForLoop : PlanOp::ForLoopReal, .a = in.a, .b = in.b, .c = in.c};
-      plan_.loops = true;
+      if (at(in.b) != bit(VType::Boolean)) return false;
+      p.ins = {.op = whole ? PlanOp::ForLoop : PlanOp::ForLoopReal, .a = in.a, .b = in.b, .c = in.c};
+      p.wrote[0] = in.a;
     }
     return true;
   }
 
   // The call ends with the value of its result register, found in plan
-  // register `from`.
+  // register `from`; where that may be of several kinds, the plan keeps
+  // the kind it holds as it runs.
   bool finish(const State& s, PlanIns& out, std::int32_t from) {
     if (returnSlot_ < 0) {
       out = {.op = PlanOp::Return, .kind = VType::Empty, .a = -1};
       return true;
     }
-    const Kind k = s[static_cast<std::size_t>(returnSlot_)];
-    if (!isNumeric(k)) return false;
-    out = {.op = PlanOp::Return, .kind = static_cast<VType>(k), .a = from};
+    const Kinds k = s[static_cast<std::size_t>(returnSlot_)];
+    if (!within(k, kNumeric)) return false;
+    out = {.op = isOne(k) ? PlanOp::Return : PlanOp::ReturnTagged, .kind = theOne(k), .a = from};
+    return true;
+  }
+
+  // The registers whose kind the plan keeps as it runs: each result of
+  // several kinds, and each register of several kinds that a kept one copies.
+  bool findTagged(const std::vector<Planned>& planned) {
+    for (std::size_t pc = 0; pc < planned.size(); ++pc)
+      if (planned[pc].ins.op == PlanOp::ReturnTagged) tagged_.insert(planned[pc].ins.a);
+    for (bool grew = true; grew;) {
+      grew = false;
+      for (std::size_t pc = 0; pc < planned.size(); ++pc) {
+        const Planned& p = planned[pc];
+        const std::int32_t from = p.copied;
+        if (from < 0 || !tagged_.contains(p.wrote[0]) || isOne(states_[pc][static_cast<std::size_t>(from)])) continue;
+        grew |= tagged_.insert(from).second;
+      }
+    }
+    return true;
+  }
+
+  // Lays the plan out: each instruction, after it the kinds of the kept
+  // registers it writes, and the jumps to where their targets went.
+  bool emit() {
+    std::vector<Planned> planned(code_.ins.size());
+    std::vector<State> after(code_.ins.size());
+    for (std::size_t pc = 0; pc < code_.ins.size(); ++pc) {
+      if (!reached(static_cast<std::int32_t>(pc))) continue;
+      after[pc] = states_[pc];
+      if (!step(static_cast<std::int32_t>(pc), after[pc], &planned[pc])) return false;
+    }
+    work_.clear();  // the kinds are final: nothing new reaches anywhere
+    findTagged(planned);
+    std::vector<std::int32_t> at(code_.ins.size());
+    for (std::size_t pc = 0; pc < code_.ins.size(); ++pc) {
+      at[pc] = static_cast<std::int32_t>(plan_.ins.size());
+      Planned& p = planned[pc];
+      if (!reached(static_cast<std::int32_t>(pc))) {
+        plan_.ins.push_back({.op = PlanOp::GiveUp});
+        continue;
+      }
+      // A kept register's kind is set before the instruction writes it, so
+      // that it holds on every way out, the jumps of For included.
+      for (std::int32_t r : p.wrote) {
+        if (r < 0 || !tagged_.contains(r)) continue;
+        if (p.copied >= 0 && tagged_.contains(p.copied)) {
+          p.ins.op = PlanOp::CopyTagged;
+          continue;
+        }
+        const Kinds k = after[pc][static_cast<std::size_t>(r)];
+        if (!isOne(k)) return false;
+        plan_.ins.push_back({.op = PlanOp::Tag, .kind = theOne(k), .a = r});
+      }
+      plan_.ins.push_back(p.ins);
+    }
+    for (PlanIns& in : plan_.ins) {
+      switch (in.op) {
+        case PlanOp::Branch: case PlanOp::JumpIf: case PlanOp::Jump: in.a = at[static_cast<std::size_t>(in.a)]; break;
+        case PlanOp::ForPrep: case PlanOp::ForLoop: case PlanOp::ForLoopReal: in.c = at[static_cast<std::size_t>(in.c)]; break;
+        default: break;
+      }
+      plan_.loops |= in.op == PlanOp::ForLoop || in.op == PlanOp::ForLoopReal || in.op == PlanOp::Tick;
+    }
+    plan_.tagged = !tagged_.empty();
     return true;
   }
 
@@ -252,6 +336,7 @@ class Planner {
   std::vector<State> states_;
   std::vector<std::int32_t> work_;
   std::map<std::uint64_t, std::int32_t> numbers_;
+  std::set<std::int32_t> tagged_;
 };
 
 }  // namespace

@@ -1,8 +1,9 @@
 #pragma once
 // A procedure's bytecode again, for a call whose one argument is a Double,
-// where the kind every register holds at every instruction is known when
-// compiled: each register is a bare double and each instruction does only
-// its numeric fast path. Where a fast path would give way to the general
+// where the kinds every register may hold at every instruction are known
+// when compiled: each register is a bare double and each instruction does
+// only its numeric fast path. A register that may hold several kinds where
+// its kind matters, the result's, keeps its kind beside it. Where a fast path would give way to the general
 // one (a result out of range, a counter leaving Integer), the plan gives up
 // and the call runs as bytecode from its start, which is sound because a
 // planned procedure reaches nothing outside its own registers.
@@ -23,6 +24,8 @@ class Runtime;
 
 enum class PlanOp : std::uint8_t {
   Copy,         // r[a] = r[b]
+  CopyTagged,   // r[a] = r[b], and its kind
+  Tag,          // the kind register a holds from here is `kind`
   Add, Sub, Mul, Div, Pow,  // r[a] = r[b] op r[c], given up unless finite
   Neg,          // r[a] = -r[b]
   Math,         // r[a] = kernel(r[b]), given up unless finite
@@ -35,6 +38,7 @@ enum class PlanOp : std::uint8_t {
   ForLoopReal,  // Double counter r[a] += r[b+2], given up unless finite; goto c unless done
   Tick,         // a loop's turn: the time-out is checked
   Return,       // the result: r[a] of kind `kind`, or Empty when a < 0
+  ReturnTagged, // the result: r[a] of the kind it holds
   GiveUp,       // not reached when planned; here for the form's sake
 };
 
@@ -58,6 +62,9 @@ struct NumericPlan {
   // (0), the constants follow them; the argument goes in register 0.
   std::vector<double> start;
   bool loops = false;  // it has loop turns, which check the time-out
+  // Some registers may hold several kinds, told apart as it runs: they start
+  // Empty, but for the argument.
+  bool tagged = false;
 };
 
 // A plan for a procedure of one parameter, or null where some instruction

@@ -28,9 +28,9 @@ Value valueOf(VType kind, double v) {
 #pragma GCC diagnostic ignored "-Wpedantic"
 
 bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result) {
-  static constexpr void* kHandlers[] = {&&Copy, &&Add, &&Sub, &&Mul, &&Div, &&Pow, &&Neg, &&Math, &&Compare,
+  static constexpr void* kHandlers[] = {&&Copy, &&CopyTagged, &&Tag, &&Add, &&Sub, &&Mul, &&Div, &&Pow, &&Neg, &&Math, &&Compare,
                                         &&Branch, &&JumpIf, &&Jump, &&ForPrep, &&ForLoop, &&ForLoopReal,
-                                        &&Tick, &&Return, &&GiveUp};
+                                        &&Tick, &&Return, &&ReturnTagged, &&GiveUp};
   static_assert(std::size(kHandlers) == static_cast<std::size_t>(PlanOp::GiveUp) + 1);
   double r[kMaxPlanRegisters];
   // Whole blocks of a size known here are copied inline; the start values
@@ -38,6 +38,12 @@ bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result
   for (std::size_t i = 0; i < plan.start.size(); i += kPlanBlock)
     std::memcpy(r + i, plan.start.data() + i, kPlanBlock * sizeof(double));
   r[0] = x;
+  VType kinds[kMaxPlanRegisters];
+  if (plan.tagged) {
+    std::memset(kinds, 0, sizeof kinds);
+    static_assert(static_cast<int>(VType::Empty) == 0);
+    kinds[0] = VType::Double;
+  }
   const PlanIns* const start = plan.ins.data();
   const PlanIns* in = start;
 #define DISPATCH goto* kHandlers[static_cast<std::size_t>(in->op)]
@@ -62,6 +68,13 @@ bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result
   DISPATCH;
 Copy:
   r[in->a] = r[in->b];
+  NEXT;
+CopyTagged:
+  r[in->a] = r[in->b];
+  kinds[in->a] = kinds[in->b];
+  NEXT;
+Tag:
+  kinds[in->a] = in->kind;
   NEXT;
 Add:
   FINITE(addKernel(r[in->b], r[in->c]));
@@ -111,6 +124,9 @@ Tick:
   NEXT;
 Return:
   result = valueOf(in->kind, in->a < 0 ? 0 : r[in->a]);
+  return true;
+ReturnTagged:
+  result = valueOf(kinds[in->a], r[in->a]);
   return true;
 GiveUp:
   return false;
