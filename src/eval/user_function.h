@@ -44,7 +44,11 @@ class UserFunction {
   ScriptEngine& engine() const { return engine_; }
 
  private:
-  std::optional<Value> run(const Value& x) const { return engine_.run(procedure_, std::span<const Value>(&x, 1)); }
+  std::optional<Value> run(const Value& x) const {
+    Value direct;
+    if (x.isDouble() && procedure_.callDirect(x.rawDouble(), direct)) return direct;
+    return engine_.run(procedure_, std::span<const Value>(&x, 1));
+  }
 
   ScriptEngine& engine_;
   PreparedProcedure procedure_;

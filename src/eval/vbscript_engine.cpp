@@ -75,10 +75,22 @@ bool VBScriptEngine::addCode(std::string_view code) {
       .value_or(false);
 }
 
+namespace {
+
+// A plan without loops raises nothing and ends at once: it needs no watch.
+bool runQuickPlan(const void* plan, double x, Value& result) {
+  return vbs::runPlan(*static_cast<const vbs::NumericPlan*>(plan), x, nullptr, result);
+}
+
+}  // namespace
+
 PreparedProcedure VBScriptEngine::prepare(std::string_view procedure) {
   const auto& procedures = state_->module.procedures;
   const auto it = procedures.find(vbs::foldCase(procedure));
-  return PreparedProcedure(it == procedures.end() ? nullptr : it->second.get());
+  if (it == procedures.end()) return PreparedProcedure();
+  const vbs::Procedure* p = it->second.get();
+  if (p->plan && !p->plan->loops) return PreparedProcedure(p, runQuickPlan, p->plan.get());
+  return PreparedProcedure(p);
 }
 
 bool VBScriptEngine::isPure(PreparedProcedure procedure) const {
@@ -92,10 +104,9 @@ std::optional<Value> VBScriptEngine::run(PreparedProcedure procedure, std::span<
   }
   const auto& p = *static_cast<const vbs::Procedure*>(procedure.get());
   const vbs::NumericPlan* plan = p.plan && args.size() == 1 && args[0].isDouble() ? p.plan.get() : nullptr;
-  // A plan without loops raises nothing and ends at once: it needs no watch.
   if (plan != nullptr && !plan->loops) {
     Value result;
-    if (vbs::runPlan(*plan, args[0].rawDouble(), nullptr, result)) return result;
+    if (runQuickPlan(plan, args[0].rawDouble(), result)) return result;
   }
   return runWatched(p, plan, args);
 }

@@ -65,7 +65,8 @@ class CountingEngine final : public ScriptEngine {
   explicit CountingEngine(VBScriptEngine& inner) : inner_(inner) {}
   void reset() override { inner_.reset(); }
   bool addCode(std::string_view code) override { return inner_.addCode(code); }
-  PreparedProcedure prepare(std::string_view p) override { return inner_.prepare(p); }
+  // Without the direct call, which would answer without a run to count.
+  PreparedProcedure prepare(std::string_view p) override { return inner_.prepare(p).withoutDirect(); }
   bool isPure(PreparedProcedure p) const override { return inner_.isPure(p); }
   using ScriptEngine::run;
   std::optional<Value> run(PreparedProcedure p, std::span<const Value> args) override {
