@@ -21,23 +21,22 @@ namespace zorvan {
 class PreparedProcedure {
  public:
   // A call with one Double that needs no run of the engine, where the
-  // engine has one for the procedure: it gives the result at once, or
-  // declines and leaves the call to run. It never fails.
-  using Direct = bool (*)(const void* code, double x, Value& result);
+  // engine has one: it gives the result at once, or declines and leaves the
+  // call to run. It never fails.
+  using Direct = bool (*)(const void* procedure, double x, Value& result);
 
   PreparedProcedure() = default;
-  explicit PreparedProcedure(const void* procedure, Direct direct = nullptr, const void* code = nullptr)
-      : procedure_(procedure), direct_(direct), code_(code) {}
+  explicit PreparedProcedure(const void* procedure, Direct direct = nullptr)
+      : procedure_(procedure), direct_(direct) {}
   explicit operator bool() const { return procedure_ != nullptr; }
   const void* get() const { return procedure_; }
-  bool callDirect(double x, Value& result) const { return direct_ != nullptr && direct_(code_, x, result); }
+  bool callDirect(double x, Value& result) const { return direct_ != nullptr && direct_(procedure_, x, result); }
   // The same procedure, every call of which goes through run.
   PreparedProcedure withoutDirect() const { return PreparedProcedure(procedure_); }
 
  private:
   const void* procedure_ = nullptr;
   Direct direct_ = nullptr;
-  const void* code_ = nullptr;
 };
 
 class ScriptEngine {

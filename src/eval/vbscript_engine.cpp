@@ -78,8 +78,11 @@ bool VBScriptEngine::addCode(std::string_view code) {
 namespace {
 
 // A plan without loops raises nothing and ends at once: it needs no watch.
-bool runQuickPlan(const void* plan, double x, Value& result) {
-  return vbs::runPlan(*static_cast<const vbs::NumericPlan*>(plan), x, nullptr, result);
+// The procedure's plan is read at each call: code a run adds may declare
+// the procedure again.
+bool runQuickPlan(const void* procedure, double x, Value& result) {
+  const vbs::NumericPlan* plan = static_cast<const vbs::Procedure*>(procedure)->plan.get();
+  return plan != nullptr && !plan->loops && vbs::runPlan(*plan, x, nullptr, result);
 }
 
 }  // namespace
@@ -87,10 +90,7 @@ bool runQuickPlan(const void* plan, double x, Value& result) {
 PreparedProcedure VBScriptEngine::prepare(std::string_view procedure) {
   const auto& procedures = state_->module.procedures;
   const auto it = procedures.find(vbs::foldCase(procedure));
-  if (it == procedures.end()) return PreparedProcedure();
-  const vbs::Procedure* p = it->second.get();
-  if (p->plan && !p->plan->loops) return PreparedProcedure(p, runQuickPlan, p->plan.get());
-  return PreparedProcedure(p);
+  return it == procedures.end() ? PreparedProcedure() : PreparedProcedure(it->second.get(), runQuickPlan);
 }
 
 bool VBScriptEngine::isPure(PreparedProcedure procedure) const {
@@ -106,7 +106,7 @@ std::optional<Value> VBScriptEngine::run(PreparedProcedure procedure, std::span<
   const vbs::NumericPlan* plan = p.plan && args.size() == 1 && args[0].isDouble() ? p.plan.get() : nullptr;
   if (plan != nullptr && !plan->loops) {
     Value result;
-    if (runQuickPlan(plan, args[0].rawDouble(), result)) return result;
+    if (runQuickPlan(&p, args[0].rawDouble(), result)) return result;
   }
   return runWatched(p, plan, args);
 }

@@ -91,6 +91,20 @@ TEST(NumericPlan, EndsExactlyAsTheBytecodeDoes) {
   }
 }
 
+TEST(NumericPlan, APreparedCallFollowsTheProcedureDeclaredAgain) {
+  VBScriptEngine engine;
+  ASSERT_TRUE(engine.addCode(buildScript("MyFunction = x + 1") +
+                             "\r\nSub Twice\r\nExecuteGlobal \"Function UserFN(x) : UserFN = x * 2 : End Function\"\r\n"
+                             "End Sub\r\nSub AsText\r\nExecuteGlobal \"Function UserFN(x) : UserFN = x & \"\"!\"\" : End Function\"\r\n"
+                             "End Sub"));
+  const UserFunction f(engine);
+  EXPECT_EQ(f(Value(3.0))->rawDouble(), 4);
+  ASSERT_TRUE(engine.run("Twice", {}));
+  EXPECT_EQ(f(Value(3.0))->rawDouble(), 6);
+  ASSERT_TRUE(engine.run("AsText", {}));
+  EXPECT_EQ(f(Value(3.0))->toText(), "3!");
+}
+
 TEST(NumericPlan, APlannedLoopMeetsTheTimeOutAndAnInterrupt) {
   const std::string text = "Do : x = x + 1 : Loop";
   ASSERT_TRUE(planned(text));

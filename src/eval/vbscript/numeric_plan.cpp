@@ -66,7 +66,7 @@ class Planner {
       State s = states_[static_cast<std::size_t>(pc)];
       if (!step(pc, s)) return nullptr;
     }
-    if (!emit() || plan_.start.size() > kMaxPlanRegisters) return nullptr;
+    if (strayed_ || !emit() || plan_.start.size() > kMaxPlanRegisters) return nullptr;
     plan_.start.resize((plan_.start.size() + kPlanBlock - 1) / kPlanBlock * kPlanBlock);
     return std::make_shared<const NumericPlan>(std::move(plan_));
   }
@@ -75,6 +75,12 @@ class Planner {
   bool reached(std::int32_t pc) const { return states_[static_cast<std::size_t>(pc)][0] != 0; }
 
   void merge(std::int32_t pc, const State& s) {
+    // Code ends with Return, so every way leads into it; a way out of it is
+    // not planned.
+    if (pc < 0 || static_cast<std::size_t>(pc) >= states_.size()) {
+      strayed_ = true;
+      return;
+    }
     State& into = states_[static_cast<std::size_t>(pc)];
     bool changed = false;
     for (std::size_t r = 0; r < regs_; ++r) {
@@ -337,6 +343,7 @@ class Planner {
   std::vector<std::int32_t> work_;
   std::map<std::uint64_t, std::int32_t> numbers_;
   std::set<std::int32_t> tagged_;
+  bool strayed_ = false;
 };
 
 }  // namespace
