@@ -109,16 +109,24 @@ ForPrep: {
   if (down ? r[in->a] < r[in->b + 1] : r[in->a] > r[in->b + 1]) JUMP(in->c);
   NEXT;
 }
+  // A loop's turn: the counter steps on, the time-out is checked, and the
+  // loop goes on while the counter has not passed the end.
+#define TURN(NEXT_COUNTER, STAYS)                                          \
+  do {                                                                     \
+    const double next = (NEXT_COUNTER);                                    \
+    if (!(STAYS)) return false;                                            \
+    r[in->a] = next;                                                       \
+    rt->tick();                                                            \
+    if (r[in->b] != 0 ? next >= r[in->b + 1] : next <= r[in->b + 1]) JUMP(in->c); \
+    NEXT;                                                                  \
+  } while (0)
 ForLoop:
-ForLoopReal: {
-  const double next = r[in->a] + r[in->b + 2];
-  // An Integer counter past Integer's range becomes a Long; a Double one overflows.
-  if (in->op == PlanOp::ForLoop ? next < -32768 || next > 32767 : !std::isfinite(next)) return false;
-  r[in->a] = next;
-  rt->tick();
-  if (r[in->b] != 0 ? next >= r[in->b + 1] : next <= r[in->b + 1]) JUMP(in->c);
-  NEXT;
-}
+  // An Integer counter past Integer's range becomes a Long.
+  TURN(r[in->a] + r[in->b + 2], next >= -32768 && next <= 32767);
+ForLoopReal:
+  // A Double one overflows.
+  TURN(r[in->a] + r[in->b + 2], std::isfinite(next));
+#undef TURN
 Tick:
   rt->tick();
   NEXT;
