@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "eval/vbscript/numeric_kernels.h"
+#include "eval/vbscript/threaded_dispatch.h"
 #include "eval/vbscript/numeric_plan.h"
 #include "eval/vbscript/runtime.h"
 
@@ -46,36 +47,25 @@ bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result
   }
   const PlanIns* const start = plan.ins.data();
   const PlanIns* in = start;
-#define DISPATCH goto* kHandlers[static_cast<std::size_t>(in->op)]
-#define NEXT  \
-  do {        \
-    ++in;     \
-    DISPATCH; \
-  } while (0)
-#define JUMP(target)       \
-  do {                     \
-    in = start + (target); \
-    DISPATCH;              \
-  } while (0)
   // Stores a result where it is finite; anything else is the general path's to fail on.
 #define FINITE(EXPR)                      \
   do {                                    \
     const double v_ = (EXPR);             \
     if (!std::isfinite(v_)) return false; \
     r[in->a] = v_;                        \
-    NEXT;                                 \
+    ZORVAN_NEXT;                                 \
   } while (0)
-  DISPATCH;
+  ZORVAN_DISPATCH;
 Copy:
   r[in->a] = r[in->b];
-  NEXT;
+  ZORVAN_NEXT;
 CopyTagged:
   r[in->a] = r[in->b];
   kinds[in->a] = kinds[in->b];
-  NEXT;
+  ZORVAN_NEXT;
 Tag:
   kinds[in->a] = in->kind;
-  NEXT;
+  ZORVAN_NEXT;
 Add:
   FINITE(addKernel(r[in->b], r[in->c]));
 Sub:
@@ -88,26 +78,26 @@ Pow:
   FINITE(powKernel(r[in->b], r[in->c]));
 Neg:
   r[in->a] = -r[in->b];
-  NEXT;
+  ZORVAN_NEXT;
 Math:
   FINITE(in->kernel(r[in->b]));
 Compare:
   r[in->a] = holds(in->bop, r[in->b], r[in->c]) ? -1 : 0;
-  NEXT;
+  ZORVAN_NEXT;
 Branch:
-  if (holds(in->bop, r[in->b], r[in->c]) == in->flag) JUMP(in->a);
-  NEXT;
+  if (holds(in->bop, r[in->b], r[in->c]) == in->flag) ZORVAN_JUMP(in->a);
+  ZORVAN_NEXT;
 JumpIf:
-  if ((r[in->b] != 0) == in->flag) JUMP(in->a);
-  NEXT;
+  if ((r[in->b] != 0) == in->flag) ZORVAN_JUMP(in->a);
+  ZORVAN_NEXT;
 Jump:
-  JUMP(in->a);
+  ZORVAN_JUMP(in->a);
 ForPrep: {
   const bool down = r[in->b + 2] < 0;
   r[in->a] = r[in->b];
   r[in->b] = down ? -1 : 0;
-  if (down ? r[in->a] < r[in->b + 1] : r[in->a] > r[in->b + 1]) JUMP(in->c);
-  NEXT;
+  if (down ? r[in->a] < r[in->b + 1] : r[in->a] > r[in->b + 1]) ZORVAN_JUMP(in->c);
+  ZORVAN_NEXT;
 }
   // A loop's turn: the counter steps on, the time-out is checked, and the
   // loop goes on while the counter has not passed the end.
@@ -117,8 +107,8 @@ ForPrep: {
     if (!(STAYS)) return false;                                            \
     r[in->a] = next;                                                       \
     rt->tick();                                                            \
-    if (r[in->b] != 0 ? next >= r[in->b + 1] : next <= r[in->b + 1]) JUMP(in->c); \
-    NEXT;                                                                  \
+    if (r[in->b] != 0 ? next >= r[in->b + 1] : next <= r[in->b + 1]) ZORVAN_JUMP(in->c); \
+    ZORVAN_NEXT;                                                                  \
   } while (0)
 ForLoop:
   // An Integer counter past Integer's range becomes a Long.
@@ -129,7 +119,7 @@ ForLoopReal:
 #undef TURN
 Tick:
   rt->tick();
-  NEXT;
+  ZORVAN_NEXT;
 Return:
   result = valueOf(in->kind, in->a < 0 ? 0 : r[in->a]);
   return true;
@@ -139,9 +129,6 @@ ReturnTagged:
 GiveUp:
   return false;
 #undef FINITE
-#undef JUMP
-#undef NEXT
-#undef DISPATCH
 }
 
 #pragma GCC diagnostic pop

@@ -10,6 +10,7 @@
 #include "eval/vbscript/error_handling.h"
 #include "eval/vbscript/lexer.h"
 #include "eval/vbscript/numeric_kernels.h"
+#include "eval/vbscript/threaded_dispatch.h"
 
 namespace zorvan::vbs {
 
@@ -143,9 +144,8 @@ inline bool numbers(const Value& a, const Value& b, double& x, double& y) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpedantic"
 
-// Each handler ends by dispatching the next instruction itself (threaded
-// code): one indirect jump per handler predicts far better than one shared
-// switch. A handler's numeric fast path sits beside its general path.
+// Each handler dispatches the next instruction itself (threaded_dispatch.h).
+// A handler's numeric fast path sits beside its general path.
 #define ZORVAN_OPS(X)                                                                                      \
   X(Move) X(Assign) X(AssignReturn) X(GetGlobal) X(SetGlobal) X(Add) X(Sub) X(Mul) X(Div) X(Pow) X(AddK) X(SubK) X(MulK)   \
   X(DivK) X(Binary) X(Compare) X(Branch) X(BranchK) X(Neg) X(Not) X(Jump) X(JumpIf) X(Math) X(Unary) X(CallBuiltin)  \
@@ -176,44 +176,33 @@ void execute(const Code& code, Slot* const R, Runtime& rt) {
     checkAssigned(v, i->flag);
     dst = v;
   };
-#define DISPATCH goto* kHandlers[static_cast<std::size_t>(in->op)]
-#define NEXT  \
-  do {        \
-    ++in;     \
-    DISPATCH; \
-  } while (0)
-#define JUMP(target)           \
-  do {                         \
-    in = start + (target);     \
-    DISPATCH;                  \
-  } while (0)
   for (;;) {
     try {
-      DISPATCH;
+      ZORVAN_DISPATCH;
     op_Move:
       reg(in->a) = rk(in->b);
-      NEXT;
+      ZORVAN_NEXT;
     op_Assign:
       assign(in, reg(in->a));
-      NEXT;
+      ZORVAN_NEXT;
     op_AssignReturn:
       assign(in, reg(in->a));
       return;
     op_GetGlobal:
       reg(in->a) = rt.globals[static_cast<std::size_t>(in->b)];
-      NEXT;
+      ZORVAN_NEXT;
     op_SetGlobal:
       assign(in, rt.globals[static_cast<std::size_t>(in->a)]);
-      NEXT;
+      ZORVAN_NEXT;
 #define ZORVAN_ARITHMETIC(OPCODE, EXPR, GENERAL)  \
   op_##OPCODE : {                                 \
     const Value &a = rk(in->b), &b = rk(in->c);   \
     if constexpr (Fast) {                         \
       double x, y;                                \
-      if (numbers(a, b, x, y) && finite(reg(in->a), EXPR)) NEXT; \
+      if (numbers(a, b, x, y) && finite(reg(in->a), EXPR)) ZORVAN_NEXT; \
     }                                             \
     reg(in->a) = GENERAL(a, b);                   \
-    NEXT;                                         \
+    ZORVAN_NEXT;                                         \
   }
     ZORVAN_ARITHMETIC(Add, addKernel(x, y), add)
     ZORVAN_ARITHMETIC(Sub, subKernel(x, y), sub)
@@ -227,10 +216,10 @@ void execute(const Code& code, Slot* const R, Runtime& rt) {
     if (v.isDouble()) {                                                         \
       const double x = in->flag ? in->k : v.rawDouble();                        \
       const double y = in->flag ? v.rawDouble() : in->k;                        \
-      if (finite(reg(in->a), EXPR)) NEXT;                                       \
+      if (finite(reg(in->a), EXPR)) ZORVAN_NEXT;                                       \
     }                                                                           \
     reg(in->a) = in->flag ? GENERAL(K[~in->c], v) : GENERAL(v, K[~in->c]);     \
-    NEXT;                                                                       \
+    ZORVAN_NEXT;                                                                       \
   }
     ZORVAN_ARITHMETIC_K(AddK, addKernel(x, y), add)
     ZORVAN_ARITHMETIC_K(SubK, subKernel(x, y), sub)
@@ -239,70 +228,70 @@ void execute(const Code& code, Slot* const R, Runtime& rt) {
 #undef ZORVAN_ARITHMETIC_K
     op_Binary:
       reg(in->a) = binaryOp(in->bop, rk(in->b), rk(in->c));
-      NEXT;
+      ZORVAN_NEXT;
     op_Compare: {
       const Value &a = rk(in->b), &b = rk(in->c);
       if (Fast && a.isDouble() && b.isDouble()) reg(in->a) = Value::boolean(holds(in->bop, a.rawDouble(), b.rawDouble()));
       else reg(in->a) = binaryOp(in->bop, a, b);
-      NEXT;
+      ZORVAN_NEXT;
     }
     op_Branch: {
       const Value &a = rk(in->b), &b = rk(in->c);
       double x, y;
       const bool t = Fast && numbers(a, b, x, y) ? holds(in->bop, x, y) : truth(binaryOp(in->bop, a, b));
-      if (t == in->flag) JUMP(in->a);
-      NEXT;
+      if (t == in->flag) ZORVAN_JUMP(in->a);
+      ZORVAN_NEXT;
     }
     op_BranchK: {
       const Value& a = rk(in->b);
       const bool t = Fast && a.isDouble() ? holds(in->bop, a.rawDouble(), in->k) : truth(binaryOp(in->bop, a, rk(in->c)));
-      if (t == in->flag) JUMP(in->a);
-      NEXT;
+      if (t == in->flag) ZORVAN_JUMP(in->a);
+      ZORVAN_NEXT;
     }
     op_Neg: {
       const Value& a = rk(in->b);
       if (Fast && a.isDouble()) reg(in->a).setDouble(-a.rawDouble());
       else reg(in->a) = negate(a);
-      NEXT;
+      ZORVAN_NEXT;
     }
     op_Not:
       reg(in->a) = logicalNot(rk(in->b));
-      NEXT;
+      ZORVAN_NEXT;
     op_Jump:
-      JUMP(in->a);
+      ZORVAN_JUMP(in->a);
     op_JumpIf:
-      if (truth(rk(in->b)) == in->flag) JUMP(in->a);
-      NEXT;
+      if (truth(rk(in->b)) == in->flag) ZORVAN_JUMP(in->a);
+      ZORVAN_NEXT;
     op_Math: {
       const Value& a = rk(in->b);
-      if (a.isDouble() && finite(reg(in->a), in->builtin->kernel(a.rawDouble()))) NEXT;
+      if (a.isDouble() && finite(reg(in->a), in->builtin->kernel(a.rawDouble()))) ZORVAN_NEXT;
       reg(in->a) = in->builtin->unary(a);
-      NEXT;
+      ZORVAN_NEXT;
     }
     op_Unary:
       reg(in->a) = in->builtin->unary(rk(in->b));
-      NEXT;
+      ZORVAN_NEXT;
     op_CallBuiltin:
       {  // the arguments' copies end before the next dispatch jumps away
         Value args[kMaxBuiltinArgs];
         for (std::int32_t i = 0; i < in->c; ++i) args[i] = reg(in->b + i);
         reg(in->a) = in->builtin->fn(args, static_cast<std::size_t>(in->c));
       }
-      NEXT;
+      ZORVAN_NEXT;
     op_CallProc:
       reg(in->a) = callSite(code.calls[static_cast<std::size_t>(in->c)], f);
-      NEXT;
+      ZORVAN_NEXT;
     op_ToNumber:
       reg(in->a) = reg(in->a).toNumber();
-      NEXT;
+      ZORVAN_NEXT;
     op_ForPrep: {
       Value& first = reg(in->b);
       place(in->a) = first;
       const bool down = compare(reg(in->b + 2), Value::integer(0)) < 0;
       first = Value::boolean(down);
       rt.tick();
-      if (!forContinues(place(in->a), reg(in->b + 1), down)) JUMP(in->c);
-      NEXT;
+      if (!forContinues(place(in->a), reg(in->b + 1), down)) ZORVAN_JUMP(in->c);
+      ZORVAN_NEXT;
     }
     op_ForLoop: {
       Value& c = place(in->a);
@@ -316,65 +305,65 @@ void execute(const Code& code, Slot* const R, Runtime& rt) {
         if (next >= -32768 && next <= 32767) {
           c = Value::integer(static_cast<std::int16_t>(next));
           rt.tick();
-          if (by < 0 ? next >= end.rawNonEmptyWhole() : next <= end.rawNonEmptyWhole()) JUMP(in->c);
-          NEXT;
+          if (by < 0 ? next >= end.rawNonEmptyWhole() : next <= end.rawNonEmptyWhole()) ZORVAN_JUMP(in->c);
+          ZORVAN_NEXT;
         }
       }
       c = add(c, step);
       rt.tick();
-      if (forContinues(c, reg(in->b + 1), reg(in->b).rawWhole() != 0)) JUMP(in->c);
-      NEXT;
+      if (forContinues(c, reg(in->b + 1), reg(in->b).rawWhole() != 0)) ZORVAN_JUMP(in->c);
+      ZORVAN_NEXT;
     }
     op_Tick:
       rt.tick();
-      NEXT;
+      ZORVAN_NEXT;
     op_OnError:
       f.resumeNext = in->flag;
       rt.err.clear();
-      NEXT;
+      ZORVAN_NEXT;
     op_ErrProperty:
       reg(in->a) = errProperty(rt, in->b);
-      NEXT;
+      ZORVAN_NEXT;
     op_ErrClear:
       rt.err.clear();
-      NEXT;
+      ZORVAN_NEXT;
     op_ErrNumber:
       reg(in->a) = Value::longInt(errRaiseNumber(reg(in->a)));
-      NEXT;
+      ZORVAN_NEXT;
     op_ErrRaise: {
       const Value args[3] = {reg(in->a), in->b > 1 ? reg(in->a + 1) : Value(), in->b > 2 ? reg(in->a + 2) : Value()};
       errRaise(rt, args, static_cast<std::size_t>(in->b));
     }
     op_ScriptText:
       scriptText(*in, code, R, rt);
-      NEXT;
+      ZORVAN_NEXT;
     op_LateCall:
       lateCall(*in, code, R, rt);
-      NEXT;
+      ZORVAN_NEXT;
     op_NewArray:
       newArrayOp(*in, code, R, rt);
-      NEXT;
+      ZORVAN_NEXT;
     op_MakeArray:
       makeArrayOp(*in, R);
-      NEXT;
+      ZORVAN_NEXT;
     op_Index:
       indexOp(*in, code, R, rt);
-      NEXT;
+      ZORVAN_NEXT;
     op_SetIndex:
       setIndexOp(*in, code, R, rt);
-      NEXT;
+      ZORVAN_NEXT;
     op_ReDim:
       redimOp(*in, R, rt);
-      NEXT;
+      ZORVAN_NEXT;
     op_Erase:
       eraseOp(*in, R, rt);
-      NEXT;
+      ZORVAN_NEXT;
     op_ForEachPrep:
-      if (!forEachFirst(*in, R, rt)) JUMP(in->c);
-      NEXT;
+      if (!forEachFirst(*in, R, rt)) ZORVAN_JUMP(in->c);
+      ZORVAN_NEXT;
     op_ForEachLoop:
-      if (forEachNext(*in, R, rt)) JUMP(in->c);
-      NEXT;
+      if (forEachNext(*in, R, rt)) ZORVAN_JUMP(in->c);
+      ZORVAN_NEXT;
     op_Raise:
       if (in->b >= 0) raise(in->a, code.texts[static_cast<std::size_t>(in->b)]);
       raise(in->a);
@@ -387,9 +376,6 @@ void execute(const Code& code, Slot* const R, Runtime& rt) {
       in = start + code.resumeAt(static_cast<std::int32_t>(in - start));
     }
   }
-#undef JUMP
-#undef NEXT
-#undef DISPATCH
 }
 #undef ZORVAN_OPS
 #pragma GCC diagnostic pop
