@@ -77,12 +77,8 @@ bool VBScriptEngine::addCode(std::string_view code) {
 
 namespace {
 
-// A plan without loops raises nothing and ends at once: it needs no watch.
-// The procedure's plan is read at each call: code a run adds may declare
-// the procedure again.
-bool runQuickPlan(const void* procedure, double x, Value& result) {
-  const vbs::NumericPlan* plan = static_cast<const vbs::Procedure*>(procedure)->plan.get();
-  return plan != nullptr && !plan->loops && vbs::runPlan(*plan, x, nullptr, result);
+bool runDirect(const void* procedure, double x, Value& result) {
+  return vbs::runUnwatchedPlan(*static_cast<const vbs::Procedure*>(procedure), x, result);
 }
 
 }  // namespace
@@ -90,7 +86,7 @@ bool runQuickPlan(const void* procedure, double x, Value& result) {
 PreparedProcedure VBScriptEngine::prepare(std::string_view procedure) {
   const auto& procedures = state_->module.procedures;
   const auto it = procedures.find(vbs::foldCase(procedure));
-  return it == procedures.end() ? PreparedProcedure() : PreparedProcedure(it->second.get(), runQuickPlan);
+  return it == procedures.end() ? PreparedProcedure() : PreparedProcedure(it->second.get(), runDirect);
 }
 
 bool VBScriptEngine::isPure(PreparedProcedure procedure) const {
@@ -106,7 +102,7 @@ std::optional<Value> VBScriptEngine::run(PreparedProcedure procedure, std::span<
   const vbs::NumericPlan* plan = p.plan && args.size() == 1 && args[0].isDouble() ? p.plan.get() : nullptr;
   if (plan != nullptr && !plan->loops) {
     Value result;
-    if (runQuickPlan(&p, args[0].rawDouble(), result)) return result;
+    if (vbs::runUnwatchedPlan(p, args[0].rawDouble(), result)) return result;
   }
   return runWatched(p, plan, args);
 }

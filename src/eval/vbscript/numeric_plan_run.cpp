@@ -133,4 +133,9 @@ GiveUp:
 
 #pragma GCC diagnostic pop
 
+bool runUnwatchedPlan(const Procedure& procedure, double x, Value& result) {
+  const NumericPlan* plan = procedure.plan.get();
+  return plan != nullptr && !plan->loops && runPlan(*plan, x, nullptr, result);
+}
+
 }  // namespace zorvan::vbs
