@@ -53,7 +53,6 @@ class Planner {
     // times its registers to find.
     if (regs_ == 0 || regs_ > kMaxPlanRegisters || code_.ins.empty() || code_.ins.size() > kMaxInstructions)
       return nullptr;
-    plan_.start.assign(regs_, 0.0);
     states_.assign(code_.ins.size(), State(regs_, 0));
     State entry(regs_, bit(VType::Empty));
     entry[0] = kDouble;
@@ -66,8 +65,9 @@ class Planner {
       State s = states_[static_cast<std::size_t>(pc)];
       if (!step(pc, s)) return nullptr;
     }
-    if (strayed_ || !emit() || plan_.start.size() > kMaxPlanRegisters) return nullptr;
-    plan_.start.resize((plan_.start.size() + kPlanBlock - 1) / kPlanBlock * kPlanBlock);
+    if (strayed_ || !emit() || regs_ + numbers_.size() > kMaxPlanRegisters) return nullptr;
+    for (std::int32_t r : zeroed_) plan_.start.emplace_back(r, 0.0);
+    for (const auto& [bits, r] : numbers_) plan_.start.emplace_back(r, std::bit_cast<double>(bits));
     return std::make_shared<const NumericPlan>(std::move(plan_));
   }
 
@@ -97,6 +97,7 @@ class Planner {
     if (o >= 0) {
       reg = o;
       const Kinds k = s[static_cast<std::size_t>(o)];
+      if (k & bit(VType::Empty)) zeroed_.insert(o);
       return within(k, kNumeric) ? std::optional<Kinds>(k) : std::nullopt;
     }
     const Value& k = code_.constants[static_cast<std::size_t>(~o)];
@@ -109,10 +110,7 @@ class Planner {
   // A register holding a number known when planned, one for each number.
   std::int32_t number(double v) {
     const auto [it, added] = numbers_.try_emplace(std::bit_cast<std::uint64_t>(v), 0);
-    if (added) {
-      it->second = static_cast<std::int32_t>(plan_.start.size());
-      plan_.start.push_back(v);
-    }
+    if (added) it->second = static_cast<std::int32_t>(regs_ + numbers_.size() - 1);
     return it->second;
   }
 
@@ -268,7 +266,9 @@ class Planner {
     }
     const Kinds k = s[static_cast<std::size_t>(returnSlot_)];
     if (!within(k, kNumeric)) return false;
-    out = {.op = isOne(k) ? PlanOp::Return : PlanOp::ReturnTagged, .kind = theOne(k), .a = from};
+    if (k & bit(VType::Empty) && static_cast<std::size_t>(from) < regs_) zeroed_.insert(from);
+    const PlanOp op = k == kDouble ? PlanOp::ReturnDouble : isOne(k) ? PlanOp::Return : PlanOp::ReturnTagged;
+    out = {.op = op, .kind = theOne(k), .a = from};
     return true;
   }
 
@@ -343,6 +343,7 @@ class Planner {
   std::vector<std::int32_t> work_;
   std::map<std::uint64_t, std::int32_t> numbers_;
   std::set<std::int32_t> tagged_;
+  std::set<std::int32_t> zeroed_;  // read while they may still be Empty
   bool strayed_ = false;
 };
 

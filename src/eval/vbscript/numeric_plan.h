@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "common/value.h"
@@ -38,6 +39,7 @@ enum class PlanOp : std::uint8_t {
   ForLoopReal,  // Double counter r[a] += r[b+2], given up unless finite; goto c unless done
   Tick,         // a loop's turn: the time-out is checked
   Return,       // the result: r[a] of kind `kind`, or Empty when a < 0
+  ReturnDouble, // the result: r[a], a Double
   ReturnTagged, // the result: r[a] of the kind it holds
   GiveUp,       // not reached when planned; here for the form's sake
 };
@@ -51,16 +53,16 @@ struct PlanIns {
   double (*kernel)(double) = nullptr;
 };
 
-// A plan has at most this many registers, and its start values are a
-// whole number of blocks.
+// A plan has at most this many registers.
 inline constexpr std::size_t kMaxPlanRegisters = 128;
-inline constexpr std::size_t kPlanBlock = 8;
 
 struct NumericPlan {
   std::vector<PlanIns> ins;
-  // Every register's value as a call starts: the code's registers are Empty
-  // (0), the constants follow them; the argument goes in register 0.
-  std::vector<double> start;
+  // The values registers take as a call starts, before the argument goes in
+  // register 0: the constants, which follow the code's registers, and 0 in
+  // those of the code's registers that may be read while still Empty. No
+  // other register is read before it is written.
+  std::vector<std::pair<std::int32_t, double>> start;
   bool loops = false;  // it has loop turns, which check the time-out
   // Some registers may hold several kinds, told apart as it runs: they start
   // Empty, but for the argument.

@@ -31,13 +31,10 @@ Value valueOf(VType kind, double v) {
 bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result) {
   static constexpr void* kHandlers[] = {&&Copy, &&CopyTagged, &&Tag, &&Add, &&Sub, &&Mul, &&Div, &&Pow, &&Neg, &&Math, &&Compare,
                                         &&Branch, &&JumpIf, &&Jump, &&ForPrep, &&ForLoop, &&ForLoopReal,
-                                        &&Tick, &&Return, &&ReturnTagged, &&GiveUp};
+                                        &&Tick, &&Return, &&ReturnDouble, &&ReturnTagged, &&GiveUp};
   static_assert(std::size(kHandlers) == static_cast<std::size_t>(PlanOp::GiveUp) + 1);
   double r[kMaxPlanRegisters];
-  // Whole blocks of a size known here are copied inline; the start values
-  // come padded to a whole block.
-  for (std::size_t i = 0; i < plan.start.size(); i += kPlanBlock)
-    std::memcpy(r + i, plan.start.data() + i, kPlanBlock * sizeof(double));
+  for (const auto& [reg, v] : plan.start) r[reg] = v;
   r[0] = x;
   VType kinds[kMaxPlanRegisters];
   if (plan.tagged) {
@@ -122,6 +119,9 @@ Tick:
   ZORVAN_NEXT;
 Return:
   result = valueOf(in->kind, in->a < 0 ? 0 : r[in->a]);
+  return true;
+ReturnDouble:
+  result = Value(r[in->a]);
   return true;
 ReturnTagged:
   result = valueOf(kinds[in->a], r[in->a]);
