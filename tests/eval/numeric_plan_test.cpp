@@ -70,7 +70,8 @@ TEST(NumericPlan, EndsExactlyAsTheBytecodeDoes) {
            "MyFunction = x ^ -1 + 0 ^ x",
            "MyFunction = x - x",            // NaN and infinities as arguments
            "t = 0.5 : For i = 1 To 20 : t = t + Sin(i*x)/i : Next : MyFunction = t",
-           "For i = 32760 To 32770 : MyFunction = MyFunction + x : Next : MyFunction = MyFunction + i",  // counter leaves Integer
+           // The counter leaves Integer.
+           "For i = 32760 To 32770 : MyFunction = MyFunction + x : Next : MyFunction = MyFunction + i",
            "MyFunction = 0.0 : For i = 0.5 To 3 Step 0.5 : MyFunction = MyFunction + i * x : Next",
            "For i = 3 To 1 Step -1 : MyFunction = MyFunction * 2 + i * x : Next",
            "Do While x < 10 : x = x * 2 + 3 : Loop : MyFunction = x",
@@ -93,10 +94,10 @@ TEST(NumericPlan, EndsExactlyAsTheBytecodeDoes) {
 
 TEST(NumericPlan, APreparedCallFollowsTheProcedureDeclaredAgain) {
   VBScriptEngine engine;
-  ASSERT_TRUE(engine.addCode(buildScript("MyFunction = x + 1") +
-                             "\r\nSub Twice\r\nExecuteGlobal \"Function UserFN(x) : UserFN = x * 2 : End Function\"\r\n"
-                             "End Sub\r\nSub AsText\r\nExecuteGlobal \"Function UserFN(x) : UserFN = x & \"\"!\"\" : End Function\"\r\n"
-                             "End Sub"));
+  ASSERT_TRUE(engine.addCode(
+      buildScript("MyFunction = x + 1") +
+      "\r\nSub Twice\r\nExecuteGlobal \"Function UserFN(x) : UserFN = x * 2 : End Function\"\r\nEnd Sub\r\n"
+      "Sub AsText\r\nExecuteGlobal \"Function UserFN(x) : UserFN = x & \"\"!\"\" : End Function\"\r\nEnd Sub"));
   const UserFunction f(engine);
   EXPECT_EQ(f(Value(3.0))->rawDouble(), 4);
   ASSERT_TRUE(engine.run("Twice", {}));

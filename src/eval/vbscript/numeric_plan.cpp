@@ -274,7 +274,7 @@ class Planner {
 
   // The registers whose kind the plan keeps as it runs: each result of
   // several kinds, and each register of several kinds that a kept one copies.
-  bool findTagged(const std::vector<Planned>& planned) {
+  void findTagged(const std::vector<Planned>& planned) {
     for (std::size_t pc = 0; pc < planned.size(); ++pc)
       if (planned[pc].ins.op == PlanOp::ReturnTagged) tagged_.insert(planned[pc].ins.a);
     for (bool grew = true; grew;) {
@@ -286,10 +286,9 @@ class Planner {
         grew |= tagged_.insert(from).second;
       }
     }
-    return true;
   }
 
-  // Lays the plan out: each instruction, after it the kinds of the kept
+  // Lays the plan out: each instruction, before it the kinds of the kept
   // registers it writes, and the jumps to where their targets went.
   bool emit() {
     std::vector<Planned> planned(code_.ins.size());
@@ -325,8 +324,16 @@ class Planner {
     }
     for (PlanIns& in : plan_.ins) {
       switch (in.op) {
-        case PlanOp::Branch: case PlanOp::JumpIf: case PlanOp::Jump: in.a = at[static_cast<std::size_t>(in.a)]; break;
-        case PlanOp::ForPrep: case PlanOp::ForLoop: case PlanOp::ForLoopReal: in.c = at[static_cast<std::size_t>(in.c)]; break;
+        case PlanOp::Branch:
+        case PlanOp::JumpIf:
+        case PlanOp::Jump:
+          in.a = at[static_cast<std::size_t>(in.a)];
+          break;
+        case PlanOp::ForPrep:
+        case PlanOp::ForLoop:
+        case PlanOp::ForLoopReal:
+          in.c = at[static_cast<std::size_t>(in.c)];
+          break;
         default: break;
       }
       plan_.loops |= in.op == PlanOp::ForLoop || in.op == PlanOp::ForLoopReal || in.op == PlanOp::Tick;

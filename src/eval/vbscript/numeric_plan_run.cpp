@@ -1,11 +1,12 @@
+#include "eval/vbscript/numeric_plan.h"
+
 #include <cmath>
 #include <cstring>
 #include <iterator>
 
 #include "eval/vbscript/numeric_kernels.h"
-#include "eval/vbscript/threaded_dispatch.h"
-#include "eval/vbscript/numeric_plan.h"
 #include "eval/vbscript/runtime.h"
+#include "eval/vbscript/threaded_dispatch.h"
 
 namespace zorvan::vbs {
 
@@ -29,9 +30,10 @@ Value valueOf(VType kind, double v) {
 #pragma GCC diagnostic ignored "-Wpedantic"
 
 bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result) {
-  static constexpr void* kHandlers[] = {&&Copy, &&CopyTagged, &&Tag, &&Add, &&Sub, &&Mul, &&Div, &&Pow, &&Neg, &&Math, &&Compare,
-                                        &&Branch, &&JumpIf, &&Jump, &&ForPrep, &&ForLoop, &&ForLoopReal,
-                                        &&Tick, &&Return, &&ReturnDouble, &&ReturnTagged, &&GiveUp};
+  static constexpr void* kHandlers[] = {&&Copy,    &&CopyTagged, &&Tag,     &&Add,         &&Sub,    &&Mul,
+                                        &&Div,     &&Pow,        &&Neg,     &&Math,        &&Compare, &&Branch,
+                                        &&JumpIf,  &&Jump,       &&ForPrep, &&ForLoop,     &&ForLoopReal,
+                                        &&Tick,    &&Return,     &&ReturnDouble, &&ReturnTagged, &&GiveUp};
   static_assert(std::size(kHandlers) == static_cast<std::size_t>(PlanOp::GiveUp) + 1);
   double r[kMaxPlanRegisters];
   for (const auto& [reg, v] : plan.start) r[reg] = v;
@@ -50,7 +52,7 @@ bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result
     const double v_ = (EXPR);             \
     if (!std::isfinite(v_)) return false; \
     r[in->a] = v_;                        \
-    ZORVAN_NEXT;                                 \
+    ZORVAN_NEXT;                          \
   } while (0)
   ZORVAN_DISPATCH;
 Copy:
@@ -98,14 +100,14 @@ ForPrep: {
 }
   // A loop's turn: the counter steps on, the time-out is checked, and the
   // loop goes on while the counter has not passed the end.
-#define TURN(NEXT_COUNTER, STAYS)                                          \
-  do {                                                                     \
-    const double next = (NEXT_COUNTER);                                    \
-    if (!(STAYS)) return false;                                            \
-    r[in->a] = next;                                                       \
-    rt->tick();                                                            \
+#define TURN(NEXT_COUNTER, STAYS)                                                          \
+  do {                                                                                     \
+    const double next = (NEXT_COUNTER);                                                    \
+    if (!(STAYS)) return false;                                                            \
+    r[in->a] = next;                                                                       \
+    rt->tick();                                                                            \
     if (r[in->b] != 0 ? next >= r[in->b + 1] : next <= r[in->b + 1]) ZORVAN_JUMP(in->c); \
-    ZORVAN_NEXT;                                                                  \
+    ZORVAN_NEXT;                                                                           \
   } while (0)
 ForLoop:
   // An Integer counter past Integer's range becomes a Long.

@@ -5,13 +5,13 @@
 // kHandlers, its instructions' start `start` and the one being run `in`.
 
 #define ZORVAN_DISPATCH goto* kHandlers[static_cast<std::size_t>(in->op)]
-#define ZORVAN_NEXT    \
-  do {                 \
-    ++in;              \
-    ZORVAN_DISPATCH;   \
+#define ZORVAN_NEXT  \
+  do {               \
+    ++in;            \
+    ZORVAN_DISPATCH; \
   } while (0)
-#define ZORVAN_JUMP(target)    \
-  do {                         \
-    in = start + (target);     \
-    ZORVAN_DISPATCH;           \
+#define ZORVAN_JUMP(target) \
+  do {                      \
+    in = start + (target);  \
+    ZORVAN_DISPATCH;        \
   } while (0)
