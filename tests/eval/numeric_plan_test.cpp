@@ -68,7 +68,7 @@ TEST(NumericPlan, EndsExactlyAsTheBytecodeDoes) {
            "MyFunction = 1 / x",            // division by zero
            "MyFunction = x * x * x",        // overflow partway
            "MyFunction = x ^ -1 + 0 ^ x",
-           "MyFunction = x - x",            // NaN and infinities as arguments
+           "MyFunction = x - x",            // an infinite argument gives a NaN
            "t = 0.5 : For i = 1 To 20 : t = t + Sin(i*x)/i : Next : MyFunction = t",
            // The counter leaves Integer.
            "For i = 32760 To 32770 : MyFunction = MyFunction + x : Next : MyFunction = MyFunction + i",
