@@ -82,6 +82,10 @@ TEST(NumericPlan, EndsExactlyAsTheBytecodeDoes) {
            "s = 0 : For i = 1 To 20 : s = s + Sin(i*x)/i : Next : MyFunction = s",
            "If x < 5 Then\r\nFor i = 1 To x : s = s + 1.5 : Next\r\nEnd If\r\nMyFunction = s",  // Empty without a turn
            "If x > 0 Then s = 70000 Else s = True\r\nt = s\r\nMyFunction = t",
+           // Where two ways meet, the value written last differs by the way taken.
+           "t = x + 1 : u = x * 3\r\nIf x > 0 Then t = x * 7\r\nMyFunction = t - u",
+           // A loop's turn steps its counter on after the body wrote it.
+           "For i = 0.5 To 3 : i = i * 1 : Next : MyFunction = i * 2",
        }) {
     fast.reset();
     general.reset();

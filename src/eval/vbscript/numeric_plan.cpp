@@ -338,8 +338,61 @@ class Planner {
       }
       plan_.loops |= in.op == PlanOp::ForLoop || in.op == PlanOp::ForLoopReal || in.op == PlanOp::Tick;
     }
+    takeLastWritten();
     plan_.tagged = !tagged_.empty();
     return true;
+  }
+
+  // Where an instruction reads the register the one before it wrote, and
+  // nothing jumps in between, it takes the value at hand instead.
+  void takeLastWritten() {
+    std::vector<bool> target(plan_.ins.size());
+    for (const PlanIns& in : plan_.ins) {
+      switch (in.op) {
+        case PlanOp::Branch: case PlanOp::JumpIf: case PlanOp::Jump:
+          target[static_cast<std::size_t>(in.a)] = true;
+          break;
+        case PlanOp::ForPrep: case PlanOp::ForLoop: case PlanOp::ForLoopReal:
+          target[static_cast<std::size_t>(in.c)] = true;
+          break;
+        default:
+          break;
+      }
+    }
+    std::int32_t last = 0;  // the argument is at hand as a call starts
+    for (std::size_t j = 0; j < plan_.ins.size(); ++j) {
+      PlanIns& in = plan_.ins[j];
+      if (target[j]) last = -1;
+      switch (in.op) {
+        case PlanOp::Add: case PlanOp::Sub: case PlanOp::Mul: case PlanOp::Div: case PlanOp::Pow:
+        case PlanOp::Compare:
+          in.op = withLast(in.op, in.b == last, in.c == last);
+          last = in.a;
+          break;
+        case PlanOp::Copy: case PlanOp::Neg: case PlanOp::Math:
+          in.op = withLast(in.op, in.b == last, false);
+          last = in.a;
+          break;
+        case PlanOp::CopyTagged:
+          last = in.a;
+          break;
+        case PlanOp::Branch:
+          in.op = withLast(in.op, in.b == last, in.c == last);
+          break;
+        case PlanOp::JumpIf:
+          in.op = withLast(in.op, in.b == last, false);
+          break;
+        case PlanOp::ReturnDouble:
+          in.op = withLast(in.op, in.a == last, false);
+          last = -1;
+          break;
+        case PlanOp::Tag: case PlanOp::Tick:
+          break;
+        default:  // nothing falls through from it, or it writes what is not at hand
+          last = -1;
+          break;
+      }
+    }
   }
 
   const Code& code_;

@@ -23,26 +23,40 @@ namespace zorvan::vbs {
 struct Code;
 class Runtime;
 
+// An operand named L or R is the value the instruction before wrote, which
+// the runner keeps at hand rather than reading it back from its register:
+// on a chain of arithmetic that saves a store and a load per step.
 enum class PlanOp : std::uint8_t {
-  Copy,         // r[a] = r[b]
+  Copy, CopyL,  // r[a] = r[b]
   CopyTagged,   // r[a] = r[b], and its kind
   Tag,          // the kind register a holds from here is `kind`
-  Add, Sub, Mul, Div, Pow,  // r[a] = r[b] op r[c], given up unless finite
-  Neg,          // r[a] = -r[b]
-  Math,         // r[a] = kernel(r[b]), given up unless finite
-  Compare,      // r[a] = (r[b] bop r[c]) as a Boolean
-  Branch,       // goto a when (r[b] bop r[c]) == flag
-  JumpIf,       // goto a when (r[b] != 0) == flag
+  // r[a] = r[b] op r[c], given up unless finite; L: r[b] written just before, R: r[c], LR: both
+  Add, AddL, AddR, AddLR,
+  Sub, SubL, SubR, SubLR,
+  Mul, MulL, MulR, MulLR,
+  Div, DivL, DivR, DivLR,
+  Pow, PowL, PowR, PowLR,
+  Neg, NegL,    // r[a] = -r[b]
+  Math, MathL,  // r[a] = kernel(r[b]), given up unless finite
+  Compare, CompareL, CompareR, CompareLR,  // r[a] = (r[b] bop r[c]) as a Boolean
+  Branch, BranchL, BranchR, BranchLR,      // goto a when (r[b] bop r[c]) == flag
+  JumpIf, JumpIfL,  // goto a when (r[b] != 0) == flag
   Jump,         // goto a
   ForPrep,      // counter r[a] = r[b]; r[b] = the step's sign as a Boolean; goto c when done
   ForLoop,      // Integer counter r[a] += r[b+2], given up outside Integer; goto c unless done
   ForLoopReal,  // Double counter r[a] += r[b+2], given up unless finite; goto c unless done
   Tick,         // a loop's turn: the time-out is checked
   Return,       // the result: r[a] of kind `kind`, or Empty when a < 0
-  ReturnDouble, // the result: r[a], a Double
+  ReturnDouble, ReturnDoubleL,  // the result: r[a], a Double
   ReturnTagged, // the result: r[a] of the kind it holds
   GiveUp,       // not reached when planned; here for the form's sake
 };
+
+// The variant of op (one of the unnamed forms above) that takes its first
+// operand, or its second, from the value written just before.
+constexpr PlanOp withLast(PlanOp op, bool first, bool second) {
+  return static_cast<PlanOp>(static_cast<int>(op) + (first ? 1 : 0) + (second ? 2 : 0));
+}
 
 struct PlanIns {
   PlanOp op = PlanOp::GiveUp;

@@ -30,14 +30,19 @@ Value valueOf(VType kind, double v) {
 #pragma GCC diagnostic ignored "-Wpedantic"
 
 bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result) {
-  static constexpr void* kHandlers[] = {&&Copy,    &&CopyTagged, &&Tag,     &&Add,         &&Sub,    &&Mul,
-                                        &&Div,     &&Pow,        &&Neg,     &&Math,        &&Compare, &&Branch,
-                                        &&JumpIf,  &&Jump,       &&ForPrep, &&ForLoop,     &&ForLoopReal,
-                                        &&Tick,    &&Return,     &&ReturnDouble, &&ReturnTagged, &&GiveUp};
+#define ZORVAN_FOUR(op) &&op, &&op##L, &&op##R, &&op##LR
+  static constexpr void* kHandlers[] = {
+      &&Copy,          &&CopyL,          &&CopyTagged,  &&Tag,          ZORVAN_FOUR(Add), ZORVAN_FOUR(Sub),
+      ZORVAN_FOUR(Mul), ZORVAN_FOUR(Div), ZORVAN_FOUR(Pow), &&Neg,        &&NegL,           &&Math,
+      &&MathL,         ZORVAN_FOUR(Compare), ZORVAN_FOUR(Branch), &&JumpIf, &&JumpIfL,       &&Jump,
+      &&ForPrep,       &&ForLoop,        &&ForLoopReal, &&Tick,         &&Return,         &&ReturnDouble,
+      &&ReturnDoubleL, &&ReturnTagged,   &&GiveUp};
+#undef ZORVAN_FOUR
   static_assert(std::size(kHandlers) == static_cast<std::size_t>(PlanOp::GiveUp) + 1);
   double r[kMaxPlanRegisters];
   for (const auto& [reg, v] : plan.start) r[reg] = v;
   r[0] = x;
+  double last = x;  // the value the instruction before wrote
   VType kinds[kMaxPlanRegisters];
   if (plan.tagged) {
     std::memset(kinds, 0, sizeof kinds);
@@ -46,48 +51,76 @@ bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result
   }
   const PlanIns* const start = plan.ins.data();
   const PlanIns* in = start;
-  // Stores a result where it is finite; anything else is the general path's to fail on.
-#define FINITE(EXPR)                      \
+  // Writes a result where it is finite; anything else is the general path's to fail on.
+#define WRITE(EXPR)                       \
   do {                                    \
     const double v_ = (EXPR);             \
     if (!std::isfinite(v_)) return false; \
-    r[in->a] = v_;                        \
+    r[in->a] = last = v_;                 \
     ZORVAN_NEXT;                          \
+  } while (0)
+  // An operation's four forms: its operands from registers, or the one
+  // written just before as the left, the right or both.
+#define FOUR(NAME, DO)           \
+  NAME:                          \
+  DO(r[in->b], r[in->c]);        \
+  NAME##L:                       \
+  DO(last, r[in->c]);            \
+  NAME##R:                       \
+  DO(r[in->b], last);            \
+  NAME##LR:                      \
+  DO(last, last)
+#define ADD(X, Y) WRITE(addKernel(X, Y))
+#define SUB(X, Y) WRITE(subKernel(X, Y))
+#define MUL(X, Y) WRITE(mulKernel(X, Y))
+#define DIV(X, Y) WRITE(divKernel(X, Y))
+#define POW(X, Y) WRITE(powKernel(X, Y))
+#define COMPARE(X, Y)                                          \
+  do {                                                         \
+    r[in->a] = last = holds(in->bop, X, Y) ? -1 : 0;           \
+    ZORVAN_NEXT;                                               \
+  } while (0)
+#define BRANCH(X, Y)                                           \
+  do {                                                         \
+    if (holds(in->bop, X, Y) == in->flag) ZORVAN_JUMP(in->a);  \
+    ZORVAN_NEXT;                                               \
   } while (0)
   ZORVAN_DISPATCH;
 Copy:
-  r[in->a] = r[in->b];
+  r[in->a] = last = r[in->b];
+  ZORVAN_NEXT;
+CopyL:
+  r[in->a] = last;
   ZORVAN_NEXT;
 CopyTagged:
-  r[in->a] = r[in->b];
+  r[in->a] = last = r[in->b];
   kinds[in->a] = kinds[in->b];
   ZORVAN_NEXT;
 Tag:
   kinds[in->a] = in->kind;
   ZORVAN_NEXT;
-Add:
-  FINITE(addKernel(r[in->b], r[in->c]));
-Sub:
-  FINITE(subKernel(r[in->b], r[in->c]));
-Mul:
-  FINITE(mulKernel(r[in->b], r[in->c]));
-Div:
-  FINITE(divKernel(r[in->b], r[in->c]));
-Pow:
-  FINITE(powKernel(r[in->b], r[in->c]));
+  FOUR(Add, ADD);
+  FOUR(Sub, SUB);
+  FOUR(Mul, MUL);
+  FOUR(Div, DIV);
+  FOUR(Pow, POW);
 Neg:
-  r[in->a] = -r[in->b];
+  r[in->a] = last = -r[in->b];
+  ZORVAN_NEXT;
+NegL:
+  r[in->a] = last = -last;
   ZORVAN_NEXT;
 Math:
-  FINITE(in->kernel(r[in->b]));
-Compare:
-  r[in->a] = holds(in->bop, r[in->b], r[in->c]) ? -1 : 0;
-  ZORVAN_NEXT;
-Branch:
-  if (holds(in->bop, r[in->b], r[in->c]) == in->flag) ZORVAN_JUMP(in->a);
-  ZORVAN_NEXT;
+  WRITE(in->kernel(r[in->b]));
+MathL:
+  WRITE(in->kernel(last));
+  FOUR(Compare, COMPARE);
+  FOUR(Branch, BRANCH);
 JumpIf:
   if ((r[in->b] != 0) == in->flag) ZORVAN_JUMP(in->a);
+  ZORVAN_NEXT;
+JumpIfL:
+  if ((last != 0) == in->flag) ZORVAN_JUMP(in->a);
   ZORVAN_NEXT;
 Jump:
   ZORVAN_JUMP(in->a);
@@ -125,12 +158,23 @@ Return:
 ReturnDouble:
   result = Value(r[in->a]);
   return true;
+ReturnDoubleL:
+  result = Value(last);
+  return true;
 ReturnTagged:
   result = valueOf(kinds[in->a], r[in->a]);
   return true;
 GiveUp:
   return false;
-#undef FINITE
+#undef BRANCH
+#undef COMPARE
+#undef POW
+#undef DIV
+#undef MUL
+#undef SUB
+#undef ADD
+#undef FOUR
+#undef WRITE
 }
 
 #pragma GCC diagnostic pop
