@@ -22,7 +22,7 @@ class PreparedProcedure {
  public:
   // A call with one Double that needs no run of the engine, where the
   // engine has one: it gives the result at once, or declines and leaves the
-  // call to run. It never fails.
+  // call to run, which does not try it again. It never fails.
   using Direct = bool (*)(const void* procedure, double x, Value& result);
 
   PreparedProcedure() = default;

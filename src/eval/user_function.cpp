@@ -17,9 +17,7 @@ std::string buildScript(std::string_view userText) {
   return script;
 }
 
-std::optional<Value> FNF(ScriptEngine& engine, const Value& x) {
-  return engine.run(kUserProcedure, std::span<const Value>(&x, 1));
-}
+std::optional<Value> FNF(ScriptEngine& engine, const Value& x) { return UserFunction(engine)(x); }
 
 double FNRO(const Value& v) {
   const Value scaled = mul(v, Value::longInt(100000));

@@ -99,23 +99,16 @@ std::optional<Value> VBScriptEngine::run(PreparedProcedure procedure, std::span<
     return std::nullopt;
   }
   const auto& p = *static_cast<const vbs::Procedure*>(procedure.get());
-  const vbs::NumericPlan* plan = p.plan && args.size() == 1 && args[0].isDouble() ? p.plan.get() : nullptr;
-  if (plan != nullptr && !plan->loops) {
-    Value result;
-    if (vbs::runUnwatchedPlan(p, args[0].rawDouble(), result)) return result;
-  }
-  return runWatched(p, plan, args);
-}
-
-std::optional<Value> VBScriptEngine::runWatched(const vbs::Procedure& p, const vbs::NumericPlan* plan,
-                                                std::span<const Value> args) {
+  // A plan without loops is the handle's direct call, which callers try
+  // before run; one with loops runs here, inside the watch on the time-out.
+  const vbs::NumericPlan* looping =
+      p.plan && p.plan->loops && args.size() == 1 && args[0].isDouble() ? p.plan.get() : nullptr;
   return guarded([&] {
     vbs::Watchdog::Run watched(state_->watchdog);
     state_->runtime.beginHostCall();
     state_->module.retiredCode.clear();  // nothing runs between host calls
     Value result;
-    if (plan != nullptr && plan->loops && vbs::runPlan(*plan, args[0].rawDouble(), &state_->runtime, result))
-      return result;
+    if (looping != nullptr && vbs::runPlan(*looping, args[0].rawDouble(), &state_->runtime, result)) return result;
     return vbs::callFromHost(p, state_->runtime, args.data(), args.size());
   });
 }

@@ -14,8 +14,6 @@ namespace zorvan {
 
 namespace vbs {
 struct EngineState;
-struct Procedure;
-struct NumericPlan;
 }
 
 struct VBScriptOptions {
@@ -44,8 +42,6 @@ class VBScriptEngine final : public ScriptEngine {
   void interrupt() override;
 
  private:
-  // A run with the watch on the time-out and every failure reported.
-  std::optional<Value> runWatched(const vbs::Procedure& p, const vbs::NumericPlan* plan, std::span<const Value> args);
   void fail(ScriptError e);
   // Runs work; a failure is recorded and reported, and gives nothing.
   template <class Work>
