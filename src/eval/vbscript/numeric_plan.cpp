@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <utility>
 
 #include "eval/vbscript/bytecode.h"
 
@@ -148,22 +149,19 @@ class Planner {
         if (!finish(s, p.ins, returnSlot_)) return false;
         next = false;
         break;
-      case Op::Add: case Op::Sub: case Op::Mul: case Op::Div: case Op::Pow: {
-        const auto kb = read(s, in.b, b), kc = read(s, in.c, c);
-        if (!kb || !kc || !arePair(*kb, *kc)) return false;
-        static constexpr PlanOp kOps[] = {PlanOp::Add, PlanOp::Sub, PlanOp::Mul, PlanOp::Div, PlanOp::Pow};
-        p.ins = {.op = kOps[static_cast<int>(in.op) - static_cast<int>(Op::Add)], .a = in.a, .b = b, .c = c};
-        write(in.a, kDouble);
-        break;
-      }
+      case Op::Add: case Op::Sub: case Op::Mul: case Op::Div: case Op::Pow:
       case Op::AddK: case Op::SubK: case Op::MulK: case Op::DivK: {
-        // The number k is the constant's value; it is the left operand when flagged.
         const auto kb = read(s, in.b, b), kc = read(s, in.c, c);
         if (!kb || !kc || !arePair(*kb, *kc)) return false;
-        static constexpr PlanOp kOps[] = {PlanOp::Add, PlanOp::Sub, PlanOp::Mul, PlanOp::Div};
-        const std::int32_t k = number(in.k);
-        p.ins = {.op = kOps[static_cast<int>(in.op) - static_cast<int>(Op::AddK)], .a = in.a,
-                 .b = in.flag ? k : b, .c = in.flag ? b : k};
+        static constexpr PlanOp kOps[] = {PlanOp::Add, PlanOp::Sub, PlanOp::Mul, PlanOp::Div, PlanOp::Pow,
+                                          PlanOp::Add, PlanOp::Sub, PlanOp::Mul, PlanOp::Div};
+        static_assert(static_cast<int>(Op::AddK) == static_cast<int>(Op::Pow) + 1);
+        if (in.op >= Op::AddK) {
+          // The number k is the constant's value; it is the left operand when flagged.
+          c = number(in.k);
+          if (in.flag) std::swap(b, c);
+        }
+        p.ins = {.op = kOps[static_cast<int>(in.op) - static_cast<int>(Op::Add)], .a = in.a, .b = b, .c = c};
         write(in.a, kDouble);
         break;
       }
