@@ -194,15 +194,15 @@ void execute(const Code& code, Slot* const R, Runtime& rt) {
     op_SetGlobal:
       assign(in, rt.globals[static_cast<std::size_t>(in->a)]);
       ZORVAN_NEXT;
-#define ZORVAN_ARITHMETIC(OPCODE, EXPR, GENERAL)  \
-  op_##OPCODE : {                                 \
-    const Value &a = rk(in->b), &b = rk(in->c);   \
-    if constexpr (Fast) {                         \
-      double x, y;                                \
+#define ZORVAN_ARITHMETIC(OPCODE, EXPR, GENERAL)                        \
+  op_##OPCODE : {                                                       \
+    const Value &a = rk(in->b), &b = rk(in->c);                         \
+    if constexpr (Fast) {                                               \
+      double x, y;                                                      \
       if (numbers(a, b, x, y) && finite(reg(in->a), EXPR)) ZORVAN_NEXT; \
-    }                                             \
-    reg(in->a) = GENERAL(a, b);                   \
-    ZORVAN_NEXT;                                         \
+    }                                                                   \
+    reg(in->a) = GENERAL(a, b);                                         \
+    ZORVAN_NEXT;                                                        \
   }
     ZORVAN_ARITHMETIC(Add, addKernel(x, y), add)
     ZORVAN_ARITHMETIC(Sub, subKernel(x, y), sub)
@@ -210,16 +210,16 @@ void execute(const Code& code, Slot* const R, Runtime& rt) {
     ZORVAN_ARITHMETIC(Div, divKernel(x, y), div)
     ZORVAN_ARITHMETIC(Pow, powKernel(x, y), power)
 #undef ZORVAN_ARITHMETIC
-#define ZORVAN_ARITHMETIC_K(OPCODE, EXPR, GENERAL)                              \
-  op_##OPCODE : {                                                               \
-    const Value& v = rk(in->b);                                                 \
-    if (v.isDouble()) {                                                         \
-      const double x = in->flag ? in->k : v.rawDouble();                        \
-      const double y = in->flag ? v.rawDouble() : in->k;                        \
-      if (finite(reg(in->a), EXPR)) ZORVAN_NEXT;                                       \
-    }                                                                           \
-    reg(in->a) = in->flag ? GENERAL(K[~in->c], v) : GENERAL(v, K[~in->c]);     \
-    ZORVAN_NEXT;                                                                       \
+#define ZORVAN_ARITHMETIC_K(OPCODE, EXPR, GENERAL)                         \
+  op_##OPCODE : {                                                          \
+    const Value& v = rk(in->b);                                            \
+    if (v.isDouble()) {                                                    \
+      const double x = in->flag ? in->k : v.rawDouble();                   \
+      const double y = in->flag ? v.rawDouble() : in->k;                   \
+      if (finite(reg(in->a), EXPR)) ZORVAN_NEXT;                           \
+    }                                                                      \
+    reg(in->a) = in->flag ? GENERAL(K[~in->c], v) : GENERAL(v, K[~in->c]); \
+    ZORVAN_NEXT;                                                           \
   }
     ZORVAN_ARITHMETIC_K(AddK, addKernel(x, y), add)
     ZORVAN_ARITHMETIC_K(SubK, subKernel(x, y), sub)
@@ -295,7 +295,7 @@ void execute(const Code& code, Slot* const R, Runtime& rt) {
     }
     op_ForLoop: {
       Value& c = place(in->a);
-      // The loop's end and step are its own temporaries, which no call binds.
+      // The loop's down flag, end and step are its own temporaries, which no call binds.
       const Value& step = R[in->b + 2].own;
       const Value& end = R[in->b + 1].own;
       if (Fast && c.type() == VType::Integer && step.type() == VType::Integer && end.type() == VType::Integer) {
@@ -311,7 +311,7 @@ void execute(const Code& code, Slot* const R, Runtime& rt) {
       }
       c = add(c, step);
       rt.tick();
-      if (forContinues(c, reg(in->b + 1), reg(in->b).rawWhole() != 0)) ZORVAN_JUMP(in->c);
+      if (forContinues(c, end, R[in->b].own.rawWhole() != 0)) ZORVAN_JUMP(in->c);
       ZORVAN_NEXT;
     }
     op_Tick:
