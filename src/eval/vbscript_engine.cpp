@@ -86,7 +86,10 @@ bool runDirect(const void* procedure, double x, Value& result) {
 PreparedProcedure VBScriptEngine::prepare(std::string_view procedure) {
   const auto& procedures = state_->module.procedures;
   const auto it = procedures.find(vbs::foldCase(procedure));
-  return it == procedures.end() ? PreparedProcedure() : PreparedProcedure(it->second.get(), runDirect);
+  if (it == procedures.end()) return PreparedProcedure();
+  // A procedure the host prepares is one it is about to call many times.
+  if (options_.nativeCode) it->second->plan = vbs::withNativeCode(it->second->plan);
+  return PreparedProcedure(it->second.get(), runDirect);
 }
 
 bool VBScriptEngine::isPure(PreparedProcedure procedure) const {

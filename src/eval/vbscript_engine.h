@@ -22,6 +22,9 @@ struct VBScriptOptions {
   // the environment turns them off by default, to check exactly that.
   bool fastPaths = defaultFastPaths();
   static bool defaultFastPaths();
+  // A numeric procedure the host prepares runs as machine code, where the
+  // machine has a translation; off, its plan is interpreted.
+  bool nativeCode = true;
 };
 
 class VBScriptEngine final : public ScriptEngine {

@@ -53,11 +53,13 @@ TEST(NumericPlan, NumericCodeGetsOneAndNothingElseDoes) {
     EXPECT_FALSE(planned(text)) << text;
 }
 
-// Every point on a fast engine, where the plan runs, against an engine that
-// runs every instruction's general path. The fast one is asked for by name:
+// Every point on a fast engine, where the plan runs in machine code, and on
+// one where it is interpreted, against an engine that runs every
+// instruction's general path. The fast one is asked for by name:
 // the tests' second run turns fast paths off by default.
 TEST(NumericPlan, EndsExactlyAsTheBytecodeDoes) {
   VBScriptEngine fast(VBScriptOptions{true}), general(VBScriptOptions{false});
+  VBScriptEngine interpreted(VBScriptOptions{.fastPaths = true, .nativeCode = false});
   const double inf = std::numeric_limits<double>::infinity();
   const double points[] = {0.0, -0.0, 1.0, -1.0, 0.5, -2.5, 3.0, 1e-310, 1e155, -1e155, 1e308, 700.0, 710.0,
                            32766.0, 40000.0, inf, -inf};
@@ -88,12 +90,16 @@ TEST(NumericPlan, EndsExactlyAsTheBytecodeDoes) {
            // A loop's turn steps its counter on after the body wrote it.
            "For i = 0.5 To 3 : i = i * 1 : Next : MyFunction = i * 2",
        }) {
-    fast.reset();
-    general.reset();
-    ASSERT_TRUE(fast.addCode(buildScript(text)) && general.addCode(buildScript(text))) << text;
-    const UserFunction f(fast), g(general);
-    for (double x : points)
-      EXPECT_EQ(exactOutcome(fast, f, x), exactOutcome(general, g, x)) << text << " at " << x;
+    for (VBScriptEngine* e : {&fast, &general, &interpreted}) {
+      e->reset();
+      ASSERT_TRUE(e->addCode(buildScript(text))) << text;
+    }
+    const UserFunction f(fast), g(general), i(interpreted);
+    for (double x : points) {
+      const std::string expected = exactOutcome(general, g, x);
+      EXPECT_EQ(exactOutcome(fast, f, x), expected) << text << " at " << x;
+      EXPECT_EQ(exactOutcome(interpreted, i, x), expected) << text << " at " << x;
+    }
   }
 }
 

@@ -4,6 +4,7 @@
 // where the general path fails or takes over.
 
 #include <cmath>
+#include <cstdint>
 
 #include "eval/vbscript/nodes.h"
 
@@ -25,6 +26,17 @@ inline bool holds(BinOp op, double x, double y) {
     case BinOp::Le: return x <= y;
     default: return x >= y;
   }
+}
+
+// A For loop's start in a plan's registers: the counter takes the start
+// value, whose register then holds whether the step is negative (-1) or not
+// (0); the end and the step follow the start. True where the loop does not
+// turn at all.
+inline bool forLoopSkipped(double* r, std::int32_t counter, std::int32_t from) {
+  const bool down = r[from + 2] < 0;
+  r[counter] = r[from];
+  r[from] = down ? -1 : 0;
+  return down ? r[counter] < r[from + 1] : r[counter] > r[from + 1];
 }
 
 }  // namespace zorvan::vbs

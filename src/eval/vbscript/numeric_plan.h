@@ -22,6 +22,7 @@ namespace zorvan::vbs {
 
 struct Code;
 class Runtime;
+class NativePlan;
 
 // An operand named L or R is the value the instruction before wrote, which
 // the runner keeps at hand rather than reading it back from its register:
@@ -81,13 +82,19 @@ struct NumericPlan {
   // Some registers may hold several kinds, told apart as it runs: they start
   // Empty, but for the argument.
   bool tagged = false;
+  // The same in machine code, where it was asked for and this machine has it.
+  std::shared_ptr<const NativePlan> native;
 };
 
 // A plan for a procedure of one parameter, or null where some instruction
 // of its code is not numeric throughout.
 std::shared_ptr<const NumericPlan> planFor(const Code& code, std::size_t params, int returnSlot);
 
-// Runs a plan with x. False where it gave up; a loop turn may fail with
+// The plan with machine code beside it, for a procedure the host is about to
+// call many times; the plan itself where there is none.
+std::shared_ptr<const NumericPlan> withNativeCode(std::shared_ptr<const NumericPlan> plan);
+
+// Runs a plan with x, in machine code where it has some. False where it gave up; a loop turn may fail with
 // err::TimedOut through rt (null only for a plan without loops).
 bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result);
 // Calls a procedure with x through its plan where the plan has no loops: it

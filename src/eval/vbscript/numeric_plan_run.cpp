@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "eval/vbscript/native_plan.h"
 #include "eval/vbscript/numeric_kernels.h"
 #include "eval/vbscript/runtime.h"
 #include "eval/vbscript/threaded_dispatch.h"
@@ -23,13 +24,11 @@ Value valueOf(VType kind, double v) {
   }
 }
 
-}  // namespace
-
 // Labels as values are a GNU extension that GCC and Clang share.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpedantic"
 
-bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result) {
+bool interpret(const NumericPlan& plan, double x, const Runtime* rt, Value& result) {
 #define ZORVAN_FOUR(op) &&op, &&op##L, &&op##R, &&op##LR
   static constexpr void* kHandlers[] = {
       &&Copy,          &&CopyL,          &&CopyTagged,  &&Tag,          ZORVAN_FOUR(Add), ZORVAN_FOUR(Sub),
@@ -124,13 +123,9 @@ JumpIfL:
   ZORVAN_NEXT;
 Jump:
   ZORVAN_JUMP(in->a);
-ForPrep: {
-  const bool down = r[in->b + 2] < 0;
-  r[in->a] = r[in->b];
-  r[in->b] = down ? -1 : 0;
-  if (down ? r[in->a] < r[in->b + 1] : r[in->a] > r[in->b + 1]) ZORVAN_JUMP(in->c);
+ForPrep:
+  if (forLoopSkipped(r, in->a, in->b)) ZORVAN_JUMP(in->c);
   ZORVAN_NEXT;
-}
   // A loop's turn: the counter steps on, the time-out is checked, and the
   // loop goes on while the counter has not passed the end.
 #define TURN(NEXT_COUNTER, STAYS)                                                          \
@@ -178,6 +173,32 @@ GiveUp:
 }
 
 #pragma GCC diagnostic pop
+
+bool runNative(const NativePlan& native, double x, const Runtime* rt, Value& result) {
+  static const std::atomic<bool> kNever{false};
+  const std::atomic<bool>* abort = rt != nullptr ? rt->abortFlag() : nullptr;
+  double v = 0;
+  const int kind = native.run(x, abort != nullptr ? abort : &kNever, &v);
+  if (kind == NativePlan::kAborted) rt->tick();  // fails with the time-out
+  if (kind == NativePlan::kGaveUp || kind == NativePlan::kAborted) return false;
+  result = valueOf(static_cast<VType>(kind), v);
+  return true;
+}
+
+}  // namespace
+
+std::shared_ptr<const NumericPlan> withNativeCode(std::shared_ptr<const NumericPlan> plan) {
+  if (plan == nullptr || plan->native != nullptr) return plan;
+  auto native = compileNative(*plan);
+  if (native == nullptr) return plan;
+  auto copy = std::make_shared<NumericPlan>(*plan);
+  copy->native = std::move(native);
+  return copy;
+}
+
+bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result) {
+  return plan.native != nullptr ? runNative(*plan.native, x, rt, result) : interpret(plan, x, rt, result);
+}
 
 bool runUnwatchedPlan(const Procedure& procedure, double x, Value& result) {
   const NumericPlan* plan = procedure.plan.get();

@@ -118,6 +118,7 @@ class Runtime {
   }
 
   void setAbortFlag(const std::atomic<bool>* flag) { abort_ = flag; }
+  const std::atomic<bool>* abortFlag() const { return abort_; }
 
   // Marks the start of a host call: its depth, and where this thread's
   // native stack must stop.

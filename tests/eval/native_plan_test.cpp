@@ -1,0 +1,83 @@
+// Plans in machine code: each instruction's translation against the plan's
+// runner, at points where the two could part (a NaN, infinities, signed
+// zeros, overflow), with the same kind and bits or the same giving up.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "eval/user_function.h"
+#include "eval/vbscript/native_plan.h"
+#include "eval/vbscript/numeric_plan.h"
+#include "eval/vbscript/runtime.h"
+#include "eval/vbscript/script_text.h"
+
+namespace zorvan::testing {
+namespace {
+
+std::string outcome(bool ran, const Value& v) {
+  if (!ran) return "gave up";
+  return std::to_string(static_cast<int>(v.type())) + " " +
+         std::to_string(std::bit_cast<std::uint64_t>(v.type() == VType::Double ? v.rawDouble() : v.toDouble()));
+}
+
+TEST(NativePlan, RunsEveryPlanAsItsRunnerDoes) {
+#if !(defined(__x86_64__) && defined(__linux__))
+  GTEST_SKIP() << "no machine code here";
+#endif
+  const double inf = std::numeric_limits<double>::infinity();
+  const double points[] = {0.0, -0.0, 1.0, -1.0, 0.5, 2.0, -2.5, 3.0, 1e-310, 1e155, 1e308, -1e308, 710.0,
+                           32766.0, inf, -inf, std::numeric_limits<double>::quiet_NaN()};
+  for (const char* text : {
+           "MyFunction = x",
+           "MyFunction = x*x - x*Cos(x) -6",
+           // Every comparison as a value, each way round a NaN.
+           "MyFunction = (x = 1) * (x + 1) + (x <> 1) * (x + 2) + (x < 1) * (x + 4) + (x > 1) * (x + 8)"
+           " + (x <= 1) * (x + 16) + (x >= 1) * (x + 32)",
+           "MyFunction = (1 = x) * 3.5 + (x*x < x+x) * 1.5",  // a constant on the left; both at hand
+           // And as a branch, both ways.
+           "If x = 1 Then MyFunction = x Else MyFunction = -x",
+           "If x <> 1 Then MyFunction = x Else MyFunction = -x",
+           "If x < 1 Then MyFunction = x * 2.5 Else MyFunction = x - 1",
+           "If x <= 1 Then MyFunction = x * 2.5 Else MyFunction = x - 1",
+           "If x > 1 Then MyFunction = x * 2.5 Else MyFunction = x - 1",
+           "If x >= 1 Then MyFunction = x * 2.5 Else MyFunction = x - 1",
+           "If x > 0 Then MyFunction = 1 Else MyFunction = 2.5",
+           "If x > 0 Then MyFunction = True",
+           "c = x > 1 : If c Then MyFunction = x * 2",
+           "MyFunction = -(x * 2) + -x",
+           "MyFunction = x ^ 2 + 2 ^ x + x ^ x + 0 ^ x",
+           "MyFunction = 1 / x + x / 3",
+           "MyFunction = x * x * x",
+           "MyFunction = Abs(x) + Int(x) + Fix(x) + Atn(x) + Tan(x) + Exp(x) + Log(Abs(x)+1) + Sqr(x)",
+           "MyFunction = 70000",
+           "MyFunction = 5",
+           "Do Until x > 100 : x = x * 3 + 1 : Loop : MyFunction = x",
+           "Do While x < 10 : x = x * 2 + 3 : Loop : MyFunction = x",
+           "s = 0 : For i = 1 To 20 : s = s + Sin(i*x)/i : Next : MyFunction = s",
+           "s = 0.0 : For i = 10.5 To 1 Step -2.5 : s = s + i * x : Next : MyFunction = s",
+           "MyFunction = 0.5 : For i = 32760 To 32770 : MyFunction = MyFunction + x * i : Next",  // i leaves Integer
+           "If x < 5 Then\r\nFor i = 1 To x : s = s + 1.5 : Next\r\nEnd If\r\nMyFunction = s",
+           "If x > 0 Then s = 70000 Else s = True\r\nt = s\r\nMyFunction = t",
+           "t = x + 1 : u = x * 3\r\nIf x > 0 Then t = x * 7\r\nMyFunction = t - u",
+       }) {
+    vbs::Module module;
+    vbs::Runtime rt;
+    vbs::addGlobalCode(module, rt, buildScript(text), true);
+    const auto plan = module.procedures.at("userfn")->plan;
+    ASSERT_NE(plan, nullptr) << text;
+    const auto native = vbs::withNativeCode(plan);
+    ASSERT_NE(native->native, nullptr) << text;
+    for (double x : points) {
+      Value a, b;
+      const bool ranA = vbs::runPlan(*plan, x, &rt, a);
+      const bool ranB = vbs::runPlan(*native, x, &rt, b);
+      EXPECT_EQ(outcome(ranB, b), outcome(ranA, a)) << text << " at " << x;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zorvan::testing
