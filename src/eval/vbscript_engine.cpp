@@ -77,8 +77,11 @@ bool VBScriptEngine::addCode(std::string_view code) {
 
 namespace {
 
+// A plan without loops raises nothing and ends at once, so it needs no watch.
+// The plan is read at each call: code a run adds may declare the procedure again.
 bool runDirect(const void* procedure, double x, Value& result) {
-  return vbs::runUnwatchedPlan(*static_cast<const vbs::Procedure*>(procedure), x, result);
+  const vbs::NumericPlan* plan = static_cast<const vbs::Procedure*>(procedure)->plan.get();
+  return plan != nullptr && !plan->loops && vbs::runPlan(*plan, x, nullptr, result);
 }
 
 }  // namespace

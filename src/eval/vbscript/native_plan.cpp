@@ -162,6 +162,8 @@ class Translator {
       top = std::max({top, in.a, in.b, in.c});
     }
     regs_ = static_cast<std::size_t>(top) + 1;
+    read_.assign(regs_, false);
+    for (const PlanIns& in : plan.ins) noteReads(in);
     pool_.assign(regs_, -1);
     for (const auto& [reg, v] : plan.start) {
       if (written.count(reg) == 0 && loopOperands.count(reg) == 0) {
@@ -181,7 +183,6 @@ class Translator {
     for (std::size_t j = 0; j < plan_.ins.size(); ++j) at_.push_back(as_.newLabel());
     giveUp_ = as_.newLabel();
     aborted_ = as_.newLabel();
-    exit_ = as_.newLabel();
     const int pool = as_.newLabel();
     as_.setPool(pool);
     prologue();
@@ -191,13 +192,10 @@ class Translator {
     }
     as_.bind(giveUp_);
     as_.movEax(NativePlan::kGaveUp);
-    as_.jump(exit_);
+    leave();
     as_.bind(aborted_);
     as_.movEax(NativePlan::kAborted);
-    as_.bind(exit_);
-    as_.emit({0x48, 0x81, 0xC4});  // add rsp, frame
-    as_.emit32(static_cast<std::uint32_t>(frameSize()));
-    as_.emit({0xC3});  // ret
+    leave();
     while (as_.size() % 8 != 0) as_.emit({0xCC});
     as_.bind(pool);
     for (double v : constants_) as_.emit64(std::bit_cast<std::uint64_t>(v));
@@ -213,6 +211,43 @@ class Translator {
         return false;
       default:
         return true;
+    }
+  }
+
+  // The registers an instruction reads from the frame rather than at hand.
+  void noteReads(const PlanIns& in) {
+    const auto note = [this](std::int32_t r) { read_[static_cast<std::size_t>(r)] = true; };
+    const auto pairOf = [&](PlanOp base) {
+      const int form = formOf(in.op, base);
+      if (!leftAtHand(form)) note(in.b);
+      if (!rightAtHand(form)) note(in.c);
+    };
+    switch (in.op) {
+      case PlanOp::Copy: case PlanOp::CopyTagged: case PlanOp::Neg: case PlanOp::Math: case PlanOp::JumpIf:
+        note(in.b);
+        break;
+      case PlanOp::Add: case PlanOp::AddL: case PlanOp::AddR: case PlanOp::AddLR: pairOf(PlanOp::Add); break;
+      case PlanOp::Sub: case PlanOp::SubL: case PlanOp::SubR: case PlanOp::SubLR: pairOf(PlanOp::Sub); break;
+      case PlanOp::Mul: case PlanOp::MulL: case PlanOp::MulR: case PlanOp::MulLR: pairOf(PlanOp::Mul); break;
+      case PlanOp::Div: case PlanOp::DivL: case PlanOp::DivR: case PlanOp::DivLR: pairOf(PlanOp::Div); break;
+      case PlanOp::Pow: case PlanOp::PowL: case PlanOp::PowR: case PlanOp::PowLR: pairOf(PlanOp::Pow); break;
+      case PlanOp::Compare: case PlanOp::CompareL: case PlanOp::CompareR: case PlanOp::CompareLR:
+        pairOf(PlanOp::Compare);
+        break;
+      case PlanOp::Branch: case PlanOp::BranchL: case PlanOp::BranchR: case PlanOp::BranchLR:
+        pairOf(PlanOp::Branch);
+        break;
+      case PlanOp::ForPrep: case PlanOp::ForLoop: case PlanOp::ForLoopReal:
+        for (std::int32_t r : {in.a, in.b, in.b + 1, in.b + 2}) note(r);
+        break;
+      case PlanOp::Return:
+        if (in.a >= 0) note(in.a);
+        break;
+      case PlanOp::ReturnDouble: case PlanOp::ReturnTagged:
+        note(in.a);
+        break;
+      default:
+        break;
     }
   }
 
@@ -246,7 +281,7 @@ class Translator {
       as_.load(1, pooled(c));
       as_.store(reg(r), 1);
     }
-    as_.store(reg(0), 0);  // the argument, which is also at hand
+    if (read_[0]) as_.store(reg(0), 0);  // the argument, which is also at hand
     if (plan_.tagged) {
       for (std::size_t i = 0; i < regs_; i += 8) {  // every kind Empty
         const Mem m = kind(static_cast<std::int32_t>(i));
@@ -283,8 +318,11 @@ class Translator {
     as_.emit({0});
     as_.jumpIf(NotEqual, aborted_);
   }
-  // The result in xmm0, which is then the value at hand, into r[a].
-  void write(const PlanIns& in) { as_.store(reg(in.a), 0); }
+  // The result in xmm0, which is then the value at hand, into r[a], unless
+  // no instruction reads r[a] from its register.
+  void write(const PlanIns& in) {
+    if (read_[static_cast<std::size_t>(in.a)]) as_.store(reg(in.a), 0);
+  }
   void finiteWrite(const PlanIns& in) {
     giveUpUnlessFinite(0);
     write(in);
@@ -353,13 +391,18 @@ class Translator {
   // The result, in xmm0, of a kind known here or of the kind register r holds.
   void result(VType k) {
     as_.movEax(static_cast<std::uint32_t>(k));
-    as_.jump(exit_);
+    leave();
   }
   void resultTagged(std::int32_t r) {
     const Mem m = kind(r);
     as_.emit({0x0F, 0xB6});  // movzx eax, byte [m]
     as_.modrm(0, m);
-    as_.jump(exit_);
+    leave();
+  }
+  void leave() {
+    as_.emit({0x48, 0x81, 0xC4});  // add rsp, frame
+    as_.emit32(static_cast<std::uint32_t>(frameSize()));
+    as_.emit({0xC3});  // ret
   }
 
   void arithmetic(const PlanIns& in, PlanOp base, int sseOp) {
@@ -485,11 +528,12 @@ class Translator {
   const NumericPlan& plan_;
   Assembler as_;
   std::size_t regs_ = 0;
+  std::vector<bool> read_;  // per register, whether an instruction reads it from the frame
   std::vector<std::int32_t> pool_;  // per register, its constant's index, or -1 where it is in the frame
   std::vector<double> constants_;
   std::vector<std::pair<std::int32_t, double>> framed_;  // registers in the frame with a value at the start
   std::vector<int> at_;  // each instruction's label
-  int giveUp_ = 0, aborted_ = 0, exit_ = 0;
+  int giveUp_ = 0, aborted_ = 0;
   std::int32_t integerLow_ = 0, integerHigh_ = 0, notFinite_ = 0;
 };
 

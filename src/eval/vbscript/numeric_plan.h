@@ -94,13 +94,9 @@ std::shared_ptr<const NumericPlan> planFor(const Code& code, std::size_t params,
 // call many times; the plan itself where there is none.
 std::shared_ptr<const NumericPlan> withNativeCode(std::shared_ptr<const NumericPlan> plan);
 
-// Runs a plan with x, in machine code where it has some. False where it gave up; a loop turn may fail with
-// err::TimedOut through rt (null only for a plan without loops).
+// Runs a plan with x, in machine code where it has some. False where it gave
+// up; a loop turn may fail with err::TimedOut through rt (null only for a
+// plan without loops).
 bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result);
-// Calls a procedure with x through its plan where the plan has no loops: it
-// raises nothing and ends at once, so it needs no watch. False where there
-// is no such plan or it gave up. The plan is read at each call: code a run
-// adds may declare the procedure again.
-bool runUnwatchedPlan(const Procedure& procedure, double x, Value& result);
 
 }  // namespace zorvan::vbs

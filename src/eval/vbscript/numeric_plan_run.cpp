@@ -28,7 +28,8 @@ Value valueOf(VType kind, double v) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpedantic"
 
-bool interpret(const NumericPlan& plan, double x, const Runtime* rt, Value& result) {
+// Kept out of line: its frame would otherwise burden every call in machine code.
+[[gnu::noinline]] bool interpret(const NumericPlan& plan, double x, const Runtime* rt, Value& result) {
 #define ZORVAN_FOUR(op) &&op, &&op##L, &&op##R, &&op##LR
   static constexpr void* kHandlers[] = {
       &&Copy,          &&CopyL,          &&CopyTagged,  &&Tag,          ZORVAN_FOUR(Add), ZORVAN_FOUR(Sub),
@@ -179,6 +180,10 @@ bool runNative(const NativePlan& native, double x, const Runtime* rt, Value& res
   const std::atomic<bool>* abort = rt != nullptr ? rt->abortFlag() : nullptr;
   double v = 0;
   const int kind = native.run(x, abort != nullptr ? abort : &kNever, &v);
+  if (kind == static_cast<int>(VType::Double)) [[likely]] {
+    result = Value(v);
+    return true;
+  }
   if (kind == NativePlan::kAborted) rt->tick();  // fails with the time-out
   if (kind == NativePlan::kGaveUp || kind == NativePlan::kAborted) return false;
   result = valueOf(static_cast<VType>(kind), v);
@@ -200,9 +205,5 @@ bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result
   return plan.native != nullptr ? runNative(*plan.native, x, rt, result) : interpret(plan, x, rt, result);
 }
 
-bool runUnwatchedPlan(const Procedure& procedure, double x, Value& result) {
-  const NumericPlan* plan = procedure.plan.get();
-  return plan != nullptr && !plan->loops && runPlan(*plan, x, nullptr, result);
-}
 
 }  // namespace zorvan::vbs
