@@ -81,7 +81,7 @@ namespace {
 // The plan is read at each call: code a run adds may declare the procedure again.
 bool runDirect(const void* procedure, double x, Value& result) {
   const vbs::NumericPlan* plan = static_cast<const vbs::Procedure*>(procedure)->plan.get();
-  return plan != nullptr && !plan->loops && vbs::runPlan(*plan, x, nullptr, result);
+  return plan != nullptr && !plan->loops && vbs::runLoopFreePlan(*plan, x, result);
 }
 
 }  // namespace

@@ -62,6 +62,15 @@ TEST(NativePlan, RunsEveryPlanAsItsRunnerDoes) {
            "If x < 5 Then\r\nFor i = 1 To x : s = s + 1.5 : Next\r\nEnd If\r\nMyFunction = s",
            "If x > 0 Then s = 70000 Else s = True\r\nt = s\r\nMyFunction = t",
            "t = x + 1 : u = x * 3\r\nIf x > 0 Then t = x * 7\r\nMyFunction = t - u",
+           // Both ways run and one is kept: the way not taken may overflow or
+           // take Sqr below zero, and each way writes what the other does not.
+           "If x < 0 Then\r\n MyFunction = -x*x + 1\r\nElse\r\n MyFunction = Sqr(x) - 1\r\nEnd If",
+           "t = 0.5 : u = 0.5\r\nIf x > 1 Then\r\n t = x * x\r\n u = t - 1\r\nElse\r\n u = Abs(x) * 3\r\nEnd If\r\n"
+           "MyFunction = u + t",
+           "If x > 0 Then\r\n If x > 2 Then MyFunction = x * 1E308 Else MyFunction = -x\r\nElse\r\n MyFunction = Sqr(x)\r\n"
+           "End If",
+           "c = x < 3\r\nIf c Then MyFunction = x / 0.5 Else MyFunction = Sqr(x - 3)",
+           "If x >= 1 Then MyFunction = x * 2.5 - (x < 4) Else MyFunction = 1 / x",
        }) {
     vbs::Module module;
     vbs::Runtime rt;

@@ -10,6 +10,7 @@
 #include "common/limits.h"
 #include "common/number_text.h"
 #include "eval/vbscript/format_number.h"
+#include "eval/vbscript/numeric_kernels.h"
 #include "eval/vbscript/random_functions.h"
 #include "eval/vbscript/text_functions.h"
 
@@ -206,13 +207,11 @@ Value fnStrReverse(const Value& a) {
 Value unaryOnly(const Value*, std::size_t) { return {}; }
 
 double kLog(double d) { return d > 0 ? std::log(d) : NAN; }
-double kSqr(double d) { return d >= 0 ? std::sqrt(d) : NAN; }
 double kAtn(double d) { return std::atan(d); }
 double kSin(double d) { return std::sin(d); }
 double kCos(double d) { return std::cos(d); }
 double kTan(double d) { return std::tan(d); }
 double kExp(double d) { return std::exp(d); }
-double kAbs(double d) { return std::fabs(d); }
 double kInt(double d) { return std::floor(d); }
 double kFix(double d) { return std::trunc(d); }
 
@@ -224,7 +223,7 @@ double kFix(double d) { return std::trunc(d); }
 #define SPECIAL(key, name, lo, hi, kind) Builtin{key, name, lo, hi, unaryOnly, nullptr, nullptr, false, kind}
 
 constexpr std::array kBuiltins{
-    MATH("abs", "Abs", fnAbs, kAbs, true),
+    MATH("abs", "Abs", fnAbs, absKernel, true),
     SPECIAL("array", "Array", 0, 0, Special::Array),
     UNARY("asc", "Asc", fnAsc),
     MATH("atn", "Atn", fnAtn, kAtn, false),
@@ -273,7 +272,7 @@ constexpr std::array kBuiltins{
     MATH("sin", "Sin", fnSin, kSin, false),
     UNARY("space", "Space", fnSpace),
     MULTI("split", "Split", 1, 4, fnSplit),
-    MATH("sqr", "Sqr", fnSqr, kSqr, false),
+    MATH("sqr", "Sqr", fnSqr, sqrKernel, false),
     MULTI("strcomp", "StrComp", 2, 3, fnStrComp),
     UNARY("strreverse", "StrReverse", fnStrReverse),
     MULTI("string", "String", 2, 2, fnString),

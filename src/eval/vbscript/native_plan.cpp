@@ -9,132 +9,18 @@
 #include <bit>
 #include <cstring>
 #include <initializer_list>
+#include <map>
 #include <set>
 #include <vector>
 
 #include "eval/vbscript/numeric_kernels.h"
+#include "eval/vbscript/x64_assembler.h"
 
 namespace zorvan::vbs {
 
 namespace {
 
-// The plan's registers are slots of the native stack frame, [rsp + 8r]; its
-// constants lie after the code, [rip + pool + 8i]. Nothing else is kept
-// across instructions but the value at hand, in xmm0.
-enum Base { Rip = -1, Rax = 0, Rsp = 4 };
-
-// A double in memory: [base + disp], or the constant pool's disp-th byte.
-struct Mem {
-  int base;
-  std::int32_t disp;
-};
-
-// Condition codes of Jcc.
-enum Cond { Below = 0x2, AboveEqual = 0x3, Equal = 0x4, NotEqual = 0x5, Above = 0x7 };
-
-// cmpsd's predicates: each holds exactly where the C++ comparison does, a NaN included.
-enum Predicate { CmpEq = 0, CmpLt = 1, CmpLe = 2, CmpNe = 4 };
-
-// A byte buffer with labels whose 32-bit displacements are filled in once
-// every label is bound.
-class Assembler {
- public:
-  int newLabel() {
-    labels_.push_back(-1);
-    return static_cast<int>(labels_.size()) - 1;
-  }
-  void bind(int label) { labels_[static_cast<std::size_t>(label)] = static_cast<std::int64_t>(code_.size()); }
-
-  void emit(std::initializer_list<int> bytes) {
-    for (int b : bytes) code_.push_back(static_cast<std::uint8_t>(b));
-  }
-  void emit32(std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) code_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-  }
-  void emit64(std::uint64_t v) {
-    for (int i = 0; i < 8; ++i) code_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-  }
-  // A displacement to a label, relative to the end of the instruction it ends.
-  void rel32(int label, std::int32_t addend = 0) {
-    fixups_.push_back({code_.size(), label, addend});
-    emit32(0);
-  }
-  // Where Rip operands point.
-  void setPool(int label) { pool_ = label; }
-
-  // The ModRM byte (and SIB and displacement) naming a memory operand; a
-  // Rip operand's displacement ends its instruction.
-  void modrm(int reg, Mem m) {
-    if (m.base == Rip) {
-      emit({(reg & 7) << 3 | 5});
-      rel32(pool_, m.disp);
-    } else if (m.base == Rax) {
-      emit({(reg & 7) << 3});
-    } else {
-      emit({0x84 | (reg & 7) << 3, 0x24});  // [rsp + disp32]
-      emit32(static_cast<std::uint32_t>(m.disp));
-    }
-  }
-  void rexWide() { emit({0x48}); }
-  // An SSE2 instruction on xmm and a double in memory: prefix 0F op /r.
-  void sse(int prefix, int op, int xmm, Mem m) {
-    emit({prefix, 0x0F, op});
-    modrm(xmm, m);
-  }
-  void sse(int prefix, int op, int xmm, int xmmFrom) { emit({prefix, 0x0F, op, 0xC0 | xmm << 3 | xmmFrom}); }
-
-  void load(int xmm, Mem m) { sse(0xF2, 0x10, xmm, m); }      // movsd xmm, m64
-  void store(Mem m, int xmm) { sse(0xF2, 0x11, xmm, m); }     // movsd m64, xmm
-  void move(int xmm, int from) { sse(0x66, 0x28, xmm, from); }  // movapd
-  void zero(int xmm) { sse(0x66, 0x57, xmm, xmm); }             // xorpd
-  void ucomisd(int x, int y) { sse(0x66, 0x2E, x, y); }
-  void cmpsd(int x, int y, Predicate p) {
-    sse(0xF2, 0xC2, x, y);
-    emit({p});
-  }
-  void bitsToRax(int xmm) { emit({0x66, 0x48, 0x0F, 0x7E, 0xC0 | xmm << 3}); }    // movq rax, xmm
-  void bitsFromRax(int xmm) { emit({0x66, 0x48, 0x0F, 0x6E, 0xC0 | xmm << 3}); }  // movq xmm, rax
-
-  void jump(int label) {
-    emit({0xE9});
-    rel32(label);
-  }
-  void jumpIf(Cond c, int label) {
-    emit({0x0F, 0x80 | c});
-    rel32(label);
-  }
-  void movEax(std::uint32_t v) {
-    emit({0xB8});
-    emit32(v);
-  }
-  void call(const void* fn) {
-    emit({0x48, 0xB8});  // mov rax, imm64
-    emit64(reinterpret_cast<std::uintptr_t>(fn));
-    emit({0xFF, 0xD0});  // call rax
-  }
-
-  std::size_t size() const { return code_.size(); }
-  // The code with every displacement filled in.
-  std::vector<std::uint8_t> finish() {
-    for (const auto& [at, label, addend] : fixups_) {
-      const std::int64_t rel = labels_[static_cast<std::size_t>(label)] + addend - static_cast<std::int64_t>(at + 4);
-      const auto v = static_cast<std::uint32_t>(static_cast<std::int32_t>(rel));
-      for (int i = 0; i < 4; ++i) code_[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-    }
-    return std::move(code_);
-  }
-
- private:
-  struct Fixup {
-    std::size_t at;
-    int label;
-    std::int32_t addend;
-  };
-  std::vector<std::uint8_t> code_;
-  std::vector<std::int64_t> labels_;
-  std::vector<Fixup> fixups_;
-  int pool_ = -1;
-};
+using namespace x64;
 
 bool isLoopOp(PlanOp op) { return op == PlanOp::ForPrep || op == PlanOp::ForLoop || op == PlanOp::ForLoopReal; }
 
@@ -164,6 +50,7 @@ class Translator {
     regs_ = static_cast<std::size_t>(top) + 1;
     read_.assign(regs_, false);
     for (const PlanIns& in : plan.ins) noteReads(in);
+    findChoices();
     pool_.assign(regs_, -1);
     for (const auto& [reg, v] : plan.start) {
       if (written.count(reg) == 0 && loopOperands.count(reg) == 0) {
@@ -186,9 +73,15 @@ class Translator {
     const int pool = as_.newLabel();
     as_.setPool(pool);
     prologue();
-    for (std::size_t j = 0; j < plan_.ins.size(); ++j) {
+    for (std::size_t j = 0; j < plan_.ins.size();) {
       as_.bind(at_[j]);
-      instruction(plan_.ins[j]);
+      const auto choice = choices_.find(j);
+      if (choice != choices_.end()) {
+        both(choice->second);
+        j = choice->second.merge;
+      } else {
+        instruction(plan_.ins[j++]);
+      }
     }
     as_.bind(giveUp_);
     as_.movEax(NativePlan::kGaveUp);
@@ -211,6 +104,108 @@ class Translator {
         return false;
       default:
         return true;
+    }
+  }
+
+  // A choice between two short ways without calls, as an If compiles: a
+  // branch to the second way, the first ending in a jump past the second (or
+  // the second empty). Both ways are computed and the one taken is kept: a
+  // branch on data that is not predictable costs more than a few
+  // instructions. The condition is kept in r10, and whether each way gave
+  // up in r8 and r9.
+  struct Choice {
+    std::size_t branch, second, merge;
+  };
+  // While a way of a choice is translated: what it writes goes to slots of
+  // its own, and its giving up is only noted.
+  struct Way {
+    int index;
+    std::map<std::int32_t, std::int32_t> written;  // register -> slot
+  };
+
+  static bool inlineKernel(const PlanIns& in) { return in.kernel == &sqrKernel || in.kernel == &absKernel; }
+  // Whether an instruction may run where its way is not taken: it only
+  // writes a register, and calls nothing.
+  static bool mayRunAnyway(const PlanIns& in) {
+    switch (in.op) {
+      case PlanOp::Copy: case PlanOp::CopyL: case PlanOp::Neg: case PlanOp::NegL:
+        return true;
+      case PlanOp::Math: case PlanOp::MathL:
+        return inlineKernel(in);
+      default:
+        return (in.op >= PlanOp::Add && in.op <= PlanOp::DivLR) ||
+               (in.op >= PlanOp::Compare && in.op <= PlanOp::CompareLR);
+    }
+  }
+
+  void findChoices() {
+    const auto& ins = plan_.ins;
+    std::vector<int> jumpsTo(ins.size() + 1);
+    for (const PlanIns& in : ins) {
+      if ((in.op >= PlanOp::Branch && in.op <= PlanOp::Jump)) ++jumpsTo[static_cast<std::size_t>(in.a)];
+      if (isLoopOp(in.op)) ++jumpsTo[static_cast<std::size_t>(in.c)];
+    }
+    constexpr std::size_t kLongest = 16;
+    for (std::size_t b = 0; b < ins.size(); ++b) {
+      if (ins[b].op < PlanOp::Branch || ins[b].op > PlanOp::JumpIfL) continue;
+      const auto second = static_cast<std::size_t>(ins[b].a);
+      if (second <= b + 1 || second >= ins.size()) continue;
+      std::size_t firstEnd = second, merge = second;  // without a second way, it ends where the first does
+      if (ins[second - 1].op == PlanOp::Jump) {
+        merge = static_cast<std::size_t>(ins[second - 1].a);
+        // Not a loop's way back, and nothing else goes into the second way.
+        if (merge < second || jumpsTo[second] != 1) continue;
+        firstEnd = second - 1;
+      }
+      bool fits = merge <= ins.size() && merge - b <= kLongest;
+      for (std::size_t j = b + 1; fits && j < merge; ++j)
+        fits = j == firstEnd || (mayRunAnyway(ins[j]) && (j == second || jumpsTo[j] == 0));
+      if (!fits || (firstEnd == b + 1 && merge == second)) continue;
+      choices_.emplace(b, Choice{b, second, merge});
+      shadows_ = std::max(shadows_, static_cast<std::int32_t>(merge - b));
+      b = merge - 1;
+    }
+  }
+
+  // Both ways of a choice, then the one taken.
+  void both(const Choice& c) {
+    const PlanIns& br = plan_.ins[c.branch];
+    if (br.op == PlanOp::JumpIf || br.op == PlanOp::JumpIfL) {
+      truth(br);
+    } else {
+      comparison(br, formOf(br.op, PlanOp::Branch));
+    }
+    if (!br.flag) as_.emit({0x48, 0xF7, 0xD0});  // not rax: set where the second way is taken
+    as_.emit({0x49, 0x89, 0xC2});                 // mov r10, rax
+    as_.emit({0x45, 0x31, 0xC0, 0x45, 0x31, 0xC9});  // xor r8d, r8d; xor r9d, r9d
+    shadowsUsed_ = 0;
+    Way first{0, {}}, second{1, {}};
+    way_ = &first;
+    for (std::size_t j = c.branch + 1; j < c.second; ++j)
+      if (plan_.ins[j].op != PlanOp::Jump) instruction(plan_.ins[j]);
+    way_ = &second;
+    for (std::size_t j = c.second; j < c.merge; ++j) instruction(plan_.ins[j]);
+    way_ = nullptr;
+    // Given up where the way taken gave up.
+    as_.emit({0x4D, 0x85, 0xD2});        // test r10, r10
+    as_.emit({0x45, 0x0F, 0x45, 0xC1});  // cmovnz r8d, r9d
+    as_.emit({0x45, 0x85, 0xC0});        // test r8d, r8d
+    as_.jumpIf(NotEqual, giveUp_);
+    // Each register either way wrote takes the value of the way taken.
+    std::set<std::int32_t> written;
+    for (const Way* w : {&first, &second})
+      for (const auto& [r, slot] : w->written) written.insert(r);
+    as_.emit({0x4D, 0x85, 0xD2});  // test r10, r10
+    for (std::int32_t r : written) {
+      if (!read_[static_cast<std::size_t>(r)]) continue;
+      const auto from = [&](const Way& w) {
+        const auto it = w.written.find(r);
+        return it != w.written.end() ? shadowSlot(it->second) : reg(r);
+      };
+      as_.load64(Eax, from(first));
+      as_.load64(Ecx, from(second));
+      as_.emit({0x48, 0x0F, 0x45, 0xC1});  // cmovnz rax, rcx
+      as_.store64(reg(r), Eax);
     }
   }
 
@@ -256,25 +251,30 @@ class Translator {
     return static_cast<std::int32_t>(constants_.size()) - 1;
   }
   Mem reg(std::int32_t r) const {
+    if (way_ != nullptr) {
+      const auto it = way_->written.find(r);
+      if (it != way_->written.end()) return shadowSlot(it->second);
+    }
     const std::int32_t p = pool_[static_cast<std::size_t>(r)];
     return p >= 0 ? pooled(p) : Mem{Rsp, 8 * r};
   }
   static Mem pooled(std::int32_t index) { return Mem{Rip, 8 * index}; }
   Mem kind(std::int32_t r) const { return Mem{Rsp, static_cast<std::int32_t>(8 * regs_) + r}; }
-  // Where the abort flag's address is kept, past the kinds.
-  Mem abortSlot() const { return Mem{Rsp, static_cast<std::int32_t>((9 * regs_ + 7) / 8 * 8)}; }
+  // Past the kinds: the abort flag's address, then the values the ways of
+  // a choice write.
+  std::int32_t pastKinds() const { return static_cast<std::int32_t>((9 * regs_ + 7) / 8 * 8); }
+  Mem abortSlot() const { return Mem{Rsp, pastKinds()}; }
+  Mem shadowSlot(std::int32_t i) const { return Mem{Rsp, pastKinds() + 8 + 8 * i}; }
   std::int32_t frameSize() const {
     // With the return address, the stack stays 16-aligned for calls.
-    return static_cast<std::int32_t>((9 * regs_ + 7) / 8 * 8 + 8 + 15) / 16 * 16 + 8;
+    return (pastKinds() + 8 + 8 * shadows_ + 15) / 16 * 16 + 8;
   }
 
   void prologue() {
     as_.emit({0x48, 0x81, 0xEC});  // sub rsp, frame
     as_.emit32(static_cast<std::uint32_t>(frameSize()));
     if (plan_.loops) {
-      as_.rexWide();
-      as_.emit({0x89});  // mov [slot], rdi
-      as_.modrm(7, abortSlot());
+      as_.store64(abortSlot(), 7);  // rdi
     }
     for (const auto& [r, v] : framed_) {
       const std::int32_t c = constant(v);
@@ -307,12 +307,15 @@ class Translator {
     as_.rexWide();
     as_.emit({0x3B});  // cmp rax, [notFinite]
     as_.modrm(Rax, pooled(notFinite_));
-    as_.jumpIf(AboveEqual, giveUp_);
+    if (way_ != nullptr) {  // noted, for the way may not be taken
+      as_.emit({0x0F, 0x93, 0xC0});                   // setae al
+      as_.emit({0x41, 0x08, 0xC0 | way_->index});  // or r8b or r9b, al
+    } else {
+      as_.jumpIf(AboveEqual, giveUp_);
+    }
   }
   void giveUpIfAborted() {
-    as_.rexWide();
-    as_.emit({0x8B});  // mov rax, [slot]
-    as_.modrm(Rax, abortSlot());
+    as_.load64(Eax, abortSlot());
     as_.emit({0x80});  // cmp byte [rax], 0
     as_.modrm(7, Mem{Rax, 0});
     as_.emit({0});
@@ -321,6 +324,7 @@ class Translator {
   // The result in xmm0, which is then the value at hand, into r[a], unless
   // no instruction reads r[a] from its register.
   void write(const PlanIns& in) {
+    if (way_ != nullptr) way_->written.emplace(in.a, shadowsUsed_++);
     if (read_[static_cast<std::size_t>(in.a)]) as_.store(reg(in.a), 0);
   }
   void finiteWrite(const PlanIns& in) {
@@ -349,6 +353,13 @@ class Translator {
     }
     as_.cmpsd(x, y, p);
     as_.bitsToRax(x);
+  }
+  // Whether a Boolean register is True, as a mask in rax, with xmm0 kept.
+  void truth(const PlanIns& in) {
+    if (in.op == PlanOp::JumpIfL) as_.move(1, 0); else as_.load(1, reg(in.b));
+    as_.zero(2);
+    as_.cmpsd(1, 2, CmpNe);
+    as_.bitsToRax(1);
   }
   void branchOnRax(bool whenSet, std::int32_t target) {
     as_.emit({0x48, 0x85, 0xC0});  // test rax, rax
@@ -395,8 +406,7 @@ class Translator {
   }
   void resultTagged(std::int32_t r) {
     const Mem m = kind(r);
-    as_.emit({0x0F, 0xB6});  // movzx eax, byte [m]
-    as_.modrm(0, m);
+    as_.loadByte(Eax, m);
     leave();
   }
   void leave() {
@@ -424,8 +434,7 @@ class Translator {
         as_.load(0, reg(in.b));
         write(in);
         const Mem from = kind(in.b), to = kind(in.a);
-        as_.emit({0x0F, 0xB6});  // movzx eax, byte [from]
-        as_.modrm(0, from);
+        as_.loadByte(Eax, from);
         as_.emit({0x88});  // mov byte [to], al
         as_.modrm(0, to);
         break;
@@ -460,7 +469,15 @@ class Translator {
         break;
       case PlanOp::Math: case PlanOp::MathL:
         if (in.op == PlanOp::Math) as_.load(0, reg(in.b));
-        as_.call(reinterpret_cast<const void*>(in.kernel));
+        if (in.kernel == &sqrKernel) {
+          as_.sse(0xF2, 0x51, 0, 0);  // sqrtsd: a NaN below zero, as the kernel's
+        } else if (in.kernel == &absKernel) {
+          as_.bitsToRax(0);
+          as_.emit({0x48, 0x0F, 0xBA, 0xF0, 0x3F});  // btr rax, 63
+          as_.bitsFromRax(0);
+        } else {
+          as_.call(reinterpret_cast<const void*>(in.kernel));
+        }
         finiteWrite(in);
         break;
       case PlanOp::Compare: case PlanOp::CompareL: case PlanOp::CompareR: case PlanOp::CompareLR:
@@ -476,10 +493,7 @@ class Translator {
         branchOnRax(in.flag, in.a);
         break;
       case PlanOp::JumpIf: case PlanOp::JumpIfL:
-        if (in.op == PlanOp::JumpIfL) as_.move(1, 0); else as_.load(1, reg(in.b));
-        as_.zero(2);
-        as_.cmpsd(1, 2, CmpNe);
-        as_.bitsToRax(1);
+        truth(in);
         branchOnRax(in.flag, in.a);
         break;
       case PlanOp::Jump:
@@ -528,6 +542,10 @@ class Translator {
   const NumericPlan& plan_;
   Assembler as_;
   std::size_t regs_ = 0;
+  std::map<std::size_t, Choice> choices_;  // by the branch that starts each
+  std::int32_t shadows_ = 0;                // slots the longest choice needs
+  std::int32_t shadowsUsed_ = 0;
+  Way* way_ = nullptr;  // the way of a choice being translated
   std::vector<bool> read_;  // per register, whether an instruction reads it from the frame
   std::vector<std::int32_t> pool_;  // per register, its constant's index, or -1 where it is in the frame
   std::vector<double> constants_;

@@ -16,6 +16,10 @@ inline double mulKernel(double x, double y) { return x * y; }
 inline double divKernel(double x, double y) { return y != 0 ? x / y : NAN; }
 inline double powKernel(double x, double y) { return x == 0 && y < 0 ? NAN : std::pow(x, y); }
 
+// Sqr and Abs, which machine code does inline rather than call.
+inline double sqrKernel(double d) { return d >= 0 ? std::sqrt(d) : NAN; }
+inline double absKernel(double d) { return std::fabs(d); }
+
 // A comparison of two numbers.
 inline bool holds(BinOp op, double x, double y) {
   switch (op) {

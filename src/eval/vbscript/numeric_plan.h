@@ -16,13 +16,13 @@
 
 #include "common/value.h"
 #include "eval/vbscript/ast.h"
+#include "eval/vbscript/native_plan.h"
 #include "eval/vbscript/nodes.h"
 
 namespace zorvan::vbs {
 
 struct Code;
 class Runtime;
-class NativePlan;
 
 // An operand named L or R is the value the instruction before wrote, which
 // the runner keeps at hand rather than reading it back from its register:
@@ -98,5 +98,20 @@ std::shared_ptr<const NumericPlan> withNativeCode(std::shared_ptr<const NumericP
 // up; a loop turn may fail with err::TimedOut through rt (null only for a
 // plan without loops).
 bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result);
+// The outcome of a run in machine code that ended with kind and v.
+bool nativeOutcome(int kind, double v, const Runtime* rt, Value& result);
+
+// The same for a plan without loops, as a prepared handle's direct call runs
+// it: a Double from machine code goes straight to the result.
+inline bool runLoopFreePlan(const NumericPlan& plan, double x, Value& result) {
+  if (plan.native == nullptr) return runPlan(plan, x, nullptr, result);
+  double v = 0;
+  const int kind = plan.native->run(x, nullptr, &v);  // without loops, nothing reads the abort flag
+  if (kind == static_cast<int>(VType::Double)) [[likely]] {
+    result = Value(v);
+    return true;
+  }
+  return nativeOutcome(kind, v, nullptr, result);
+}
 
 }  // namespace zorvan::vbs

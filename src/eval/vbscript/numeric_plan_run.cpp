@@ -180,14 +180,7 @@ bool runNative(const NativePlan& native, double x, const Runtime* rt, Value& res
   const std::atomic<bool>* abort = rt != nullptr ? rt->abortFlag() : nullptr;
   double v = 0;
   const int kind = native.run(x, abort != nullptr ? abort : &kNever, &v);
-  if (kind == static_cast<int>(VType::Double)) [[likely]] {
-    result = Value(v);
-    return true;
-  }
-  if (kind == NativePlan::kAborted) rt->tick();  // fails with the time-out
-  if (kind == NativePlan::kGaveUp || kind == NativePlan::kAborted) return false;
-  result = valueOf(static_cast<VType>(kind), v);
-  return true;
+  return nativeOutcome(kind, v, rt, result);
 }
 
 }  // namespace
@@ -199,6 +192,17 @@ std::shared_ptr<const NumericPlan> withNativeCode(std::shared_ptr<const NumericP
   auto copy = std::make_shared<NumericPlan>(*plan);
   copy->native = std::move(native);
   return copy;
+}
+
+bool nativeOutcome(int kind, double v, const Runtime* rt, Value& result) {
+  if (kind == static_cast<int>(VType::Double)) {
+    result = Value(v);
+    return true;
+  }
+  if (kind == NativePlan::kAborted) rt->tick();  // fails with the time-out
+  if (kind == NativePlan::kGaveUp || kind == NativePlan::kAborted) return false;
+  result = valueOf(static_cast<VType>(kind), v);
+  return true;
 }
 
 bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result) {
