@@ -40,6 +40,17 @@ class Value {
   static Value longInt(std::int32_t v) noexcept { return Value(VType::Long, low32(v)); }
   static Value single(float v) noexcept { return Value(VType::Single, std::bit_cast<std::uint32_t>(v)); }
   static Value boolean(bool v) noexcept { return Value(VType::Boolean, low32(v ? -1 : 0)); }
+  // A number held as a double, as a Value of kind Double, Integer, Long or
+  // Boolean, or Empty for any other kind.
+  static Value ofKind(VType kind, double v) noexcept {
+    switch (kind) {
+      case VType::Double: return Value(v);
+      case VType::Integer: return integer(static_cast<std::int16_t>(v));
+      case VType::Long: return longInt(static_cast<std::int32_t>(v));
+      case VType::Boolean: return boolean(v != 0);
+      default: return Value();
+    }
+  }
   // No valid data: arithmetic and comparisons with it give Null again, and
   // reading it as a number or a text fails with "Invalid use of Null".
   static Value null() noexcept { Value r; r.type_ = VType::Null; return r; }

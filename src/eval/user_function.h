@@ -45,8 +45,11 @@ class UserFunction {
 
  private:
   std::optional<Value> run(const Value& x) const {
-    Value direct;
-    if (x.isDouble() && procedure_.callDirect(x.rawDouble(), direct)) return direct;
+    if (x.isDouble()) {
+      const PreparedProcedure::DirectResult r = procedure_.callDirect(x.rawDouble());
+      if (r.kind == static_cast<std::int64_t>(VType::Double)) return Value(r.value);
+      if (r.kind >= 0) return Value::ofKind(static_cast<VType>(r.kind), r.value);
+    }
     return engine_.run(procedure_, std::span<const Value>(&x, 1));
   }
 

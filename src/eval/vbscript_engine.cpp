@@ -79,9 +79,10 @@ namespace {
 
 // A plan without loops raises nothing and ends at once, so it needs no watch.
 // The plan is read at each call: code a run adds may declare the procedure again.
-bool runDirect(const void* procedure, double x, Value& result) {
+PreparedProcedure::DirectResult runDirect(const void* procedure, double x) {
   const vbs::NumericPlan* plan = static_cast<const vbs::Procedure*>(procedure)->plan.get();
-  return plan != nullptr && !plan->loops && vbs::runLoopFreePlan(*plan, x, result);
+  if (plan == nullptr || plan->loops) return PreparedProcedure::kDeclined;
+  return vbs::runLoopFreePlan(*plan, x);
 }
 
 }  // namespace

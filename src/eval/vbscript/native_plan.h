@@ -25,20 +25,16 @@ class NativePlan {
   NativePlan(const NativePlan&) = delete;
   NativePlan& operator=(const NativePlan&) = delete;
 
-  // Runs with x: the result's kind (a VType) with its value in *out, or
-  // kGaveUp, or kAborted. abort is read at every loop turn and never null.
-  int run(double x, const std::atomic<bool>* abort, double* out) const {
-    const Result r = entry_(x, abort);
-    *out = r.value;
-    return static_cast<int>(r.kind);
-  }
-
- private:
+  // Runs with x: the result's kind (a VType) and value, or kGaveUp, or
+  // kAborted. abort is read at every loop turn: never null with loops.
   // Returned in xmm0 and rax.
   struct Result {
     double value;
     std::int64_t kind;
   };
+  Result run(double x, const std::atomic<bool>* abort) const { return entry_(x, abort); }
+
+ private:
   using Entry = Result (*)(double, const std::atomic<bool>*);
   void* memory_;
   std::size_t size_;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/value.h"
+#include "eval/engine.h"
 #include "eval/vbscript/ast.h"
 #include "eval/vbscript/native_plan.h"
 #include "eval/vbscript/nodes.h"
@@ -98,20 +99,13 @@ std::shared_ptr<const NumericPlan> withNativeCode(std::shared_ptr<const NumericP
 // up; a loop turn may fail with err::TimedOut through rt (null only for a
 // plan without loops).
 bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result);
-// The outcome of a run in machine code that ended with kind and v.
-bool nativeOutcome(int kind, double v, const Runtime* rt, Value& result);
-
 // The same for a plan without loops, as a prepared handle's direct call runs
-// it: a Double from machine code goes straight to the result.
-inline bool runLoopFreePlan(const NumericPlan& plan, double x, Value& result) {
-  if (plan.native == nullptr) return runPlan(plan, x, nullptr, result);
-  double v = 0;
-  const int kind = plan.native->run(x, nullptr, &v);  // without loops, nothing reads the abort flag
-  if (kind == static_cast<int>(VType::Double)) [[likely]] {
-    result = Value(v);
-    return true;
-  }
-  return nativeOutcome(kind, v, nullptr, result);
+// it: the result's number and kind, or kind -1 where it gave up.
+PreparedProcedure::DirectResult interpretLoopFreePlan(const NumericPlan& plan, double x);
+inline PreparedProcedure::DirectResult runLoopFreePlan(const NumericPlan& plan, double x) {
+  if (plan.native == nullptr) return interpretLoopFreePlan(plan, x);
+  const NativePlan::Result r = plan.native->run(x, nullptr);  // without loops, nothing reads the abort flag
+  return r.kind == NativePlan::kGaveUp ? PreparedProcedure::kDeclined : PreparedProcedure::DirectResult{r.value, r.kind};
 }
 
 }  // namespace zorvan::vbs

@@ -13,17 +13,6 @@ namespace zorvan::vbs {
 
 namespace {
 
-// The result as a Value of the kind the plan knew it to have.
-Value valueOf(VType kind, double v) {
-  switch (kind) {
-    case VType::Double: return Value(v);
-    case VType::Integer: return Value::integer(static_cast<std::int16_t>(v));
-    case VType::Long: return Value::longInt(static_cast<std::int32_t>(v));
-    case VType::Boolean: return Value::boolean(v != 0);
-    default: return Value();
-  }
-}
-
 // Labels as values are a GNU extension that GCC and Clang share.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpedantic"
@@ -149,7 +138,7 @@ Tick:
   rt->tick();
   ZORVAN_NEXT;
 Return:
-  result = valueOf(in->kind, in->a < 0 ? 0 : r[in->a]);
+  result = Value::ofKind(in->kind, in->a < 0 ? 0 : r[in->a]);
   return true;
 ReturnDouble:
   result = Value(r[in->a]);
@@ -158,7 +147,7 @@ ReturnDoubleL:
   result = Value(last);
   return true;
 ReturnTagged:
-  result = valueOf(kinds[in->a], r[in->a]);
+  result = Value::ofKind(kinds[in->a], r[in->a]);
   return true;
 GiveUp:
   return false;
@@ -178,9 +167,11 @@ GiveUp:
 bool runNative(const NativePlan& native, double x, const Runtime* rt, Value& result) {
   static const std::atomic<bool> kNever{false};
   const std::atomic<bool>* abort = rt != nullptr ? rt->abortFlag() : nullptr;
-  double v = 0;
-  const int kind = native.run(x, abort != nullptr ? abort : &kNever, &v);
-  return nativeOutcome(kind, v, rt, result);
+  const NativePlan::Result r = native.run(x, abort != nullptr ? abort : &kNever);
+  if (r.kind == NativePlan::kAborted) rt->tick();  // fails with the time-out
+  if (r.kind == NativePlan::kGaveUp || r.kind == NativePlan::kAborted) return false;
+  result = Value::ofKind(static_cast<VType>(r.kind), r.value);
+  return true;
 }
 
 }  // namespace
@@ -194,15 +185,10 @@ std::shared_ptr<const NumericPlan> withNativeCode(std::shared_ptr<const NumericP
   return copy;
 }
 
-bool nativeOutcome(int kind, double v, const Runtime* rt, Value& result) {
-  if (kind == static_cast<int>(VType::Double)) {
-    result = Value(v);
-    return true;
-  }
-  if (kind == NativePlan::kAborted) rt->tick();  // fails with the time-out
-  if (kind == NativePlan::kGaveUp || kind == NativePlan::kAborted) return false;
-  result = valueOf(static_cast<VType>(kind), v);
-  return true;
+PreparedProcedure::DirectResult interpretLoopFreePlan(const NumericPlan& plan, double x) {
+  Value result;
+  if (!interpret(plan, x, nullptr, result)) return PreparedProcedure::kDeclined;
+  return {result.isEmpty() ? 0 : result.toDouble(), static_cast<std::int64_t>(result.type())};
 }
 
 bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result) {
