@@ -51,6 +51,11 @@ TEST(NativePlan, RunsEveryPlanAsItsRunnerDoes) {
            "MyFunction = x ^ 2 + 2 ^ x + x ^ x + 0 ^ x",
            "MyFunction = 1 / x + x / 3",
            "MyFunction = x * x * x",
+           // An overflow that the next step turns back into a number must be caught where it happens.
+           "MyFunction = Atn(x * x)",
+           "MyFunction = Exp(-x * x)",
+           "MyFunction = 1 / (x * x)",
+           "MyFunction = Sin(x * x) / 2 - Sqr(x * x)",
            "MyFunction = Abs(x) + Int(x) + Fix(x) + Atn(x) + Tan(x) + Exp(x) + Log(Abs(x)+1) + Sqr(x)",
            "MyFunction = 70000",
            "MyFunction = 5",

@@ -206,14 +206,6 @@ Value fnStrReverse(const Value& a) {
 // One-argument functions are called through their unary entry.
 Value unaryOnly(const Value*, std::size_t) { return {}; }
 
-double kLog(double d) { return d > 0 ? std::log(d) : NAN; }
-double kAtn(double d) { return std::atan(d); }
-double kSin(double d) { return std::sin(d); }
-double kCos(double d) { return std::cos(d); }
-double kTan(double d) { return std::tan(d); }
-double kExp(double d) { return std::exp(d); }
-double kInt(double d) { return std::floor(d); }
-double kFix(double d) { return std::trunc(d); }
 
 #define UNARY(key, name, fn) Builtin{key, name, 1, 1, unaryOnly, fn}
 #define MATH(key, name, fn, kernel, keeps) Builtin{key, name, 1, 1, unaryOnly, fn, kernel, keeps}
@@ -226,28 +218,28 @@ constexpr std::array kBuiltins{
     MATH("abs", "Abs", fnAbs, absKernel, true),
     SPECIAL("array", "Array", 0, 0, Special::Array),
     UNARY("asc", "Asc", fnAsc),
-    MATH("atn", "Atn", fnAtn, kAtn, false),
+    MATH("atn", "Atn", fnAtn, atnKernel, false),
     UNARY("cbool", "CBool", fnCBool),
     UNARY("cdbl", "CDbl", fnCDbl),
     UNARY("chr", "Chr", fnChr),
     UNARY("cint", "CInt", fnCInt),
     MULTI("createobject", "CreateObject", 1, 2, fnCreateObject),
     UNARY("clng", "CLng", fnCLng),
-    MATH("cos", "Cos", fnCos, kCos, false),
+    MATH("cos", "Cos", fnCos, cosKernel, false),
     UNARY("csng", "CSng", fnCSng),
     UNARY("cstr", "CStr", fnCStr),
     SPECIAL("eval", "Eval", 1, 1, Special::Eval),
     SPECIAL("execute", "Execute", 1, 1, Special::Execute),
     SPECIAL("executeglobal", "ExecuteGlobal", 1, 1, Special::ExecuteGlobal),
-    MATH("exp", "Exp", fnExp, kExp, false),
+    MATH("exp", "Exp", fnExp, expKernel, false),
     MULTI("filter", "Filter", 2, 4, fnFilter),
-    MATH("fix", "Fix", fnFix, kFix, true),
+    MATH("fix", "Fix", fnFix, fixKernel, true),
     MULTI("formatnumber", "FormatNumber", 1, 5, fnFormatNumber),
     MULTI("getobject", "GetObject", 0, 2, fnGetObject),
     UNARY("hex", "Hex", fnHex),
     MULTI("instr", "InStr", 2, 4, fnInStr),
     MULTI("instrrev", "InStrRev", 2, 4, fnInStrRev),
-    MATH("int", "Int", fnInt, kInt, true),
+    MATH("int", "Int", fnInt, intKernel, true),
     UNARY("isarray", "IsArray", fnIsArray),
     UNARY("isempty", "IsEmpty", fnIsEmpty),
     UNARY("isnull", "IsNull", fnIsNull),
@@ -258,7 +250,7 @@ constexpr std::array kBuiltins{
     UNARY("lcase", "LCase", fnLCase),
     MULTI("left", "Left", 2, 2, fnLeft),
     UNARY("len", "Len", fnLen),
-    MATH("log", "Log", fnLog, kLog, false),
+    MATH("log", "Log", fnLog, logKernel, false),
     UNARY("ltrim", "LTrim", fnLTrim),
     MULTI("mid", "Mid", 2, 3, fnMid),
     UNARY("oct", "Oct", fnOct),
@@ -269,14 +261,14 @@ constexpr std::array kBuiltins{
     MULTI("round", "Round", 1, 2, fnRound),
     UNARY("rtrim", "RTrim", fnRTrim),
     UNARY("sgn", "Sgn", fnSgn),
-    MATH("sin", "Sin", fnSin, kSin, false),
+    MATH("sin", "Sin", fnSin, sinKernel, false),
     UNARY("space", "Space", fnSpace),
     MULTI("split", "Split", 1, 4, fnSplit),
     MATH("sqr", "Sqr", fnSqr, sqrKernel, false),
     MULTI("strcomp", "StrComp", 2, 3, fnStrComp),
     UNARY("strreverse", "StrReverse", fnStrReverse),
     MULTI("string", "String", 2, 2, fnString),
-    MATH("tan", "Tan", fnTan, kTan, false),
+    MATH("tan", "Tan", fnTan, tanKernel, false),
     STATEFUL("timer", "Timer", 0, 0, fnTimer),
     UNARY("trim", "Trim", fnTrim),
     UNARY("typename", "TypeName", fnTypeName),

@@ -50,6 +50,7 @@ class Translator {
     regs_ = static_cast<std::size_t>(top) + 1;
     read_.assign(regs_, false);
     for (const PlanIns& in : plan.ins) noteReads(in);
+    findCoveredChecks();
     findChoices();
     pool_.assign(regs_, -1);
     for (const auto& [reg, v] : plan.start) {
@@ -115,12 +116,14 @@ class Translator {
   // up in r8 and r9.
   struct Choice {
     std::size_t branch, second, merge;
+    bool thenReturns;  // nothing else goes to the merge, where the result is returned
   };
   // While a way of a choice is translated: what it writes goes to slots of
   // its own, and its giving up is only noted.
   struct Way {
     int index;
     std::map<std::int32_t, std::int32_t> written;  // register -> slot
+    std::int32_t last = -1;  // the register its last instruction wrote, whose value is then in xmm0
   };
 
   static bool inlineKernel(const PlanIns& in) { return in.kernel == &sqrKernel || in.kernel == &absKernel; }
@@ -161,7 +164,8 @@ class Translator {
       for (std::size_t j = b + 1; fits && j < merge; ++j)
         fits = j == firstEnd || (mayRunAnyway(ins[j]) && (j == second || jumpsTo[j] == 0));
       if (!fits || (firstEnd == b + 1 && merge == second)) continue;
-      choices_.emplace(b, Choice{b, second, merge});
+      const bool thenReturns = ins[merge].op == PlanOp::ReturnDouble && jumpsTo[merge] == 1;
+      choices_.emplace(b, Choice{b, second, merge, thenReturns});
       shadows_ = std::max(shadows_, static_cast<std::int32_t>(merge - b));
       b = merge - 1;
     }
@@ -181,10 +185,17 @@ class Translator {
     shadowsUsed_ = 0;
     Way first{0, {}}, second{1, {}};
     way_ = &first;
-    for (std::size_t j = c.branch + 1; j < c.second; ++j)
-      if (plan_.ins[j].op != PlanOp::Jump) instruction(plan_.ins[j]);
+    for (std::size_t j = c.branch + 1; j < c.second; ++j) {
+      if (plan_.ins[j].op == PlanOp::Jump) continue;
+      instruction(plan_.ins[j]);
+      first.last = plan_.ins[j].a;
+    }
+    if (first.last >= 0) as_.emit({0x66, 0x49, 0x0F, 0x7E, 0xC3});  // movq r11, xmm0
     way_ = &second;
-    for (std::size_t j = c.second; j < c.merge; ++j) instruction(plan_.ins[j]);
+    for (std::size_t j = c.second; j < c.merge; ++j) {
+      instruction(plan_.ins[j]);
+      second.last = plan_.ins[j].a;
+    }
     way_ = nullptr;
     // Given up where the way taken gave up.
     as_.emit({0x4D, 0x85, 0xD2});        // test r10, r10
@@ -196,16 +207,54 @@ class Translator {
     for (const Way* w : {&first, &second})
       for (const auto& [r, slot] : w->written) written.insert(r);
     as_.emit({0x4D, 0x85, 0xD2});  // test r10, r10
+    std::int32_t merged = -1;
     for (std::int32_t r : written) {
       if (!read_[static_cast<std::size_t>(r)]) continue;
       const auto from = [&](const Way& w) {
         const auto it = w.written.find(r);
         return it != w.written.end() ? shadowSlot(it->second) : reg(r);
       };
-      as_.load64(Eax, from(first));
-      as_.load64(Ecx, from(second));
+      if (r == first.last) as_.emit({0x4C, 0x89, 0xD8}); else as_.load64(Eax, from(first));  // mov rax, r11
+      if (r == second.last) as_.bitsToRcx(0); else as_.load64(Ecx, from(second));
       as_.emit({0x48, 0x0F, 0x45, 0xC1});  // cmovnz rax, rcx
       as_.store64(reg(r), Eax);
+      merged = r;
+    }
+    // Where the result is returned next, it is returned from here.
+    if (c.thenReturns && merged == plan_.ins[c.merge].a && written.size() == 1) {
+      as_.bitsFromRax(0);
+      result(VType::Double);
+    }
+  }
+
+  // Whether the instruction after one takes its value at hand where a value
+  // that is not finite gives one that is not finite either.
+  static bool keepsNonFiniteAtHand(const PlanIns& in) {
+    switch (in.op) {
+      case PlanOp::AddL: case PlanOp::AddR: case PlanOp::AddLR: case PlanOp::SubL: case PlanOp::SubR:
+      case PlanOp::SubLR: case PlanOp::MulL: case PlanOp::MulR: case PlanOp::MulLR: case PlanOp::DivL:
+      case PlanOp::DivLR: case PlanOp::NegL: case PlanOp::CopyL:
+        return true;  // x / y with y infinite is 0, so only the left operand of a division
+      case PlanOp::MathL:
+        return keepsNonFinite(in.kernel);
+      default:
+        return false;
+    }
+  }
+  static bool checksFinite(PlanOp op) {
+    return (op >= PlanOp::Add && op <= PlanOp::PowLR) || op == PlanOp::Math || op == PlanOp::MathL;
+  }
+  // A result read only by the next instruction, through the value at hand,
+  // need not be checked where that instruction's own result is, and keeps
+  // it from being finite: giving up there gives up all the same.
+  void findCoveredChecks() {
+    const auto& ins = plan_.ins;
+    checks_.assign(ins.size(), false);
+    std::vector<bool> covered(ins.size() + 1, false);  // the value written is checked later
+    for (std::size_t j = ins.size(); j-- > 0;) {
+      const bool nextChecks = j + 1 < ins.size() && (checks_[j + 1] || covered[j + 1]);
+      covered[j] = nextChecks && keepsNonFiniteAtHand(ins[j + 1]) && !read_[static_cast<std::size_t>(ins[j].a)];
+      checks_[j] = checksFinite(ins[j].op) && !covered[j];
     }
   }
 
@@ -328,7 +377,7 @@ class Translator {
     if (read_[static_cast<std::size_t>(in.a)]) as_.store(reg(in.a), 0);
   }
   void finiteWrite(const PlanIns& in) {
-    giveUpUnlessFinite(0);
+    if (checks_[static_cast<std::size_t>(&in - plan_.ins.data())]) giveUpUnlessFinite(0);
     write(in);
   }
   // x in xmm0 and y in xmm1, from their registers or the value at hand.
@@ -546,7 +595,8 @@ class Translator {
   std::int32_t shadows_ = 0;                // slots the longest choice needs
   std::int32_t shadowsUsed_ = 0;
   Way* way_ = nullptr;  // the way of a choice being translated
-  std::vector<bool> read_;  // per register, whether an instruction reads it from the frame
+  std::vector<bool> read_;
+  std::vector<bool> checks_;  // per instruction, whether its result is checked to be finite  // per register, whether an instruction reads it from the frame
   std::vector<std::int32_t> pool_;  // per register, its constant's index, or -1 where it is in the frame
   std::vector<double> constants_;
   std::vector<std::pair<std::int32_t, double>> framed_;  // registers in the frame with a value at the start

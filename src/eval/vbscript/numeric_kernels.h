@@ -16,9 +16,27 @@ inline double mulKernel(double x, double y) { return x * y; }
 inline double divKernel(double x, double y) { return y != 0 ? x / y : NAN; }
 inline double powKernel(double x, double y) { return x == 0 && y < 0 ? NAN : std::pow(x, y); }
 
-// Sqr and Abs, which machine code does inline rather than call.
+// The math functions' kernels. Machine code does Sqr and Abs inline rather
+// than call them.
 inline double sqrKernel(double d) { return d >= 0 ? std::sqrt(d) : NAN; }
 inline double absKernel(double d) { return std::fabs(d); }
+inline double logKernel(double d) { return d > 0 ? std::log(d) : NAN; }
+inline double atnKernel(double d) { return std::atan(d); }
+inline double sinKernel(double d) { return std::sin(d); }
+inline double cosKernel(double d) { return std::cos(d); }
+inline double tanKernel(double d) { return std::tan(d); }
+inline double expKernel(double d) { return std::exp(d); }
+inline double intKernel(double d) { return std::floor(d); }
+inline double fixKernel(double d) { return std::trunc(d); }
+
+// Whether a kernel's result is never finite where its argument is not, so
+// that a check on the result covers the argument too (Exp and Atn map
+// infinities to numbers).
+inline bool keepsNonFinite(double (*kernel)(double)) {
+  for (auto k : {&sqrKernel, &absKernel, &logKernel, &sinKernel, &cosKernel, &tanKernel, &intKernel, &fixKernel})
+    if (kernel == k) return true;
+  return false;
+}
 
 // A comparison of two numbers.
 inline bool holds(BinOp op, double x, double y) {

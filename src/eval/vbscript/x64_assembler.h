@@ -84,6 +84,7 @@ class Assembler {
     emit({p});
   }
   void bitsToRax(int xmm) { emit({0x66, 0x48, 0x0F, 0x7E, 0xC0 | xmm << 3}); }    // movq rax, xmm
+  void bitsToRcx(int xmm) { emit({0x66, 0x48, 0x0F, 0x7E, 0xC1 | xmm << 3}); }  // movq rcx, xmm
   void bitsFromRax(int xmm) { emit({0x66, 0x48, 0x0F, 0x6E, 0xC0 | xmm << 3}); }  // movq xmm, rax
 
   void load64(int gpr, Mem m) {  // mov r64, [m]
