@@ -35,7 +35,7 @@ class UserFunction {
         procedure_(engine.prepare(kUserProcedure)),
         recall_(recall == Recall::Recent && engine.isPure(procedure_)) {}
   std::optional<Value> operator()(const Value& x) const {
-    if (!recall_) return run(x);
+    if (!recall_) [[likely]] return run(x);
     const std::optional<double> kept = recent_.find(x);
     std::optional<Value> fx = kept ? std::optional<Value>(Value(*kept)) : run(x);
     if (!kept && fx) recent_.remember(x, *fx);
@@ -45,9 +45,9 @@ class UserFunction {
 
  private:
   std::optional<Value> run(const Value& x) const {
-    if (x.isDouble()) {
+    if (x.isDouble()) [[likely]] {
       const PreparedProcedure::DirectResult r = procedure_.callDirect(x.rawDouble());
-      if (r.kind == static_cast<std::int64_t>(VType::Double)) return Value(r.value);
+      if (r.kind == static_cast<std::int64_t>(VType::Double)) [[likely]] return Value(r.value);
       if (r.kind >= 0) return Value::ofKind(static_cast<VType>(r.kind), r.value);
     }
     return engine_.run(procedure_, std::span<const Value>(&x, 1));
