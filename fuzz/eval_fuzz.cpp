@@ -1,7 +1,8 @@
 // Arbitrary text as the user's function: the script round it, addCode and
-// FNF at a few points, on an engine with the numeric fast paths and on one
-// without. Nothing may crash, leak or hang past the time-out, and both
-// engines must agree exactly, unless the text reads the clock or the
+// FNF at a few points, on an engine with the numeric fast paths (its plans in
+// machine code), on one with them but plans interpreted, and on one without.
+// Nothing may crash, leak or hang past the time-out, and the engines must
+// agree exactly, unless the text reads the clock or the
 // random numbers, or a run was cut off. Where the engine finds UserFN pure,
 // a second run at the same point must give exactly what the first gave.
 #include <algorithm>
@@ -18,8 +19,8 @@
 
 namespace {
 
-zorvan::VBScriptEngine* makeEngine(bool fastPaths) {
-  auto* e = new zorvan::VBScriptEngine(zorvan::VBScriptOptions{fastPaths});
+zorvan::VBScriptEngine* makeEngine(bool fastPaths, bool nativeCode) {
+  auto* e = new zorvan::VBScriptEngine(zorvan::VBScriptOptions{.fastPaths = fastPaths, .nativeCode = nativeCode});
   e->setTimeout(std::chrono::milliseconds(50));
   return e;
 }
@@ -39,24 +40,27 @@ bool cutOff(const std::string& outcome) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static zorvan::VBScriptEngine* fast = makeEngine(true);
-  static zorvan::VBScriptEngine* general = makeEngine(false);
+  static zorvan::VBScriptEngine* fast = makeEngine(true, true);
+  static zorvan::VBScriptEngine* interpreted = makeEngine(true, false);
+  static zorvan::VBScriptEngine* general = makeEngine(false, false);
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const std::string script = zorvan::buildScript(text);
   fast->reset();
+  interpreted->reset();
   general->reset();
   const bool compiled = fast->addCode(script);
-  if (general->addCode(script) != compiled) std::abort();
+  if (general->addCode(script) != compiled || interpreted->addCode(script) != compiled) std::abort();
   if (!compiled) return 0;
   const bool compare = deterministic(text);
-  const zorvan::UserFunction f(*fast), g(*general);
+  const zorvan::UserFunction f(*fast), g(*general), h(*interpreted);
   const bool pure = fast->isPure(fast->prepare(zorvan::kUserProcedure));
   if (general->isPure(general->prepare(zorvan::kUserProcedure)) != pure) std::abort();
   for (double x : {0.0, 1.0, -1.5, 1e10}) {
     const std::string a = zorvan::testing::exactOutcome(*fast, f, x);
     const std::string b = zorvan::testing::exactOutcome(*general, g, x);
-    if (compare && a != b && !cutOff(a) && !cutOff(b)) {
-      std::fprintf(stderr, "fast: %s\ngeneral: %s\n", a.c_str(), b.c_str());
+    const std::string c = zorvan::testing::exactOutcome(*interpreted, h, x);
+    if (compare && (a != b || c != b) && !cutOff(a) && !cutOff(b) && !cutOff(c)) {
+      std::fprintf(stderr, "fast: %s\ninterpreted: %s\ngeneral: %s\n", a.c_str(), c.c_str(), b.c_str());
       std::abort();
     }
     if (pure) {
@@ -66,10 +70,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
       }
     }
-    // Both engines make the same runs: a function that keeps state in its
+    // The engines make the same runs: a function that keeps state in its
     // globals stays comparable.
-    for (const zorvan::UserFunction* h : {&f, &g}) {
-      if (std::optional<zorvan::Value> v = (*h)(zorvan::Value(x))) {
+    for (const zorvan::UserFunction* u : {&f, &g, &h}) {
+      if (std::optional<zorvan::Value> v = (*u)(zorvan::Value(x))) {
         try {
           (void)zorvan::FNRO(*v);
         } catch (const zorvan::ScriptError&) {

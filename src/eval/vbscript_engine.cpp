@@ -22,10 +22,18 @@ struct EngineState {
 };
 }  // namespace vbs
 
-bool VBScriptOptions::defaultFastPaths() {
-  const char* off = std::getenv("ZORVAN_NO_FAST_PATHS");
+namespace {
+
+// Whether the environment leaves a default on: the variable unset, empty or 0.
+bool notTurnedOff(const char* variable) {
+  const char* off = std::getenv(variable);
   return off == nullptr || *off == '\0' || std::string_view(off) == "0";
 }
+
+}  // namespace
+
+bool VBScriptOptions::defaultFastPaths() { return notTurnedOff("ZORVAN_NO_FAST_PATHS"); }
+bool VBScriptOptions::defaultNativeCode() { return notTurnedOff("ZORVAN_NO_NATIVE_CODE"); }
 
 VBScriptEngine::VBScriptEngine(VBScriptOptions options)
     : options_(options), state_(std::make_unique<vbs::EngineState>()) {

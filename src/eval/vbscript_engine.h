@@ -24,7 +24,9 @@ struct VBScriptOptions {
   static bool defaultFastPaths();
   // A numeric procedure the host prepares runs as machine code, where the
   // machine has a translation; off, its plan is interpreted.
-  bool nativeCode = true;
+  // ZORVAN_NO_NATIVE_CODE in the environment turns it off by default.
+  bool nativeCode = defaultNativeCode();
+  static bool defaultNativeCode();
 };
 
 class VBScriptEngine final : public ScriptEngine {

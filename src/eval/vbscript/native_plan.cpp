@@ -320,7 +320,8 @@ class Translator {
   }
 
   void prologue() {
-    as_.emit({0x48, 0x81, 0xEC});  // sub rsp, frame
+    as_.emit({0xF3, 0x0F, 0x1E, 0xFA});  // endbr64: a target of indirect calls, where that is enforced
+    as_.emit({0x48, 0x81, 0xEC});        // sub rsp, frame
     as_.emit32(static_cast<std::uint32_t>(frameSize()));
     if (plan_.loops) {
       as_.store64(abortSlot(), 7);  // rdi
