@@ -3,34 +3,21 @@
 // bits and error texts included.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 
 #include "support/outcome.h"
+#include "support/random_function.h"
 
 namespace zorvan::testing {
 namespace {
 
 // Random user functions over x: numbers of each kind, texts, Empty, Null
 // and Booleans, through the operators, math functions, If, Select, For and Do.
-class FunctionGenerator {
+class FunctionGenerator : public RandomFunction {
  public:
-  explicit FunctionGenerator(unsigned seed) : rng_(seed) {}
-
-  std::string function() {
-    std::string text;
-    const int statements = pick(1, 4);
-    for (int i = 0; i < statements; ++i) text += statement(2);
-    return text + "MyFunction = " + expression(3) + "\r\n";
-  }
+  explicit FunctionGenerator(unsigned seed) : RandomFunction(seed) {}
 
  private:
-  int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
-  template <std::size_t N>
-  const char* oneOf(const char* const (&items)[N]) {
-    return items[static_cast<std::size_t>(pick(0, static_cast<int>(N) - 1))];
-  }
-
   std::string leaf() {
     static const char* const kLeaves[] = {"x", "x", "x", "a", "b", "1", "2", "0", "-3", "0.5", "2.5", "40000",
                                           "32767", "1E200", "1E-300", "\"7\"", "\"abc\"", "True", "Empty",
@@ -38,7 +25,7 @@ class FunctionGenerator {
     return oneOf(kLeaves);
   }
 
-  std::string expression(int depth) {
+  std::string expression(int depth) override {
     if (depth == 0 || pick(0, 3) == 0) return leaf();
     switch (pick(0, 4)) {
       case 0: {
@@ -58,7 +45,7 @@ class FunctionGenerator {
     }
   }
 
-  std::string statement(int depth) {
+  std::string statement(int depth) override {
     static const char* const kTargets[] = {"a", "b", "MyFunction"};
     switch (depth == 0 ? 0 : pick(0, 5)) {
       case 1:
@@ -79,8 +66,6 @@ class FunctionGenerator {
         return std::string(oneOf(kTargets)) + " = " + expression(3) + "\r\n";
     }
   }
-
-  std::mt19937 rng_;
 };
 
 TEST(FastPaths, GeneratedFunctionsGiveIdenticalOutcomesBothWays) {

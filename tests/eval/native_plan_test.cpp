@@ -6,7 +6,6 @@
 #include <bit>
 #include <cstdint>
 #include <limits>
-#include <random>
 #include <string>
 
 #include "eval/user_function.h"
@@ -14,6 +13,7 @@
 #include "eval/vbscript/numeric_plan.h"
 #include "eval/vbscript/runtime.h"
 #include "eval/vbscript/script_text.h"
+#include "support/random_function.h"
 
 namespace zorvan::testing {
 namespace {
@@ -104,25 +104,14 @@ TEST(NativePlan, RunsEveryPlanAsItsRunnerDoes) {
 // Random numeric functions, most of which get a plan: Doubles and whole
 // numbers through the arithmetic, the math functions, comparisons, nested
 // Ifs (whose short ways machine code runs both of), For and Do loops.
-class NumericFunctionGenerator {
+class NumericFunctionGenerator : public RandomFunction {
  public:
-  explicit NumericFunctionGenerator(unsigned seed) : rng_(seed) {}
-
-  std::string function() {
-    std::string text = "a = 0.5 : b = -1.5\r\n";
-    const int statements = pick(1, 4);
-    for (int i = 0; i < statements; ++i) text += statement(2);
-    return text + "MyFunction = " + expression(3) + "\r\n";
-  }
+  explicit NumericFunctionGenerator(unsigned seed) : RandomFunction(seed) {}
 
  private:
-  int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
-  template <std::size_t N>
-  const char* oneOf(const char* const (&items)[N]) {
-    return items[static_cast<std::size_t>(pick(0, static_cast<int>(N) - 1))];
-  }
+  std::string prelude() override { return "a = 0.5 : b = -1.5\r\n"; }
 
-  std::string expression(int depth) {
+  std::string expression(int depth) override {
     static const char* const kLeaves[] = {"x", "x", "a", "b", "0.5", "2.5", "-3.25", "1E200", "1E-300", "0.0"};
     if (depth == 0 || pick(0, 3) == 0) return oneOf(kLeaves);
     switch (pick(0, 4)) {
@@ -141,7 +130,7 @@ class NumericFunctionGenerator {
     }
   }
 
-  std::string statement(int depth) {
+  std::string statement(int depth) override {
     static const char* const kTargets[] = {"a", "b", "MyFunction"};
     switch (depth == 0 ? 0 : pick(0, 4)) {
       case 1:
@@ -157,7 +146,6 @@ class NumericFunctionGenerator {
   }
 
   static constexpr const char* kComparisons[] = {" < ", " <= ", " = ", " <> ", " > ", " >= "};
-  std::mt19937 rng_;
 };
 
 TEST(NativePlan, GeneratedNumericFunctionsRunAsTheirPlansDo) {

@@ -465,9 +465,13 @@ class Translator {
     as_.emit({0xC3});  // ret
   }
 
-  void arithmetic(const PlanIns& in, PlanOp base, int sseOp) {
-    pair(in, formOf(in.op, base));
-    as_.sse(0xF2, sseOp, 0, 1);
+  // + - * / in one instruction each. A division by zero is never finite, as
+  // the kernel's NaN is not.
+  void arithmetic(const PlanIns& in) {
+    static constexpr int kSse[] = {0x58, 0x5C, 0x59, 0x5E};  // addsd, subsd, mulsd, divsd
+    const int which = (static_cast<int>(in.op) - static_cast<int>(PlanOp::Add)) / 4;
+    pair(in, formOf(in.op, static_cast<PlanOp>(static_cast<int>(PlanOp::Add) + 4 * which)));
+    as_.sse(0xF2, kSse[which], 0, 1);
     finiteWrite(in);
   }
 
@@ -493,17 +497,10 @@ class Translator {
         setKind(in.a, in.kind);
         break;
       case PlanOp::Add: case PlanOp::AddL: case PlanOp::AddR: case PlanOp::AddLR:
-        arithmetic(in, PlanOp::Add, 0x58);
-        break;
       case PlanOp::Sub: case PlanOp::SubL: case PlanOp::SubR: case PlanOp::SubLR:
-        arithmetic(in, PlanOp::Sub, 0x5C);
-        break;
       case PlanOp::Mul: case PlanOp::MulL: case PlanOp::MulR: case PlanOp::MulLR:
-        arithmetic(in, PlanOp::Mul, 0x59);
-        break;
       case PlanOp::Div: case PlanOp::DivL: case PlanOp::DivR: case PlanOp::DivLR:
-        // A division by zero is never finite, as the kernel's NaN is not.
-        arithmetic(in, PlanOp::Div, 0x5E);
+        arithmetic(in);
         break;
       case PlanOp::Pow: case PlanOp::PowL: case PlanOp::PowR: case PlanOp::PowLR:
         pair(in, formOf(in.op, PlanOp::Pow));
