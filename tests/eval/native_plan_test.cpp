@@ -93,6 +93,9 @@ TEST(NativePlan, RunsEveryPlanAsItsRunnerDoes) {
            "If x > 0 Then\r\n If x > 2 Then MyFunction = x * 1E308 Else MyFunction = -x\r\nElse\r\n MyFunction = Sqr(x)\r\n"
            "End If",
            "c = x < 3\r\nIf c Then MyFunction = x / 0.5 Else MyFunction = Sqr(x - 3)",
+           // The inner If, run both ways, ends where the outer one's first way jumps past its second.
+           "MyFunction = 0.5\r\nIf x > 0 Then\r\n If x > 2 Then MyFunction = x * 1E308\r\nElse\r\n"
+           " MyFunction = Sqr(-x)\r\nEnd If",
            "If x >= 1 Then MyFunction = x * 2.5 - (x < 4) Else MyFunction = 1 / x",
        }) {
     bool planned = false;

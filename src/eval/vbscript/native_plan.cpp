@@ -160,9 +160,9 @@ class Translator {
         if (merge < second || jumpsTo[second] != 1) continue;
         firstEnd = second - 1;
       }
-      bool fits = merge <= ins.size() && merge - b <= kLongest;
+      bool fits = merge < ins.size() && merge - b <= kLongest;
       for (std::size_t j = b + 1; fits && j < merge; ++j)
-        fits = j == firstEnd || (mayRunAnyway(ins[j]) && (j == second || jumpsTo[j] == 0));
+        fits = (j == second || jumpsTo[j] == 0) && (j == firstEnd || mayRunAnyway(ins[j]));
       if (!fits || (firstEnd == b + 1 && merge == second)) continue;
       const bool thenReturns = ins[merge].op == PlanOp::ReturnDouble && jumpsTo[merge] == 1;
       choices_.emplace(b, Choice{b, second, merge, thenReturns});
@@ -253,7 +253,8 @@ class Translator {
     std::vector<bool> covered(ins.size() + 1, false);  // the value written is checked later
     for (std::size_t j = ins.size(); j-- > 0;) {
       const bool nextChecks = j + 1 < ins.size() && (checks_[j + 1] || covered[j + 1]);
-      covered[j] = nextChecks && keepsNonFiniteAtHand(ins[j + 1]) && !read_[static_cast<std::size_t>(ins[j].a)];
+      covered[j] = writesA(ins[j].op) && nextChecks && keepsNonFiniteAtHand(ins[j + 1]) &&
+                   !read_[static_cast<std::size_t>(ins[j].a)];
       checks_[j] = checksFinite(ins[j].op) && !covered[j];
     }
   }
@@ -612,6 +613,7 @@ NativePlan::~NativePlan() { munmap(memory_, size_); }
 
 std::shared_ptr<const NativePlan> compileNative(const NumericPlan& plan) {
   const std::vector<std::uint8_t> code = Translator(plan).translate();
+  if (code.empty()) return nullptr;
   // Written while writable, then made executable and never writable again.
   void* memory = mmap(nullptr, code.size(), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (memory == MAP_FAILED) return nullptr;

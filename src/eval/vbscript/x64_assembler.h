@@ -119,9 +119,11 @@ class Assembler {
   }
 
   std::size_t size() const { return code_.size(); }
-  // The code with every displacement filled in.
+  // The code with every displacement filled in; empty where a label used
+  // was never bound.
   std::vector<std::uint8_t> finish() {
     for (const auto& [at, label, addend] : fixups_) {
+      if (labels_[static_cast<std::size_t>(label)] < 0) return {};
       const std::int64_t rel = labels_[static_cast<std::size_t>(label)] + addend - static_cast<std::int64_t>(at + 4);
       const auto v = static_cast<std::uint32_t>(static_cast<std::int32_t>(rel));
       for (int i = 0; i < 4; ++i) code_[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
