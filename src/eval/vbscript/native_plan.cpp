@@ -22,13 +22,6 @@ namespace {
 
 using namespace x64;
 
-bool isLoopOp(PlanOp op) { return op == PlanOp::ForPrep || op == PlanOp::ForLoop || op == PlanOp::ForLoopReal; }
-
-// The operands of an instruction's four forms: none, L, R, LR.
-int formOf(PlanOp op, PlanOp base) { return static_cast<int>(op) - static_cast<int>(base); }
-bool leftAtHand(int form) { return (form & 1) != 0; }
-bool rightAtHand(int form) { return (form & 2) != 0; }
-
 double powCall(double x, double y) { return powKernel(x, y); }
 
 // The translation of one plan.
@@ -144,10 +137,8 @@ class Translator {
   void findChoices() {
     const auto& ins = plan_.ins;
     std::vector<int> jumpsTo(ins.size() + 1);
-    for (const PlanIns& in : ins) {
-      if ((in.op >= PlanOp::Branch && in.op <= PlanOp::Jump)) ++jumpsTo[static_cast<std::size_t>(in.a)];
-      if (isLoopOp(in.op)) ++jumpsTo[static_cast<std::size_t>(in.c)];
-    }
+    for (const PlanIns& in : ins)
+      if (const std::int32_t* t = jumpTarget(in)) ++jumpsTo[static_cast<std::size_t>(*t)];
     constexpr std::size_t kLongest = 16;
     for (std::size_t b = 0; b < ins.size(); ++b) {
       if (ins[b].op < PlanOp::Branch || ins[b].op > PlanOp::JumpIfL) continue;
@@ -177,7 +168,7 @@ class Translator {
     if (br.op == PlanOp::JumpIf || br.op == PlanOp::JumpIfL) {
       truth(br);
     } else {
-      comparison(br, formOf(br.op, PlanOp::Branch));
+      comparison(br);
     }
     if (!br.flag) as_.emit({0x48, 0xF7, 0xD0});  // not rax: set where the second way is taken
     as_.emit({0x49, 0x89, 0xC2});                 // mov r10, rax
@@ -262,25 +253,14 @@ class Translator {
   // The registers an instruction reads from the frame rather than at hand.
   void noteReads(const PlanIns& in) {
     const auto note = [this](std::int32_t r) { read_[static_cast<std::size_t>(r)] = true; };
-    const auto pairOf = [&](PlanOp base) {
-      const int form = formOf(in.op, base);
-      if (!leftAtHand(form)) note(in.b);
-      if (!rightAtHand(form)) note(in.c);
-    };
+    if (hasFourForms(in.op)) {
+      if (!leftAtHand(in.op)) note(in.b);
+      if (!rightAtHand(in.op)) note(in.c);
+      return;
+    }
     switch (in.op) {
       case PlanOp::Copy: case PlanOp::CopyTagged: case PlanOp::Neg: case PlanOp::Math: case PlanOp::JumpIf:
         note(in.b);
-        break;
-      case PlanOp::Add: case PlanOp::AddL: case PlanOp::AddR: case PlanOp::AddLR: pairOf(PlanOp::Add); break;
-      case PlanOp::Sub: case PlanOp::SubL: case PlanOp::SubR: case PlanOp::SubLR: pairOf(PlanOp::Sub); break;
-      case PlanOp::Mul: case PlanOp::MulL: case PlanOp::MulR: case PlanOp::MulLR: pairOf(PlanOp::Mul); break;
-      case PlanOp::Div: case PlanOp::DivL: case PlanOp::DivR: case PlanOp::DivLR: pairOf(PlanOp::Div); break;
-      case PlanOp::Pow: case PlanOp::PowL: case PlanOp::PowR: case PlanOp::PowLR: pairOf(PlanOp::Pow); break;
-      case PlanOp::Compare: case PlanOp::CompareL: case PlanOp::CompareR: case PlanOp::CompareLR:
-        pairOf(PlanOp::Compare);
-        break;
-      case PlanOp::Branch: case PlanOp::BranchL: case PlanOp::BranchR: case PlanOp::BranchLR:
-        pairOf(PlanOp::Branch);
         break;
       case PlanOp::ForPrep: case PlanOp::ForLoop: case PlanOp::ForLoopReal:
         for (std::int32_t r : {in.a, in.b, in.b + 1, in.b + 2}) note(r);
@@ -383,15 +363,15 @@ class Translator {
     write(in);
   }
   // x in xmm0 and y in xmm1, from their registers or the value at hand.
-  void pair(const PlanIns& in, int form) {
-    if (rightAtHand(form)) as_.move(1, 0);
-    if (!leftAtHand(form)) as_.load(0, reg(in.b));
-    if (!rightAtHand(form)) as_.load(1, reg(in.c));
+  void pair(const PlanIns& in) {
+    if (rightAtHand(in.op)) as_.move(1, 0);
+    if (!leftAtHand(in.op)) as_.load(0, reg(in.b));
+    if (!rightAtHand(in.op)) as_.load(1, reg(in.c));
   }
   // Whether x bop y holds, as a mask in rax, with xmm0 kept.
-  void comparison(const PlanIns& in, int form) {
-    if (leftAtHand(form)) as_.move(1, 0); else as_.load(1, reg(in.b));
-    if (rightAtHand(form)) as_.move(2, 0); else as_.load(2, reg(in.c));
+  void comparison(const PlanIns& in) {
+    if (leftAtHand(in.op)) as_.move(1, 0); else as_.load(1, reg(in.b));
+    if (rightAtHand(in.op)) as_.move(2, 0); else as_.load(2, reg(in.c));
     int x = 1, y = 2;
     Predicate p = CmpEq;
     switch (in.bop) {
@@ -470,9 +450,8 @@ class Translator {
   // the kernel's NaN is not.
   void arithmetic(const PlanIns& in) {
     static constexpr int kSse[] = {0x58, 0x5C, 0x59, 0x5E};  // addsd, subsd, mulsd, divsd
-    const int which = (static_cast<int>(in.op) - static_cast<int>(PlanOp::Add)) / 4;
-    pair(in, formOf(in.op, static_cast<PlanOp>(static_cast<int>(PlanOp::Add) + 4 * which)));
-    as_.sse(0xF2, kSse[which], 0, 1);
+    pair(in);
+    as_.sse(0xF2, kSse[(static_cast<int>(in.op) - static_cast<int>(PlanOp::Add)) / 4], 0, 1);
     finiteWrite(in);
   }
 
@@ -504,7 +483,7 @@ class Translator {
         arithmetic(in);
         break;
       case PlanOp::Pow: case PlanOp::PowL: case PlanOp::PowR: case PlanOp::PowLR:
-        pair(in, formOf(in.op, PlanOp::Pow));
+        pair(in);
         as_.call(reinterpret_cast<const void*>(&powCall));
         finiteWrite(in);
         break;
@@ -529,7 +508,7 @@ class Translator {
         finiteWrite(in);
         break;
       case PlanOp::Compare: case PlanOp::CompareL: case PlanOp::CompareR: case PlanOp::CompareLR:
-        comparison(in, formOf(in.op, PlanOp::Compare));
+        comparison(in);
         as_.emit({0x48, 0xB9});  // mov rcx, the bits of -1.0: True
         as_.emit64(std::bit_cast<std::uint64_t>(-1.0));
         as_.emit({0x48, 0x21, 0xC8});  // and rax, rcx
@@ -537,7 +516,7 @@ class Translator {
         write(in);
         break;
       case PlanOp::Branch: case PlanOp::BranchL: case PlanOp::BranchR: case PlanOp::BranchLR:
-        comparison(in, formOf(in.op, PlanOp::Branch));
+        comparison(in);
         branchOnRax(in.flag, in.a);
         break;
       case PlanOp::JumpIf: case PlanOp::JumpIfL:

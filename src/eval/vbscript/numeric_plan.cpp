@@ -321,19 +321,7 @@ class Planner {
       plan_.ins.push_back(p.ins);
     }
     for (PlanIns& in : plan_.ins) {
-      switch (in.op) {
-        case PlanOp::Branch:
-        case PlanOp::JumpIf:
-        case PlanOp::Jump:
-          in.a = at[static_cast<std::size_t>(in.a)];
-          break;
-        case PlanOp::ForPrep:
-        case PlanOp::ForLoop:
-        case PlanOp::ForLoopReal:
-          in.c = at[static_cast<std::size_t>(in.c)];
-          break;
-        default: break;
-      }
+      if (std::int32_t* target = jumpTarget(in)) *target = at[static_cast<std::size_t>(*target)];
       plan_.loops |= in.op == PlanOp::ForLoop || in.op == PlanOp::ForLoopReal || in.op == PlanOp::Tick;
     }
     takeLastWritten();
@@ -345,18 +333,8 @@ class Planner {
   // nothing jumps in between, it takes the value at hand instead.
   void takeLastWritten() {
     std::vector<bool> target(plan_.ins.size());
-    for (const PlanIns& in : plan_.ins) {
-      switch (in.op) {
-        case PlanOp::Branch: case PlanOp::JumpIf: case PlanOp::Jump:
-          target[static_cast<std::size_t>(in.a)] = true;
-          break;
-        case PlanOp::ForPrep: case PlanOp::ForLoop: case PlanOp::ForLoopReal:
-          target[static_cast<std::size_t>(in.c)] = true;
-          break;
-        default:
-          break;
-      }
-    }
+    for (const PlanIns& in : plan_.ins)
+      if (const std::int32_t* t = jumpTarget(in)) target[static_cast<std::size_t>(*t)] = true;
     std::int32_t last = 0;  // the argument is at hand as a call starts
     for (std::size_t j = 0; j < plan_.ins.size(); ++j) {
       PlanIns& in = plan_.ins[j];

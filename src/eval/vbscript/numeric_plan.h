@@ -59,6 +59,17 @@ enum class PlanOp : std::uint8_t {
 constexpr PlanOp withLast(PlanOp op, bool first, bool second) {
   return static_cast<PlanOp>(static_cast<int>(op) + (first ? 1 : 0) + (second ? 2 : 0));
 }
+// Of an operation with four forms (Add to Pow, Compare, Branch), which: 0
+// both operands from registers, 1 the first at hand, 2 the second, 3 both.
+constexpr bool hasFourForms(PlanOp op) {
+  return (op >= PlanOp::Add && op <= PlanOp::PowLR) || (op >= PlanOp::Compare && op <= PlanOp::BranchLR);
+}
+constexpr int formOf(PlanOp op) { return (static_cast<int>(op) - static_cast<int>(PlanOp::Add)) % 4; }
+static_assert(static_cast<int>(PlanOp::Compare) - static_cast<int>(PlanOp::Add) == 24,
+              "four-form operations start at multiples of four from Add");
+constexpr bool leftAtHand(PlanOp op) { return (formOf(op) & 1) != 0; }
+constexpr bool rightAtHand(PlanOp op) { return (formOf(op) & 2) != 0; }
+
 
 struct PlanIns {
   PlanOp op = PlanOp::GiveUp;
@@ -68,6 +79,15 @@ struct PlanIns {
   std::int32_t a = 0, b = 0, c = 0;
   double (*kernel)(double) = nullptr;
 };
+
+constexpr bool isLoopOp(PlanOp op) { return op >= PlanOp::ForPrep && op <= PlanOp::ForLoopReal; }
+// The field holding where an instruction may jump to: a branch's or a
+// jump's a, a loop's c; null for the others.
+inline const std::int32_t* jumpTarget(const PlanIns& in) {
+  if (in.op >= PlanOp::Branch && in.op <= PlanOp::Jump) return &in.a;
+  return isLoopOp(in.op) ? &in.c : nullptr;
+}
+inline std::int32_t* jumpTarget(PlanIns& in) { return const_cast<std::int32_t*>(jumpTarget(std::as_const(in))); }
 
 // A plan has at most this many registers.
 inline constexpr std::size_t kMaxPlanRegisters = 128;

@@ -188,12 +188,11 @@ std::shared_ptr<const NumericPlan> withNativeCode(std::shared_ptr<const NumericP
 PreparedProcedure::DirectResult interpretLoopFreePlan(const NumericPlan& plan, double x) {
   Value result;
   if (!interpret(plan, x, nullptr, result)) return PreparedProcedure::kDeclined;
-  return {result.isEmpty() ? 0 : result.toDouble(), static_cast<std::int64_t>(result.type())};
+  return {result.toDouble(), static_cast<std::int64_t>(result.type())};  // Empty reads as 0
 }
 
 bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result) {
   return plan.native != nullptr ? runNative(*plan.native, x, rt, result) : interpret(plan, x, rt, result);
 }
-
 
 }  // namespace zorvan::vbs

@@ -12,7 +12,7 @@ namespace zorvan::vbs::x64 {
 
 // The bases of memory operands, and the general registers used otherwise.
 enum Base { Rip = -1, Rax = 0, Rsp = 4 };
-enum Gpr { Eax = 0, Ecx = 1, Edx = 2 };
+enum Gpr { Eax = 0, Ecx = 1 };
 
 // Eight bytes in memory: [base + disp], or the constant pool's disp-th byte.
 struct Mem {
