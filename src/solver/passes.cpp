@@ -9,14 +9,20 @@ namespace zorvan::solver {
 
 Stage reportStep(Search& s) {
   WorkingState& w = s.w;
+  bool missed = false;
   step([&] {
     const Value root = at(w.IterX, w.IterIdx);
     const double rounded = FNRO(root);
     const Value fx = s.f(root);
+    // A zoom root stands on the zoom's own values, one of which may be a
+    // failed evaluation read as 0: a fresh value beyond the zoom's tolerance
+    // shows that it is no root, and it is neither written nor counted.
+    missed = testOrFalse([&] { return w.IterIdx == I(1) && Abs(fx) >= D(0.001); });
+    if (missed) return;
     std::string line = "Solution: X , F(X) = " + formatDouble(rounded) + ", " + fx.toText() + "\r\n";
     s.svc.host.appendResult({std::move(line), root, rounded, fx});
   });
-  if (s.interval) step([&] { w.RootCount = w.RootCount + I(1); });
+  if (s.interval && !missed) step([&] { w.RootCount = w.RootCount + I(1); });
   if (test([&] { return w.SampleIdx < I(255); })) return Stage::Scan;
   if (test([&] { return w.PassCount < I(6); })) return Stage::NextPass;
   return Stage::End;

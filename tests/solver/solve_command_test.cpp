@@ -16,13 +16,11 @@ class RecordingHost final : public SolveHost {
     events.push_back(root.line.substr(0, root.line.size() - 2));
   }
   void showMessage(std::string_view text) override { events.push_back("message: " + std::string(text)); }
-  Clock& clock() override { return clock_; }
+  Clock& clock() override { return frozen; }
 
   std::string results;
   std::vector<std::string> events;
-
- private:
-  FixedClock clock_{12, 34, 56};
+  FixedClock frozen{12, 34, 56};
 };
 
 struct Fixture : ::testing::Test {
@@ -75,6 +73,20 @@ TEST_F(SolveCommandTest, EachSolveShowsItsErrorsAgain) {
   int errors = 0;
   for (const auto& e : host.events) errors += e == "message: Error 11 : Division by zero";
   EXPECT_EQ(errors, 2);
+}
+
+// A failed evaluation inside the zoom once let a point far from any root be
+// reported; the second pass's sampling, and so that point, follows the clock.
+TEST_F(SolveCommandTest, APoleIsNeverReportedAsARoot) {
+  for (const auto& [m, sec] : {std::pair{0, 0}, {12, 7}, {34, 56}, {59, 59}, {21, 30}}) {
+    host.events.clear();
+    host.frozen = FixedClock(10, m, sec);
+    interval("MyFunction = 1/x", "-1", "1");
+    EXPECT_EQ(host.events, std::vector<std::string>{"message: Error 11 : Division by zero"}) << m << ":" << sec;
+    host.events.clear();
+    interval("MyFunction = 1/(x-1)", "-5", "5");
+    for (const auto& e : host.events) EXPECT_EQ(e.find("Solution"), std::string::npos) << m << ":" << sec << " " << e;
+  }
 }
 
 TEST_F(SolveCommandTest, ATimeOutEndsTheSearchAfterItsMessage) {

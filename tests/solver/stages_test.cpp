@@ -220,6 +220,40 @@ TEST(ReportStep, AnUnassignedFunctionLeavesTheValueOut) {
   EXPECT_EQ(h.svc.results, "Solution: X , F(X) = 2.5, \r\n");
 }
 
+// A zoom root (IterIdx = 1) whose fresh value is 0.001 or more from zero is
+// no root: no line, not counted, and the search goes on as after a line.
+TEST(ReportStep, AZoomRootMustStillBeNearZero) {
+  struct Case {
+    int iterIdx;
+    double fx;
+    bool written;
+  };
+  for (const auto& c : {Case{1, 0.0005, true}, Case{1, -0.000999, true}, Case{1, 0.001, false},
+                        Case{1, -0.0225, false}, Case{2, 0.0225, true}, Case{5, -3.0, true}}) {
+    Harness h([&](const Value&) { return Value(c.fx); });
+    h.w.IterIdx = I(static_cast<std::int16_t>(c.iterIdx));
+    h.w.IterX[static_cast<std::size_t>(c.iterIdx)] = D(0.25);
+    h.w.SampleIdx = I(100);
+    h.w.PassCount = I(5);
+    h.w.RootCount = I(0);
+    EXPECT_EQ(reportStep(h.s), Stage::Scan) << c.fx;
+    EXPECT_EQ(h.svc.events.size(), c.written ? 1u : 0u) << c.iterIdx << " " << c.fx;
+    EXPECT_EQ(d(h.w.RootCount), c.written ? 1 : 0) << c.iterIdx << " " << c.fx;
+    EXPECT_EQ(h.svc.evaluations, 1);
+  }
+}
+
+TEST(ReportStep, TheZoomsNearMissIsReported) {
+  Harness h(poly(1, 0, 0.0005));
+  zoomOver(h, -0.5, 0.5);
+  ASSERT_EQ(d(h.w.RootFound), 1);
+  h.w.SampleIdx = I(255);
+  h.w.PassCount = I(6);
+  EXPECT_EQ(reportStep(h.s), Stage::End);
+  ASSERT_EQ(h.svc.events.size(), 1u);
+  EXPECT_EQ(h.svc.events[0].rfind("Solution: X , F(X) = 0, 0.0005", 0), 0u) << h.svc.events[0];
+}
+
 TEST(ReportStep, TheLastCellOfTheFirstPassStartsTheSecond) {
   Harness h([](const Value&) { return Value(0.0); });
   h.w.IterIdx = I(1);
