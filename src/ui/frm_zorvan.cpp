@@ -24,10 +24,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QWindow>
 
 #include "common/leading_number.h"
 #include "common/number_text.h"
 #include "eval/user_function.h"
+#include "ui/form_fit.h"
 #include "ui/plot_window.h"
 #include "ui/slanted_line.h"
 
@@ -72,7 +77,7 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
   setWindowTitle(QStringLiteral("Solve any single variable equation"));
   setWindowIcon(zorvanIcon());
 
-  auto* client = new QWidget(this);
+  auto* client = client_ = new QWidget(this);
   client->setObjectName("clientArea");
   setCentralWidget(client);
 
@@ -157,7 +162,6 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
   QWidget* order[] = {txtInput, Option1[0], Option1[1], txtLower, txtUpper, txtApprox, chkNonNegative, cmdSolve, txtResult};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
-  scaleLayoutToFont();
   buildMenu();
   connect(cmdSolve, &QPushButton::clicked, this, [this] { cmdSolve_Click(); });
   progressDelay_ = new QTimer(this);
@@ -167,7 +171,7 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
   progressTimer_ = new QTimer(this);
   progressTimer_->setInterval(100);
   connect(progressTimer_, &QTimer::timeout, this, [this] { updateProgress(); });
-  setFixedSize(sizeHint());
+  fitToScreen();
   txtInput->setFocus();
 }
 
@@ -247,10 +251,7 @@ bool frmZorvan::eventFilter(QObject* watched, QEvent* event) {
 void frmZorvan::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   // A new font or style: the layout follows it.
-  if ((event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) && Line1 != nullptr) {
-    scaleLayoutToFont();
-    setFixedSize(sizeHint());
-  }
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) fitToScreen();
 }
 
 void frmZorvan::describeForAccessibility() {
@@ -288,23 +289,108 @@ int frmZorvan::px(int twips) const { return static_cast<int>(std::lround(twips *
 
 // The layout keeps its proportions and the user's font: one factor for the
 // whole form, the 96 dpi one or as much more as the widest caption or the
-// tallest single-line control asks for. The scrolling text boxes need no
-// particular size.
+// tallest single-line control needs. Where the screen is shorter than that
+// form, the function and results boxes give up height (they scroll).
 void frmZorvan::scaleLayoutToFont() {
-  pixelsPerTwip_ = kPixelsPerTwip;
+  double factor = kPixelsPerTwip;
   for (const Placement& p : placements_) {
-    if (qobject_cast<QPlainTextEdit*>(p.widget) != nullptr) continue;
-    const QSize hint = p.widget->sizeHint();
-    pixelsPerTwip_ = std::max({pixelsPerTwip_, hint.width() / static_cast<double>(p.twips.width()),
-                               hint.height() / static_cast<double>(p.twips.height())});
+    const QSize need = textNeed(p.widget);
+    factor = std::max({factor, need.width() / static_cast<double>(p.twips.width()),
+                       need.height() / static_cast<double>(p.twips.height())});
   }
   // The frame's title sits above its first row of controls.
   const int title = Frame1->fontMetrics().height();
-  pixelsPerTwip_ = std::max(pixelsPerTwip_, (title + 2) / 240.0);
-  for (const Placement& p : placements_)
-    p.widget->setGeometry(px(p.twips.left()), px(p.twips.top()), px(p.twips.width()), px(p.twips.height()));
+  factor = std::max(factor, (title + 2) / 240.0);
+
+  const QSize room = roomForClient(this, menuBar()->sizeHint().height());
+  const auto textBoxFloor = [](const QPlainTextEdit* box, int lines, const QScrollBar* below) {
+    const int frame = 2 * box->frameWidth() + 8;
+    return lines * box->fontMetrics().lineSpacing() + frame + (below != nullptr ? below->sizeHint().height() : 0);
+  };
+  pixelsPerTwip_ = factor;
+  const int over = px(4260) - room.height();
+  const int inputSpare = std::max(0, px(975) - textBoxFloor(txtInput, 3, txtInput->horizontalScrollBar()));
+  const int resultSpare = std::max(0, px(855) - std::max(px(375), textBoxFloor(txtResult, 2, nullptr)));
+  inputShrink_ = std::clamp(over, 0, inputSpare);
+  resultShrink_ = std::clamp(over - inputShrink_, 0, resultSpare);
+
+  // At a fractional scale only every few logical pixels fall on a device
+  // pixel: edges between them would lose a text box's frame line.
+  const int grid = pixelGrid(devicePixelRatioF());
+  const auto snap = [grid](int v) { return (v + grid / 2) / grid * grid; };
+  const auto snapUp = [grid](int v) { return (v + grid - 1) / grid * grid; };
+  menuBar()->setFixedHeight(snapUp(menuBar()->sizeHint().height()));
+  // There a scrolling box's one-pixel frame falls half under its viewport
+  // and scroll bars, which are painted over it: such a box draws a frame of
+  // two pixels of its own, in the colour of the style's frames.
+  for (QPlainTextEdit* box : {txtInput, txtResult}) {
+    if (grid > 1) {
+      QPalette palette = box->palette();
+      palette.setColor(QPalette::WindowText, palette.color(QPalette::Mid));
+      box->setPalette(palette);
+      box->setFrameStyle(QFrame::Box | QFrame::Plain);
+      box->setLineWidth(2);
+    } else {
+      box->setPalette(QPalette());
+      box->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    }
+  }
+  for (const Placement& p : placements_) {
+    QRect r(px(p.twips.left()), px(p.twips.top()), px(p.twips.width()), px(p.twips.height()));
+    if (p.widget->parentWidget() == client_ && p.twips.top() > 1335) r.translate(0, -inputShrink_);
+    if (p.widget == txtInput) r.setHeight(r.height() - inputShrink_);
+    if (p.widget == txtResult) r.setHeight(r.height() - resultShrink_);
+    p.widget->setGeometry(QRect(QPoint(snap(r.left()), snap(r.top())), QPoint(snapUp(r.right() + 1) - 1, snapUp(r.bottom() + 1) - 1)));
+  }
   Line1->setLine(QPointF(2888 * pixelsPerTwip_, 120 * pixelsPerTwip_), QPointF(2903 * pixelsPerTwip_, 1455 * pixelsPerTwip_));
-  centralWidget()->setFixedSize(px(5790), px(4260));
+  client_->setFixedSize(snapUp(px(5790)), snapUp(px(4260) - inputShrink_ - resultShrink_));
+}
+
+// The layout for the current font and screen, and the window wholly on that
+// screen, title bar included.
+void frmZorvan::fitToScreen() {
+  if (Line1 == nullptr) return;
+  scaleLayoutToFont();
+  // Where even that is too large for the screen, the form scrolls inside a
+  // window of the screen's size rather than cut a caption.
+  const int menu = menuBar()->sizeHint().height();
+  const QSize room = roomForClient(this, menu);
+  const QSize need = client_->size();
+  const bool fits = need.width() <= room.width() && need.height() <= room.height();
+  if (!fits && scroller_ == nullptr) {
+    takeCentralWidget();
+    scroller_ = new QScrollArea;
+    scroller_->setObjectName("clientScroller");
+    scroller_->setFrameShape(QFrame::NoFrame);
+    scroller_->setWidget(client_);
+    setCentralWidget(scroller_);
+  } else if (fits && scroller_ != nullptr) {
+    takeCentralWidget();
+    scroller_->takeWidget();
+    delete scroller_;
+    scroller_ = nullptr;
+    setCentralWidget(client_);
+  }
+  if (scroller_ != nullptr) setFixedSize(std::min(need.width(), room.width()), std::min(need.height(), room.height()) + menu);
+  else setFixedSize(need.width(), need.height() + menu);
+  if (!isVisible() || screen() == nullptr) return;
+  const QRect available = screen()->availableGeometry();
+  const QMargins frame = frameExtents(this);
+  const QRect outer = geometry().marginsAdded(frame);
+  QPoint to = outer.topLeft();
+  to.setX(std::clamp(to.x(), available.left(), std::max(available.left(), available.right() + 1 - outer.width())));
+  to.setY(std::clamp(to.y(), available.top(), std::max(available.top(), available.bottom() + 1 - outer.height())));
+  if (to != outer.topLeft()) move(to);
+}
+
+void frmZorvan::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // The window manager's frame is known only once the window is mapped.
+  QTimer::singleShot(50, this, [this] { fitToScreen(); });
+  if (!screenWatched_ && windowHandle() != nullptr) {
+    screenWatched_ = true;
+    connect(windowHandle(), &QWindow::screenChanged, this, [this] { fitToScreen(); });
+  }
 }
 
 void frmZorvan::cmdSolve_Click() {
@@ -355,7 +441,8 @@ void frmZorvan::showProgress() {
   progress_ = new QProgressDialog(QStringLiteral("Solving..."), QStringLiteral("Cancel"), 0, 0, this);
   progress_->setObjectName("progress");
   progress_->setWindowTitle(QString::fromUtf8(kCaption.data(), static_cast<int>(kCaption.size())));
-  progress_->setWindowModality(Qt::WindowModal);
+  // Not modal: a window a modal box blocks never hears its close button.
+  progress_->setWindowModality(Qt::NonModal);
   progress_->setMinimumDuration(0);
   progress_->setAutoClose(false);
   progress_->setAutoReset(false);
@@ -402,8 +489,11 @@ void frmZorvan::finishSolve() {
   worker_->wait();
   worker_->deleteLater();
   worker_ = nullptr;
-  if (closing_) return;
-  if (command_->lastSummary().cancelled) boxes_->show(this, QStringLiteral("SEARCH CANCELLED"));
+  // The user asked to close during the search: the window goes now that it has ended.
+  if (closing_) {
+    close();
+    return;
+  }
   if (plot_ != nullptr) {
     std::lock_guard lock(plotMutex_);
     if (lastPlot_) plot_->showPlot(*lastPlot_);
@@ -422,7 +512,19 @@ void frmZorvan::stopWorker() {
 }
 
 void frmZorvan::closeEvent(QCloseEvent* e) {
-  stopWorker();
+  if (isSolving()) {
+    // The request may come from inside a box's own loop, which the search
+    // waits for: end the search, answer the box, and close when the search
+    // has returned (finishSolve), within a second. The window goes at once.
+    closing_ = true;
+    cancelSolve();
+    boxes_->dismiss();
+    hide();
+    if (plot_ != nullptr) plot_->hide();
+    e->ignore();
+    return;
+  }
+  if (plot_ != nullptr) plot_->close();
   QMainWindow::closeEvent(e);
 }
 

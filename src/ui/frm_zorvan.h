@@ -25,6 +25,7 @@ class QPlainTextEdit;
 class QProgressDialog;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QThread;
 
 namespace zorvan::ui {
@@ -90,6 +91,8 @@ class frmZorvan final : public QMainWindow, private SolveHost {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void changeEvent(QEvent* event) override;
   void scaleLayoutToFont();
+  void fitToScreen();
+  void showEvent(QShowEvent* event) override;
   void buildMenu();
   void showAbout();
   PlotData previewPlot();
@@ -115,6 +118,10 @@ class frmZorvan final : public QMainWindow, private SolveHost {
   };
   std::vector<Placement> placements_;
   double pixelsPerTwip_ = kPixelsPerTwip;
+  int inputShrink_ = 0, resultShrink_ = 0;  // height the text boxes gave up to fit the screen
+  bool screenWatched_ = false;
+  QWidget* client_ = nullptr;          // the form: the controls at their places
+  QScrollArea* scroller_ = nullptr;    // holds the form only where the screen is too small for it
 
   std::unique_ptr<MessageBoxes> boxes_;
   std::unique_ptr<Clock> clock_;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 
+#include "plot/runtime_dir.h"
 #include "ui/frm_zorvan.h"
 
 namespace {
@@ -81,6 +82,7 @@ int main(int argc, char** argv) {
                  "Run it in a desktop session, under xvfb-run, or use zorvan-cli.\n");
     return 1;
   }
+  zorvan::plot::provideRuntimeDir();
   QApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
   QApplication app(argc, argv);
   describe(app);

@@ -1,5 +1,6 @@
 #include "ui/message_boxes.h"
 
+#include <QEventLoop>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -13,13 +14,20 @@ void QtMessageBoxes::show(QWidget* parent, const QString& text) {
   box.setObjectName("ZorvanMessageBox");
   box.setEscapeButton(QMessageBox::Ok);
   box.setDefaultButton(QMessageBox::Ok);
+  // The box waits for OK in a loop of its own, but blocks no window: a
+  // window blocked by a modal box never hears its close button, and the
+  // user may close the window whatever box is up.
+  box.setWindowModality(Qt::NonModal);
+  QEventLoop loop;
+  QObject::connect(&box, &QDialog::finished, &loop, &QEventLoop::quit);
   current_ = &box;
+  box.show();
   // On top and with the keyboard, even where no window manager hands it over.
   QTimer::singleShot(0, &box, [&box] {
     box.raise();
     box.activateWindow();
   });
-  box.exec();
+  loop.exec();
   current_ = nullptr;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The window's modal message boxes: one OK button, no icon, the caption
-// "Zorvan". Behind an interface so that tests can answer them.
+// The window's message boxes: one OK button, no icon, the caption "Zorvan";
+// each waits for OK. Behind an interface so that tests can answer them.
 
 #include <QMessageBox>
 #include <QPointer>

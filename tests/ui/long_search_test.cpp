@@ -65,7 +65,7 @@ TEST_F(LongSearchTest, TheWindowAnswersShowsProgressAndCancels) {
   QTest::keyClick(w->progressDialog(), Qt::Key_Escape);
   ASSERT_TRUE(waitForEnd());
   QCoreApplication::processEvents();
-  EXPECT_EQ(boxes, std::vector<std::string>{"SEARCH CANCELLED"});
+  EXPECT_TRUE(boxes.empty());  // the user asked for the cancel: no box tells of it
   const QString results = w->txtResult->toPlainText();
   ASSERT_FALSE(results.isEmpty());
   for (const QString& line : results.split('\n', Qt::SkipEmptyParts))
@@ -80,7 +80,7 @@ TEST_F(LongSearchTest, TheProgressBoxRejectedCancels) {
   w->progressDialog()->reject();
   ASSERT_TRUE(waitForEnd());
   QCoreApplication::processEvents();
-  EXPECT_EQ(boxes, std::vector<std::string>{"SEARCH CANCELLED"});
+  EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(LongSearchTest, TheProgressBoxSaysWhereTheSearchIs) {
@@ -186,7 +186,7 @@ TEST(LongSearch, ABoxOfTheSearchIsNeverUnderTheProgressBox) {
   w.cancelSolve();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !w.isSolving(); }, 60000));
   QCoreApplication::processEvents();
-  EXPECT_EQ(log, (std::vector<std::string>{"Error 11 : Division by zero", "SEARCH CANCELLED"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"Error 11 : Division by zero"}));
 }
 
 TEST_F(LongSearchTest, ATimeOutEndsTheSolveAndItsPlot) {
