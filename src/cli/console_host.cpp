@@ -12,8 +12,8 @@ std::string_view withoutCrLf(std::string_view line) {
   return line;
 }
 
-// A Value as JSON: numbers as numbers, Boolean as true or false, text as a
-// string, Empty, Null, Nothing and arrays as null.
+}  // namespace
+
 std::string jsonValue(const Value& v) {
   switch (v.type()) {
     case VType::Empty:
@@ -35,6 +35,8 @@ std::string jsonValue(const Value& v) {
   }
   return "null";
 }
+
+namespace {
 
 // The length of the UTF-8 sequence starting at s[i], 0 when it is not one.
 std::size_t utf8Length(std::string_view s, std::size_t i) {
@@ -101,9 +103,21 @@ void ConsoleHost::appendResult(const ReportedRoot& root) {
   out_.flush();
 }
 
+std::string jsonErrorMembers(const ScriptError& e) {
+  const auto place = [](std::int32_t n) { return n > 0 ? std::to_string(n) : std::string("null"); };
+  return R"("number":)" + std::to_string(e.number) + R"(,"line":)" + place(e.line) + R"(,"column":)" +
+         place(e.column) + R"(,"text":)" + jsonString(errorText(e));
+}
+
 void ConsoleHost::showMessage(std::string_view text) {
-  if (json_) out_ << R"({"event":"message","text":)" << jsonString(text) << "}\n";
+  if (json_) out_ << R"({"event":"message","kind":"info","text":)" << jsonString(text) << "}\n";
   else out_ << "message: " << text << "\n";
+  out_.flush();
+}
+
+void ConsoleHost::showError(const ScriptError& e, std::string_view text) {
+  if (!json_) return showMessage(text);
+  out_ << R"({"event":"message","kind":"error",)" << jsonErrorMembers(e) << "}\n";
   out_.flush();
 }
 

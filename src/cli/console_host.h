@@ -18,6 +18,7 @@ class ConsoleHost final : public SolveHost {
       : out_(out), clock_(clock), json_(json), control_(control) {}
   void appendResult(const ReportedRoot& root) override;
   void showMessage(std::string_view text) override;
+  void showError(const ScriptError& e, std::string_view text) override;
   Clock& clock() override { return clock_; }
   bool cancelRequested() override;
 
@@ -30,5 +31,11 @@ class ConsoleHost final : public SolveHost {
 
 // text as a JSON string, quoted; bytes that are not UTF-8 become U+FFFD.
 std::string jsonString(std::string_view text);
+// A Value as JSON: numbers as numbers, Boolean as true or false, text as a
+// string, Empty, Null, Nothing and arrays as null.
+std::string jsonValue(const Value& v);
+// An engine error's members for a JSON object, without braces:
+// "number":N,"line":L,"column":C,"text":"Error N : ..." (line and column null where unknown).
+std::string jsonErrorMembers(const ScriptError& e);
 
 }  // namespace zorvan::cli

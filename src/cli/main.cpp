@@ -31,7 +31,8 @@ constexpr const char* kHelp =
     "in terms of x, without a window.\n"
     "\n"
     "Commands:\n"
-    "  eval [FUNCTION] X...        print f at each X: its type and text, or the error\n"
+    "  eval [FUNCTION] X... [--json]\n"
+    "                              print f at each X: its type and text, or the error\n"
     "  solve [FUNCTION] MODE [SEARCH] [--json]\n"
     "                              search for roots and print each results line, and\n"
     "                              each message box as 'message: TEXT'\n"
@@ -54,7 +55,14 @@ constexpr const char* kHelp =
     "  --json                      (solve) print one JSON object per line instead:\n"
     "                              {\"event\":\"result\",\"line\":TEXT,\"root\":ROUNDED,\n"
     "                               \"root_full\":ROOT,\"value\":F} for a results line,\n"
-    "                              {\"event\":\"message\",\"text\":TEXT} for a message box\n"
+    "                              {\"event\":\"message\",\"kind\":\"info\",\"text\":TEXT} for\n"
+    "                              a message box of the search, and\n"
+    "                              {\"event\":\"message\",\"kind\":\"error\",\"number\":N,\n"
+    "                               \"line\":L,\"column\":C,\"text\":TEXT} for a script error,\n"
+    "                              L and C its place in the function's text;\n"
+    "                              (eval) one object per X: {\"x\":X,\"type\":TYPE,\n"
+    "                               \"value\":F,\"text\":TEXT} or {\"x\":X,\"error\":true,\n"
+    "                               \"number\":N,\"line\":L,\"column\":C,\"text\":TEXT}\n"
     "  -h, --help                  print this help and exit\n"
     "  -V, --version               print the version and exit\n"
     "\n"
@@ -70,11 +78,31 @@ int usageError(const std::string& message) {
   return kUsage;
 }
 
+// One line for f at x (x empty where the script did not compile): as text,
+// "TYPE TEXT" or the error; as JSON, the value's type and text, or the error
+// and where in the function's text it arose.
+void printEvaluation(const cli::Options& o, const std::string* x, const Value* v, const ScriptError* e) {
+  if (!o.json) {
+    if (e != nullptr) std::cout << errorText(*e) << "\n";
+    else std::cout << typeName(v->type()) << (v->isEmpty() || v->isNull() || v->isObject() || v->isArray() ? "" : " " + v->toText()) << "\n";
+    return;
+  }
+  std::cout << "{";
+  if (x != nullptr) std::cout << R"("x":)" << cli::jsonString(*x) << ",";
+  if (e != nullptr) {
+    std::cout << R"("error":true,)" << cli::jsonErrorMembers(placedInUserText(*e, o.functionText)) << "}\n";
+    return;
+  }
+  const bool hasText = !v->isEmpty() && !v->isNull() && !v->isObject() && !v->isArray();
+  std::cout << R"("type":)" << cli::jsonString(typeName(v->type())) << R"(,"value":)" << cli::jsonValue(*v)
+            << R"(,"text":)" << (hasText ? cli::jsonString(v->toText()) : "null") << "}\n";
+}
+
 int runEval(const cli::Options& o) {
   VBScriptEngine engine;
   engine.reset();
   if (!engine.addCode(buildScript(o.functionText))) {
-    std::cout << errorText(engine.lastError()) << "\n";
+    printEvaluation(o, nullptr, nullptr, &engine.lastError());
     return kFailed;
   }
   const UserFunction userFN(engine);
@@ -83,16 +111,11 @@ int runEval(const cli::Options& o) {
     try {
       x = Value(leadingNumber(arg));
     } catch (const ScriptError& e) {
-      std::cout << errorText(e) << "\n";
+      printEvaluation(o, &arg, nullptr, &e);
       continue;
     }
-    if (std::optional<Value> v = FNF(userFN, x)) {
-      std::cout << typeName(v->type());
-      if (!v->isEmpty() && !v->isNull() && !v->isObject() && !v->isArray()) std::cout << ' ' << v->toText();
-      std::cout << "\n";
-    } else {
-      std::cout << errorText(engine.lastError()) << "\n";
-    }
+    if (std::optional<Value> v = FNF(userFN, x)) printEvaluation(o, &arg, &*v, nullptr);
+    else printEvaluation(o, &arg, nullptr, &engine.lastError());
   }
   return 0;
 }

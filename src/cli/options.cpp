@@ -139,7 +139,7 @@ Parsed parse(const std::vector<std::string>& args) {
         o.timeLimit = readPlainNumber(*v);
         if (!o.timeLimit || !(*o.timeLimit > 0)) r.error = "option '--time-limit' takes a number of seconds above 0";
       }
-    } else if (o.command == Command::Solve && a == "--json") {
+    } else if ((o.command == Command::Solve || o.command == Command::Eval) && a == "--json") {
       o.json = true;
     } else if (o.command == Command::Eval && a.rfind("--", 0) != 0) {
       o.points.push_back(a);

@@ -20,7 +20,7 @@ struct Options {
   bool nonNegative = true;
   std::optional<FixedClock> clock;
   std::optional<double> timeLimit;  // seconds
-  bool json = false;                // solve
+  bool json = false;                // solve and eval
   std::string output;               // plot: FILE.svg or FILE.png
 };
 

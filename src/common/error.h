@@ -73,6 +73,10 @@ inline constexpr std::int32_t Interrupted = -2147467259;
 struct ScriptError {
   std::int32_t number = 0;
   std::string description;
+  // Where in the text it arose, each counted from 1: for a compile error
+  // where the parser stopped, for a run-time error the start of the failing
+  // statement. 0 where that is not known.
+  std::int32_t line = 0, column = 0;
 };
 
 // VBScript's description for an error number; empty for numbers it has none for.

@@ -1,5 +1,7 @@
 #include "eval/user_function.h"
 
+#include "common/text_place.h"
+
 namespace zorvan {
 
 std::string buildScript(std::string_view userText) {
@@ -15,6 +17,20 @@ std::string buildScript(std::string_view userText) {
   script += "\r\n";
   script += "End Function";
   return script;
+}
+
+ScriptError placedInUserText(ScriptError e, std::string_view userText) {
+  constexpr std::int32_t kLinesBefore = 2;  // "Function UserFN(x)" and " Dim MyFunction "
+  if (e.line <= 0) return e;
+  const TextPlace end = placeAt(userText, userText.size());
+  e.line -= kLinesBefore;
+  if (e.line < 1) {
+    e.line = e.column = 1;
+  } else if (e.line > end.line || (e.line == end.line && e.column > end.column)) {
+    e.line = end.line;
+    e.column = end.column;
+  }
+  return e;
 }
 
 std::optional<Value> FNF(ScriptEngine& engine, const Value& x) { return UserFunction(engine)(x); }

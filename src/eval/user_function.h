@@ -22,6 +22,11 @@ inline constexpr std::string_view kUserProcedure = "UserFN";
 // "Function UserFN(x)", the user's lines, " UserFN = MyFunction", "End Function".
 std::string buildScript(std::string_view userText);
 
+// The place of an error in the user's text, as the function box counts it:
+// the lines the script adds before the text do not count, and a place in
+// those after it is the end of the text. Unchanged where it has no place.
+ScriptError placedInUserText(ScriptError e, std::string_view userText);
+
 // Whether a UserFunction answers a point asked for again within its last few
 // evaluations from memory, where UserFN is pure. Only while nothing else runs
 // in the engine: a search's evaluations are such a time.

@@ -77,7 +77,7 @@ bool VBScriptEngine::addCode(std::string_view code) {
            vbs::Watchdog::Run watched(state_->watchdog);
            state_->runtime.beginHostCall();
            state_->module.retiredCode.clear();  // nothing runs between host calls
-           vbs::addGlobalCode(state_->module, state_->runtime, code, options_.fastPaths);
+           vbs::addGlobalCode(state_->module, state_->runtime, code, options_.fastPaths, /*located=*/true);
            return true;
          })
       .value_or(false);

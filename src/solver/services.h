@@ -41,6 +41,9 @@ class SolveHost {
   virtual void appendResult(const ReportedRoot& root) = 0;
   // A modal message box with the caption "Zorvan"; returns on OK.
   virtual void showMessage(std::string_view text) = 0;
+  // The box of an engine error: text is "Error <number> : <description>",
+  // and e says where in the user's text the error arose.
+  virtual void showError(const ScriptError& /*e*/, std::string_view text) { showMessage(text); }
   virtual Clock& clock() = 0;
   // Told as each sampling pass or sweep begins.
   virtual void searchAt(const SearchPosition& /*position*/) {}

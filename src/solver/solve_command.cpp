@@ -64,6 +64,7 @@ class SummaryHost final : public SolveHost {
     host_.appendResult(root);
   }
   void showMessage(std::string_view text) override { host_.showMessage(text); }
+  void showError(const ScriptError& e, std::string_view text) override { host_.showError(e, text); }
   Clock& clock() override { return host_.clock(); }
   void searchAt(const SearchPosition& position) override { host_.searchAt(position); }
   bool cancelRequested() override { return host_.cancelRequested(); }
@@ -76,9 +77,9 @@ class SummaryHost final : public SolveHost {
 // Shows each distinct engine error once per Solve, for as long as it lives.
 class ErrorReporter {
  public:
-  ErrorReporter(ScriptEngine& engine, SolveHost& host) : engine_(engine) {
-    engine_.setErrorSink([this, &host](const ScriptError& e) {
-      if (shown_.emplace(e.number, e.description).second) host.showMessage(errorText(e));
+  ErrorReporter(ScriptEngine& engine, SolveHost& host, std::string_view userText) : engine_(engine) {
+    engine_.setErrorSink([this, &host, userText](const ScriptError& e) {
+      if (shown_.emplace(e.number, e.description).second) host.showError(placedInUserText(e, userText), errorText(e));
     });
   }
   ~ErrorReporter() { engine_.setErrorSink(nullptr); }
@@ -93,7 +94,7 @@ class ErrorReporter {
 }  // namespace
 
 SolveOutcome SolveCommand::run(const SolveRequest& request, SolveHost& host) {
-  ErrorReporter reporter(engine_, host);
+  ErrorReporter reporter(engine_, host, request.functionText);
   summary_ = SolveSummary{};
   summary_.interval = request.intervalSelected;
   const std::string script = buildScript(request.functionText);

@@ -24,6 +24,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QStyle>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -94,6 +97,12 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
   txtInput->setTabChangesFocus(true);
   txtInput->setToolTip(QStringLiteral("MyFunction = f(x)"));
   txtInput->setPlainText(withLf(kStartText));
+  // The line of an error stays marked until the text is edited.
+  connect(txtInput->document(), &QTextDocument::contentsChanged, this, [this] {
+    if (txtInput->property("errorLine").toInt() == 0) return;
+    txtInput->setExtraSelections({});
+    txtInput->setProperty("errorLine", 0);
+  });
 
   Frame1 = new QGroupBox(QStringLiteral("A&pproach"), client);
   Frame1->setObjectName("Frame1");
@@ -152,6 +161,10 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
   for (QLineEdit* box : {txtLower, txtUpper, txtApprox})
     connect(box, &QLineEdit::returnPressed, cmdSolve, &QPushButton::click);
   describeForAccessibility();
+  for (QLineEdit* box : {txtLower, txtUpper, txtApprox})
+    connect(box, &QLineEdit::textChanged, this, [this] { markNumberBoxes(); });
+  connect(Option1[0], &QRadioButton::toggled, this, [this] { markNumberBoxes(); });
+  markNumberBoxes();
 
   ScriptControl1 = new ScriptControl(this);
   command_ = std::make_unique<SolveCommand>(ScriptControl1->engine());
@@ -278,6 +291,32 @@ void frmZorvan::describeForAccessibility() {
   for (const Description& d : all) {
     d.widget->setAccessibleName(QString::fromUtf8(d.name));
     d.widget->setAccessibleDescription(QString::fromUtf8(d.description));
+    // The function box keeps its own tip, "MyFunction = f(x)"; a label's tip is its box's.
+    if (d.widget != txtInput && qobject_cast<QLabel*>(d.widget) == nullptr)
+      d.widget->setToolTip(QString::fromUtf8(d.description));
+  }
+  lblUserFN->setToolTip(txtInput->toolTip());
+  Label1[0]->setToolTip(txtLower->toolTip());
+  Label1[1]->setToolTip(txtUpper->toolTip());
+}
+
+// A number box of the chosen approach whose text is not one plain number
+// says, by a mark and its tip, how Solve will read it. Solve reads it the
+// same whatever the mark says.
+void frmZorvan::markNumberBoxes() {
+  const bool interval = Option1[0]->isChecked();
+  for (QLineEdit* box : {txtLower, txtUpper, txtApprox}) {
+    const bool read = (box == txtApprox) != interval;
+    const QString note = read ? fromUtf8(numberBoxNote(readNumberBox(box->text().toStdString()))) : QString();
+    QAction* mark = box->findChild<QAction*>(QStringLiteral("readingMark"));
+    if (mark == nullptr) {
+      mark = box->addAction(style()->standardIcon(QStyle::SP_MessageBoxWarning), QLineEdit::TrailingPosition);
+      mark->setObjectName(QStringLiteral("readingMark"));
+    }
+    mark->setVisible(!note.isEmpty());
+    mark->setToolTip(note);
+    box->setProperty("readingNote", note);
+    box->setToolTip(note.isEmpty() ? box->accessibleDescription() : note);
   }
 }
 
@@ -578,6 +617,33 @@ void frmZorvan::appendToResults(const QString& text) {
   end.insertText(text);
   txtResult->setTextCursor(end);
   txtResult->ensureCursorVisible();
+}
+
+void frmZorvan::showError(const ScriptError& e, std::string_view text) {
+  showMessage(text);  // returns once the user has answered the box
+  if (e.line > 0)
+    QMetaObject::invokeMethod(this, [this, line = e.line, column = e.column] { markErrorAt(line, column); },
+                              Qt::QueuedConnection);
+}
+
+void frmZorvan::markErrorAt(int line, int column) {
+  if (closing_) return;
+  QTextDocument* document = txtInput->document();
+  QTextBlock block = document->findBlockByNumber(line - 1);
+  if (!block.isValid()) block = document->lastBlock();
+  QTextCursor caret(block);
+  caret.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, std::clamp(column - 1, 0, block.length() - 1));
+  txtInput->setTextCursor(caret);
+  QTextEdit::ExtraSelection mark;
+  mark.cursor = QTextCursor(block);
+  QColor colour = palette().color(QPalette::Highlight);
+  colour.setAlpha(60);
+  mark.format.setBackground(colour);
+  mark.format.setProperty(QTextFormat::FullWidthSelection, true);
+  txtInput->setExtraSelections({mark});
+  txtInput->setProperty("errorLine", line);
+  txtInput->setFocus();
+  txtInput->ensureCursorVisible();
 }
 
 void frmZorvan::showMessage(std::string_view text) {

@@ -88,6 +88,7 @@ class frmZorvan final : public QMainWindow, private SolveHost {
  private:
   void place(QWidget* w, int left, int top, int width, int height);
   void describeForAccessibility();
+  void markNumberBoxes();
   bool eventFilter(QObject* watched, QEvent* event) override;
   void changeEvent(QEvent* event) override;
   void scaleLayoutToFont();
@@ -104,6 +105,7 @@ class frmZorvan final : public QMainWindow, private SolveHost {
   // SolveHost, called on the search's thread.
   void appendResult(const ReportedRoot& root) override;
   void showMessage(std::string_view text) override;
+  void showError(const ScriptError& e, std::string_view text) override;
   Clock& clock() override { return *clock_; }
   bool cancelRequested() override;
   void searchAt(const SearchPosition& position) override;
@@ -111,6 +113,8 @@ class frmZorvan final : public QMainWindow, private SolveHost {
   void updateProgress();
 
   void appendToResults(const QString& text);
+  // Puts the caret at a place of the function box and marks its line until the text is edited.
+  void markErrorAt(int line, int column);
 
   struct Placement {
     QWidget* widget;

@@ -152,17 +152,36 @@ TEST(Cli, JsonGivesOneObjectPerEventInOrder) {
   EXPECT_EQ(cli("solve --interval -5 5 --clock 00:00:00").out.find("Solution: X , F(X) = -2.99343"), 0u);
 
   const CliRun m = cli("solve --json --approx 1 --function " + quote("MyFunction = x*x + 1"));
-  EXPECT_EQ(m.out.rfind(R"({"event":"message","text":"YET TO CONVERGE... X , F(X) = 0.315, )", 0), 0u) << m.out;
+  EXPECT_EQ(m.out.rfind(R"({"event":"message","kind":"info","text":"YET TO CONVERGE... X , F(X) = 0.315, )", 0), 0u) << m.out;
 
   // Text, Boolean and Empty values, and text that needs escaping.
   const CliRun t = cli("solve --json --approx 1 --function " + quote("MyFunction = x - 1\nIf x = 1 Then MyFunction = \"a\"\"b\" & Chr(9)"));
-  EXPECT_EQ(t.out.rfind(R"({"event":"message","text":"YET TO CONVERGE... X , F(X) = 1, a\"b\t"})", 0), 0u) << t.out;
+  EXPECT_EQ(t.out.rfind(R"({"event":"message","kind":"info","text":"YET TO CONVERGE... X , F(X) = 1, a\"b\t"})", 0), 0u) << t.out;
   EXPECT_NE(cli("solve --json --approx 1 --function " + quote("MyFunction = CStr(x - 2)")).out.find(R"("root":2,"root_full":2,"value":"0"})"),
             std::string::npos);
   EXPECT_NE(cli("solve --json --approx 1 --function " + quote("MyFunction = (x > 2)")).out.find(R"("value":false})"),
             std::string::npos);
   const CliRun e = cli("solve --json --approx 0 --function " + quote("If x <> 0 Then MyFunction = x"));
   EXPECT_NE(e.out.find(R"("root":0,"root_full":-0,"value":null)"), std::string::npos) << e.out;
+}
+
+// An engine error names its number and its place in the function's text;
+// the plain output is as it was.
+TEST(Cli, JsonErrorsSayWhereTheyArose) {
+  const std::string f = quote("a = 1\n  MyFunction = Log(x)");
+  const CliRun s = cli("solve --json --interval -1 2 --clock 00:00:00 --function " + f);
+  EXPECT_EQ(s.out.rfind(R"({"event":"message","kind":"error","number":5,"line":2,"column":3,)"
+                        R"("text":"Error 5 : Invalid procedure call or argument"})", 0), 0u) << s.out;
+  EXPECT_EQ(cli("solve --interval -1 2 --clock 00:00:00 --function " + f).out.rfind("message: Error 5 : Invalid procedure call or argument\n", 0), 0u);
+
+  const CliRun e = cli("eval --json --function " + f + " 4 -1");
+  EXPECT_EQ(e.out, R"({"x":"4","type":"Double","value":1.3862943611198906,"text":"1.38629436111989"})" "\n"
+                   R"({"x":"-1","error":true,"number":5,"line":2,"column":3,"text":"Error 5 : Invalid procedure call or argument"})" "\n");
+  const CliRun c = cli("eval --json --function " + quote("MyFunction = (x") + " 1");
+  EXPECT_EQ(c.status, 1);
+  EXPECT_EQ(c.out, R"({"error":true,"number":1006,"line":1,"column":16,"text":"Error 1006 : Expected ')'"})" "\n");
+  EXPECT_EQ(cli("eval --json --function " + quote("MyFunction = \"a\"") + " 1").out,
+            R"({"x":"1","type":"String","value":"a","text":"a"})" "\n");
 }
 
 TEST(Cli, ATimeLimitEndsTheRunKeepingItsLines) {

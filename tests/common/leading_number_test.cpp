@@ -34,5 +34,43 @@ TEST(LeadingNumber, BeyondADoubleFails) {
   EXPECT_THROW(leadingNumber("-1e309"), ScriptError);
 }
 
+TEST(NumberBox, SaysHowItsTextIsRead) {
+  const std::pair<const char*, const char*> table[] = {
+      {"0.5", ""},
+      {" -2.5e3 ", ""},
+      {"1e-400", ""},
+      {"0,5", "Read as 0: use a period as the decimal separator"},
+      {"2,5", "Read as 2: use a period as the decimal separator"},
+      {",5", "Read as 0: use a period as the decimal separator"},
+      {"2x", "Read as 2: the rest is ignored"},
+      {"1.2.3", "Read as 1.2: the rest is ignored"},
+      {"2,", "Read as 2: the rest is ignored"},
+      {"abc", "Read as 0: not a number"},
+      {"&H10", "Read as 0: not a number"},
+      {"", "Empty: read as 0"},
+      {"  \t", "Empty: read as 0"},
+      {"1E400", "Too large for a number: Solve will not run"},
+      {"-1e309x", "Too large for a number: Solve will not run"},
+  };
+  for (const auto& [text, note] : table) EXPECT_EQ(numberBoxNote(readNumberBox(text)), note) << text;
+}
+
+// The note never disagrees with what Solve reads.
+TEST(NumberBox, ReadsAsTheLeadingNumberRule) {
+  const char* pieces[] = {"", "1", "-", ".", "5", "e", "E3", ",", "x", " ", "+", "d2", "9e999", "0"};
+  for (const char* a : pieces)
+    for (const char* b : pieces)
+      for (const char* c : pieces) {
+        const std::string text = std::string(a) + b + c;
+        const NumberBoxReading r = readNumberBox(text);
+        if (r.reading == BoxReading::TooLarge) {
+          EXPECT_THROW(leadingNumber(text), ScriptError) << text;
+          continue;
+        }
+        EXPECT_EQ(r.value, leadingNumber(text)) << text;
+        EXPECT_EQ(r.reading == BoxReading::Number, numberBoxNote(r).empty()) << text;
+      }
+}
+
 }  // namespace
 }  // namespace zorvan

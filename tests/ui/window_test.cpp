@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextBlock>
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -301,6 +302,78 @@ TEST_F(WindowTest, ALargerFontEnlargesTheFormAndEveryCaptionStillFits) {
     EXPECT_LE(c->sizeHint().height(), c->height()) << c->objectName().toStdString();
   }
   EXPECT_LE(w->txtLower->minimumSizeHint().height(), w->txtLower->height());
+}
+
+// As the user types, a box of the chosen approach says how Solve will read
+// a text that is not one plain number; the other approach's boxes say nothing.
+TEST_F(WindowTest, NumberBoxesSayHowTheyWillBeRead) {
+  const auto note = [](QLineEdit* box) { return box->property("readingNote").toString().toStdString(); };
+  const auto marked = [](QLineEdit* box) {
+    auto* mark = box->findChild<QAction*>("readingMark");
+    return mark != nullptr && mark->isVisible();
+  };
+  EXPECT_EQ(note(w->txtLower), "Empty: read as 0");  // the window opens with empty bounds
+  EXPECT_EQ(note(w->txtApprox), "");
+  const std::pair<const char*, const char*> table[] = {
+      {"0,5", "Read as 0: use a period as the decimal separator"},
+      {"2x", "Read as 2: the rest is ignored"},
+      {"abc", "Read as 0: not a number"},
+      {"1E400", "Too large for a number: Solve will not run"},
+      {"-2.5", ""},
+  };
+  for (const auto& [text, expected] : table) {
+    w->txtLower->clear();
+    QTest::keyClicks(w->txtLower, text);
+    EXPECT_EQ(note(w->txtLower), expected) << text;
+    EXPECT_EQ(marked(w->txtLower), *expected != '\0') << text;
+    EXPECT_EQ(w->txtLower->toolTip().toStdString(), *expected != '\0' ? expected : "One end of the interval to search");
+  }
+  w->txtApprox->setText("1,5");
+  EXPECT_FALSE(marked(w->txtApprox));
+  w->txtLower->setText("abc");
+  approach(1);
+  EXPECT_EQ(note(w->txtApprox), "Read as 1: use a period as the decimal separator");
+  EXPECT_TRUE(marked(w->txtApprox));
+  EXPECT_FALSE(marked(w->txtLower));
+  EXPECT_FALSE(marked(w->txtUpper));
+  approach(0);
+  EXPECT_FALSE(marked(w->txtApprox));
+  EXPECT_TRUE(marked(w->txtLower));
+}
+
+TEST_F(WindowTest, EveryControlHasATip) {
+  for (QWidget* c : w->centralWidget()->findChildren<QWidget*>())
+    if (!c->accessibleName().isEmpty()) EXPECT_FALSE(c->toolTip().isEmpty()) << c->objectName().toStdString();
+  EXPECT_EQ(w->txtInput->toolTip(), "MyFunction = f(x)");
+}
+
+// After an error's box, the caret stands where the error arose and its line
+// is marked until the text is edited; the box's text is as before.
+TEST_F(WindowTest, TheFunctionBoxShowsWhereTheErrorIs) {
+  struct Case {
+    const char* text;
+    const char* box;
+    int line, column;
+  };
+  for (const Case& c : {Case{"a = 1\n\n  MyFunction = Log(x - 9)", "Error 5 : Invalid procedure call or argument", 3, 3},
+                        Case{"a = 1\nMyFunction = (x", "Error 1006 : Expected ')'", 2, 16},
+                        Case{"b = 2\nMyFunction = Eval(\"1/0\")", "Error 11 : Division by zero", 2, 1}}) {
+    boxes.clear();
+    w->txtInput->setPlainText(c.text);
+    w->txtLower->setText("0");
+    w->txtUpper->setText("1");
+    solve();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(boxes.empty()) << c.text;
+    EXPECT_EQ(boxes.front(), c.box);
+    const QTextCursor caret = w->txtInput->textCursor();
+    EXPECT_EQ(caret.blockNumber() + 1, c.line) << c.text;
+    EXPECT_EQ(caret.positionInBlock() + 1, c.column) << c.text;
+    ASSERT_EQ(w->txtInput->extraSelections().size(), 1);
+    EXPECT_EQ(w->txtInput->extraSelections().front().cursor.blockNumber() + 1, c.line);
+    QTest::keyClick(w->txtInput, Qt::Key_Space);
+    EXPECT_TRUE(w->txtInput->extraSelections().isEmpty());
+  }
 }
 
 TEST_F(WindowTest, ACompileErrorShowsOneBox) {

@@ -36,6 +36,9 @@ using ExprList = std::vector<ExprPtr>;
 
 struct Stmt {
   virtual ~Stmt() = default;
+  // Where the statement starts in the text, from 1; 0 in text compiled while
+  // a call runs, whose failures are placed at the statement that compiled it.
+  std::int32_t line = 0, column = 0;
 };
 using StmtPtr = std::unique_ptr<Stmt>;
 using Block = std::vector<StmtPtr>;

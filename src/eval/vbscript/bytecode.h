@@ -92,6 +92,12 @@ struct ResumeRange {
   std::int32_t begin, end, resumeAt;
 };
 
+// The statement that instructions [begin, end) belong to, by its place in
+// the text; the innermost range holding an instruction decides.
+struct StatementPlace {
+  std::int32_t begin, end, line, column;
+};
+
 struct Code {
   std::vector<Ins> ins;
   std::vector<Value> constants;
@@ -99,12 +105,15 @@ struct Code {
   std::vector<CallSite> calls;
   std::vector<std::vector<std::int32_t>> shapes;  // of the arrays declared with their size
   std::vector<ResumeRange> resume;
+  std::vector<StatementPlace> places;  // empty for text compiled while a call runs
   int registers = 0;
   std::shared_ptr<const LocalScope> scope;  // a procedure's names; none for global code
   bool fast = true;  // run with the numeric fast paths
 
   // Where a failure at instruction pc resumes.
   std::int32_t resumeAt(std::int32_t pc) const;
+  // Gives a failure at instruction pc the place of its statement, where it has none yet.
+  void place(ScriptError& e, std::int32_t pc) const;
 };
 
 }  // namespace zorvan::vbs

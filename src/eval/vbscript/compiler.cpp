@@ -15,6 +15,14 @@ std::int32_t Code::resumeAt(std::int32_t pc) const {
   return best != nullptr ? best->resumeAt : pc + 1;
 }
 
+void Code::place(ScriptError& e, std::int32_t pc) const {
+  if (e.line != 0 || e.number == err::TimedOut || e.number == err::Interrupted) return;
+  const StatementPlace* best = nullptr;
+  for (const StatementPlace& p : places)
+    if (p.begin <= pc && pc < p.end && (best == nullptr || p.end - p.begin < best->end - best->begin)) best = &p;
+  if (best != nullptr) e.line = best->line, e.column = best->column;
+}
+
 namespace {
 
 constexpr std::int32_t constantOperand(std::int32_t index) { return ~index; }
@@ -472,6 +480,7 @@ class Compiler {
     compileStatement(s);
     top_ = mark;
     code_.resume.push_back({begin, pc(), pc()});
+    if (s.line > 0) code_.places.push_back({begin, pc(), s.line, s.column});
   }
 
   void compileStatement(const Stmt& s) {

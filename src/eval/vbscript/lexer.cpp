@@ -65,7 +65,7 @@ class Lexer {
   char at(std::size_t k) const { return k < s_.size() ? s_[k] : '\0'; }
 
   void push(Tok kind, std::string text = {}, Value value = {}) {
-    out_.push_back(Token{kind, std::move(text), std::move(value)});
+    out_.push_back(Token{kind, std::move(text), std::move(value), static_cast<std::uint32_t>(start_)});
   }
 
   bool atStatementStart() const {
@@ -77,6 +77,7 @@ class Lexer {
   }
 
   void next() {
+    start_ = i_;
     const char c = s_[i_];
     switch (c) {
       case ' ':
@@ -225,6 +226,7 @@ class Lexer {
   std::string_view s_;
   std::size_t i_ = 0;
   std::vector<Token> out_;
+  std::size_t start_ = 0;  // of the token being read
 };
 
 }  // namespace
@@ -237,5 +239,6 @@ std::string foldCase(std::string_view name) {
 }
 
 std::vector<Token> tokenize(std::string_view source) { return Lexer(source).run(); }
+
 
 }  // namespace zorvan::vbs

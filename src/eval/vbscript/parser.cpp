@@ -7,6 +7,7 @@
 
 #include "common/array.h"
 #include "common/error.h"
+#include "common/text_place.h"
 #include "eval/vbscript/builtins.h"
 #include "eval/vbscript/stack_room.h"
 #include "eval/vbscript/compiler.h"
@@ -87,8 +88,17 @@ struct Scope {
 
 class Parser {
  public:
-  Parser(std::vector<Token> tokens, const Module& module, bool fastPaths)
-      : toks_(std::move(tokens)), module_(module), fastPaths_(fastPaths) {}
+  // located: the text is the host's, whose statements carry their places.
+  Parser(std::string_view source, const Module& module, bool fastPaths, bool located = false)
+      : source_(source), toks_(tokenize(source)), module_(module), fastPaths_(fastPaths), located_(located) {}
+
+  // A compile error in the host's text takes the place where parsing stopped.
+  void place(ScriptError& e) const {
+    if (!located_ || e.line != 0) return;
+    const TextPlace at = placeAt(source_, cur().offset);
+    e.line = at.line;
+    e.column = at.column;
+  }
 
   CodeUnit run() {
     global_.root = true;
@@ -314,6 +324,17 @@ class Parser {
   }
 
   StmtPtr parseStatement() {
+    const std::uint32_t offset = cur().offset;
+    StmtPtr s = parseStatementHere();
+    if (s != nullptr && located_) {
+      const TextPlace at = placeAt(source_, offset);
+      s->line = at.line;
+      s->column = at.column;
+    }
+    return s;
+  }
+
+  StmtPtr parseStatementHere() {
     Nest nest(*this);
     if (kind() != Tok::Option) sawStatement_ = true;
     switch (kind()) {
@@ -1072,6 +1093,7 @@ class Parser {
     p.slotCount = static_cast<int>(scope.locals.size());
   }
 
+  const std::string_view source_;
   std::vector<Token> toks_;
   std::size_t pos_ = 0;
   const Module& module_;
@@ -1083,6 +1105,7 @@ class Parser {
   Scope* scope_ = nullptr;
   const Procedure* inner_ = nullptr;  // stands for text compiled inside a running call
   const bool fastPaths_;
+  const bool located_;
   int depth_ = 0;
   int inlineIf_ = 0;
   bool explicit_ = false;
@@ -1094,13 +1117,19 @@ class Parser {
 
 }  // namespace
 
-CodeUnit compile(std::string_view source, const Module& module, bool fastPaths) {
-  return Parser(tokenize(source), module, fastPaths).run();
+CodeUnit compile(std::string_view source, const Module& module, bool fastPaths, bool located) {
+  Parser parser(source, module, fastPaths, located);
+  try {
+    return parser.run();
+  } catch (ScriptError& e) {
+    parser.place(e);
+    throw;
+  }
 }
 
 CodeUnit compileInScope(std::string_view source, const Module& module, const LocalScope* scope, bool expression,
                         bool fastPaths) {
-  return Parser(tokenize(source), module, fastPaths).runInScope(scope, expression);
+  return Parser(source, module, fastPaths).runInScope(scope, expression);
 }
 
 void merge(Module& module, CodeUnit& unit) {

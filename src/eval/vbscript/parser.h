@@ -39,8 +39,10 @@ struct CodeUnit {
   int resultSlot = -1;
 };
 
-// fastPaths: whether the bytecode takes the numeric fast paths.
-CodeUnit compile(std::string_view source, const Module& module, bool fastPaths = true);
+// fastPaths: whether the bytecode takes the numeric fast paths; located:
+// whether its errors and statements carry their places in the text (the
+// host's text: not text compiled while a call runs).
+CodeUnit compile(std::string_view source, const Module& module, bool fastPaths = true, bool located = false);
 
 // Compiles text while a call runs, in its names (none: the global level):
 // Execute's statements, or with expression Eval's expression.

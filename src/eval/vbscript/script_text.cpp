@@ -14,8 +14,8 @@ void adopt(Module& module, Runtime& rt, CodeUnit& unit) {
 
 }  // namespace
 
-void addGlobalCode(Module& module, Runtime& rt, std::string_view text, bool fastPaths) {
-  CodeUnit unit = compile(text, module, fastPaths);
+void addGlobalCode(Module& module, Runtime& rt, std::string_view text, bool fastPaths, bool located) {
+  CodeUnit unit = compile(text, module, fastPaths, located);
   adopt(module, rt, unit);
   runGlobalCode(*unit.globalCode, rt);
 }

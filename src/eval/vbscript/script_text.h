@@ -11,7 +11,7 @@
 namespace zorvan::vbs {
 
 // Compiles text into the module and runs its global statements.
-void addGlobalCode(Module& module, Runtime& rt, std::string_view text, bool fastPaths);
+void addGlobalCode(Module& module, Runtime& rt, std::string_view text, bool fastPaths, bool located = false);
 
 // Eval's value, or Empty after Execute or ExecuteGlobal, of text run inside
 // the call whose names are scope (none at the global level), with registers regs.

@@ -22,6 +22,7 @@ struct Token {
   Tok kind = Tok::End;
   std::string text;  // an identifier as written, or a string literal's characters
   Value value;       // a number literal, or an Error token's error number
+  std::uint32_t offset = 0;  // of its first character in the source
 };
 
 }  // namespace zorvan::vbs

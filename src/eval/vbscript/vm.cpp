@@ -369,8 +369,11 @@ void execute(const Code& code, Slot* const R, Runtime& rt) {
       raise(in->a);
     op_Return:
       return;
-    } catch (const ScriptError& e) {
-      if (!f.resumeNext || !canResume(e)) throw;
+    } catch (ScriptError& e) {
+      if (!f.resumeNext || !canResume(e)) {
+        code.place(e, static_cast<std::int32_t>(in - start));
+        throw;
+      }
       noteError(rt, e);
       rt.tick();  // a loop of failing statements still meets the time-out
       in = start + code.resumeAt(static_cast<std::int32_t>(in - start));
