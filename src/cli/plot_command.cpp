@@ -15,7 +15,7 @@ bool writePlot(const PlotData& data, const std::string& path, int argc, char** a
   plot::provideRuntimeDir();
   QApplication app(argc, argv);
   std::unique_ptr<QChart> chart(plot::buildChart(data));
-  if (!plot::saveChart(chart.get(), QString::fromStdString(path))) {
+  if (!plot::saveChart(chart.get(), QString::fromStdString(path), QString::fromStdString(data.functionText))) {
     error = "cannot write '" + path + "'";
     return false;
   }

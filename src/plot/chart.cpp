@@ -7,6 +7,7 @@
 #include <QLineSeries>
 #include <QPainter>
 #include <QPen>
+#include <QRegularExpression>
 #include <QScatterSeries>
 #include <QSvgGenerator>
 #include <QValueAxis>
@@ -39,13 +40,27 @@ std::pair<double, double> yRange(const PlotData& data) {
 
 }  // namespace
 
+QString shortFunctionText(const std::string& functionText) {
+  QString text = QString::fromStdString(functionText).trimmed();
+  const qsizetype end = text.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
+  const bool more = end >= 0;
+  if (more) text.truncate(end);
+  if (text.size() > 60 || more) text = text.left(60).trimmed() + QStringLiteral("…");
+  return text.isEmpty() ? QStringLiteral("f") : text;
+}
+
+QString chartTitle(const PlotData& data, double from, double to) {
+  QString title = shortFunctionText(data.functionText).toHtmlEscaped() +
+                  QStringLiteral("<br>x from %1 to %2")
+                      .arg(QString::fromStdString(writeG(from, 6)), QString::fromStdString(writeG(to, 6)));
+  if (data.cutShort) title += QStringLiteral("<br>f took too long: the curve stops where sampling was cut short");
+  return title;
+}
+
 QChart* buildChart(const PlotData& data) {
   auto* chart = new QChart;
   chart->legend()->hide();
-  QString title = QStringLiteral("f(x) from %1 to %2")
-                      .arg(QString::fromStdString(writeG(data.from, 6)), QString::fromStdString(writeG(data.to, 6)));
-  if (data.cutShort) title += QStringLiteral("<br>f took too long: the curve stops where sampling was cut short");
-  chart->setTitle(title);
+  chart->setTitle(chartTitle(data, data.from, data.to));
 
   auto* x = new QValueAxis;
   x->setRange(data.from, data.to);
@@ -97,31 +112,39 @@ QChart* buildChart(const PlotData& data) {
   return chart;
 }
 
-bool saveChart(QChart* chart, const QString& path, QSize size) {
+bool savePicture(const QString& path, QSize size, const QString& description,
+                 const std::function<void(QPainter&)>& paint, qreal pixelRatio) {
+  if (path.endsWith(".svg", Qt::CaseInsensitive)) {
+    QSvgGenerator svg;
+    svg.setFileName(path);
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setTitle("Zorvan plot");
+    svg.setDescription(description);
+    QPainter p(&svg);
+    if (!p.isActive()) return false;
+    paint(p);
+    return true;
+  }
+  QImage image(size * pixelRatio, QImage::Format_ARGB32);
+  image.setDevicePixelRatio(pixelRatio);
+  image.fill(Qt::white);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  paint(p);
+  p.end();
+  image.setText(QStringLiteral("Title"), QStringLiteral("Zorvan plot"));
+  image.setText(QStringLiteral("Description"), description);
+  return image.save(path, "PNG");
+}
+
+bool saveChart(QChart* chart, const QString& path, const QString& description, QSize size) {
   QGraphicsScene scene;
   scene.addItem(chart);
   chart->setGeometry(QRectF(QPointF(0, 0), size));
   QApplication::processEvents();  // let the chart lay out its axes
   const QRectF area(QPointF(0, 0), size);
-  bool ok;
-  if (path.endsWith(".svg", Qt::CaseInsensitive)) {
-    QSvgGenerator svg;
-    svg.setFileName(path);
-    svg.setSize(size);
-    svg.setViewBox(area);
-    svg.setTitle("Zorvan plot");
-    QPainter p(&svg);
-    ok = p.isActive();
-    scene.render(&p, area, area);
-  } else {
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(Qt::white);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    scene.render(&p, area, area);
-    p.end();
-    ok = image.save(path);
-  }
+  const bool ok = savePicture(path, size, description, [&](QPainter& p) { scene.render(&p, area, area); });
   scene.removeItem(chart);
   return ok;
 }

@@ -44,6 +44,16 @@ class Sampler {
   bool stopped_ = false;
 };
 
+// Whether f has a pole, not a root, between two neighbouring samples of
+// opposite sign: between them f runs past both ends, on the side of one of
+// them, or fails. One more point tells.
+bool poleBetween(Sampler& f, const PlotPoint& a, const PlotPoint& b) {
+  const std::optional<double> mid = f.at(a.x + (b.x - a.x) / 2);
+  if (!mid) return !f.stopped();
+  const auto beyond = [&](double end) { return (*mid > 0) == (end > 0) && std::fabs(*mid) > std::fabs(end); };
+  return beyond(a.y) || beyond(b.y);
+}
+
 }  // namespace
 
 PlotData samplePlot(ScriptEngine& engine, std::string_view functionText, double from, double to,
@@ -62,7 +72,14 @@ PlotData samplePlot(ScriptEngine& engine, std::string_view functionText, double 
   for (int i = 0; i < points && !f.stopped(); ++i) {
     const double x = from + (to - from) * i / (points - 1);
     if (const std::optional<double> y = f.at(x)) {
-      run.push_back({x, *y});
+      const PlotPoint point{x, *y};
+      // The curve is not drawn across a pole, as it would be with a line from one side to the other.
+      if (!run.empty() && (run.back().y < 0) != (*y < 0) && run.back().y != 0 && *y != 0 &&
+          poleBetween(f, run.back(), point)) {
+        data.runs.push_back(std::move(run));
+        run.clear();
+      }
+      run.push_back(point);
     } else if (!run.empty()) {
       data.runs.push_back(std::move(run));
       run.clear();

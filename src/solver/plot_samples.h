@@ -1,6 +1,7 @@
 #pragma once
 // Fresh samples of f for a picture: a few hundred evenly spaced points, in
-// runs broken where f fails or is not a number, and f at each root.
+// runs broken where f fails, is not a finite number or jumps across a pole,
+// and f at each root.
 
 #include <chrono>
 #include <functional>

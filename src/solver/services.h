@@ -28,6 +28,10 @@ struct SearchPosition {
   bool interval = true;
   int attempt = 0, pass = 0;  // interval: 1 to kAttempts, 1 to kPasses
   int sweep = 0;              // approximation: 1 to kSweeps
+  // Interval: the scan's place among the samples once they are taken, 1 to
+  // kSamples; 0 as the pass begins.
+  int cell = 0;
+  static constexpr int kSamples = 255;
   // Passes or sweeps already finished, out of the most a search can make.
   int done() const { return interval ? (attempt - 1) * kPasses + (pass - 1) : sweep - 1; }
   int most() const { return interval ? kAttempts * kPasses : kSweeps; }
@@ -45,7 +49,8 @@ class SolveHost {
   // and e says where in the user's text the error arose.
   virtual void showError(const ScriptError& /*e*/, std::string_view text) { showMessage(text); }
   virtual Clock& clock() = 0;
-  // Told as each sampling pass or sweep begins.
+  // Told as each sampling pass or sweep begins (cell 0), and as the scan
+  // reaches each cell it refines.
   virtual void searchAt(const SearchPosition& /*position*/) {}
   // Asked before every evaluation: true ends the search at once.
   virtual bool cancelRequested() { return false; }

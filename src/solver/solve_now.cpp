@@ -1,5 +1,7 @@
 #include "solver/solve_now.h"
 
+#include <algorithm>
+
 #include "solver/search.h"
 
 namespace zorvan {
@@ -27,7 +29,13 @@ void SolveNow(const Value& Arg1, const Value& Arg2, bool SearchInterval, SearchS
   solver::Search s(Arg1, Arg2, SearchInterval, services);
   Stage stage = solver::entry(s);
   while (stage != Stage::End) {
-    if (stage == (SearchInterval ? Stage::Sampling : Stage::ApproxRestart)) services.host.searchAt(positionOf(s));
+    if (stage == (SearchInterval ? Stage::Sampling : Stage::ApproxRestart)) {
+      services.host.searchAt(positionOf(s));
+    } else if (SearchInterval && stage == Stage::Scan) {
+      SearchPosition at = positionOf(s);
+      at.cell = std::max(1, whole(s.w.SampleIdx));
+      services.host.searchAt(at);
+    }
     switch (stage) {
       case Stage::IntervalSetup: stage = solver::intervalSetup(s); break;
       case Stage::AttemptStart: stage = solver::attemptStart(s); break;

@@ -108,12 +108,29 @@ void ChartView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void ChartView::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Home) {
-    goHome();
-    event->accept();
-    return;
+  QValueAxis* x = chart() != nullptr ? axis(chart(), Qt::Horizontal) : nullptr;
+  QValueAxis* y = chart() != nullptr ? axis(chart(), Qt::Vertical) : nullptr;
+  if (x == nullptr || y == nullptr) return QChartView::keyPressEvent(event);
+  const QRectF now(QPointF(x->min(), y->min()), QPointF(x->max(), y->max()));
+  const QPointF centre = now.center();
+  // + and - zoom round the middle as a turn of the wheel does; an arrow
+  // moves the view a tenth of its width or height.
+  const auto zoomBy = [&](double factor) {
+    const QSizeF size = now.size() * factor;
+    showArea(QRectF(centre - QPointF(size.width() / 2, size.height() / 2), size));
+  };
+  switch (event->key()) {
+    case Qt::Key_Home: goHome(); break;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: zoomBy(0.8); break;
+    case Qt::Key_Minus: zoomBy(1 / 0.8); break;
+    case Qt::Key_Left: showArea(now.translated(-now.width() / 10, 0)); break;
+    case Qt::Key_Right: showArea(now.translated(now.width() / 10, 0)); break;
+    case Qt::Key_Up: showArea(now.translated(0, now.height() / 10)); break;
+    case Qt::Key_Down: showArea(now.translated(0, -now.height() / 10)); break;
+    default: return QChartView::keyPressEvent(event);
   }
-  QChartView::keyPressEvent(event);
+  event->accept();
 }
 
 }  // namespace zorvan::ui

@@ -1,7 +1,8 @@
 #pragma once
 // A chart view to explore f: the wheel zooms round the pointer, a drag pans,
 // a drag with Shift (or with the right button) draws a rectangle to zoom
-// into, and Home shows the whole picture again.
+// into, + and - zoom, the arrow keys pan, and Home shows the whole picture
+// again.
 
 #include <QChartView>
 #include <functional>

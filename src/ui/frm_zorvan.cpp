@@ -65,6 +65,14 @@ QString withLf(std::string_view text) {
   return s;
 }
 
+// An editing action on whichever text box has the keyboard focus.
+template <auto OnLine, auto OnBox>
+void onFocusedBox() {
+  QWidget* focus = QApplication::focusWidget();
+  if (auto* line = qobject_cast<QLineEdit*>(focus)) (line->*OnLine)();
+  else if (auto* box = qobject_cast<QPlainTextEdit*>(focus)) (box->*OnBox)();
+}
+
 }  // namespace
 
 ScriptControl::ScriptControl(QObject* parent) : QObject(parent) {
@@ -203,7 +211,29 @@ void frmZorvan::buildMenu() {
   quit->setMenuRole(QAction::QuitRole);
 
   QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-  action(edit, QStringLiteral("&Copy Results"), "actionCopyResults", [this] {
+  // The text box with the keyboard focus does the editing. Its own shortcuts
+  // take the keys first, so the menu's serve the menu and the mouse.
+  struct EditAction {
+    const char* text;
+    const char* name;
+    QKeySequence::StandardKey key;
+    void (*apply)();
+  };
+  const EditAction editing[] = {
+      {"&Undo", "actionUndo", QKeySequence::Undo, &onFocusedBox<&QLineEdit::undo, &QPlainTextEdit::undo>},
+      {"Re&do", "actionRedo", QKeySequence::Redo, &onFocusedBox<&QLineEdit::redo, &QPlainTextEdit::redo>},
+      {"Cu&t", "actionCut", QKeySequence::Cut, &onFocusedBox<&QLineEdit::cut, &QPlainTextEdit::cut>},
+      {"&Copy", "actionCopy", QKeySequence::Copy, &onFocusedBox<&QLineEdit::copy, &QPlainTextEdit::copy>},
+      {"&Paste", "actionPaste", QKeySequence::Paste, &onFocusedBox<&QLineEdit::paste, &QPlainTextEdit::paste>},
+      {"Select &All", "actionSelectAll", QKeySequence::SelectAll,
+       &onFocusedBox<&QLineEdit::selectAll, &QPlainTextEdit::selectAll>},
+  };
+  for (const EditAction& e : editing) {
+    action(edit, QString::fromUtf8(e.text), e.name, e.apply)->setShortcut(e.key);
+    if (e.key == QKeySequence::Redo || e.key == QKeySequence::Paste) edit->addSeparator();
+  }
+  edit->addSeparator();
+  action(edit, QStringLiteral("Copy &Results"), "actionCopyResults", [this] {
     QGuiApplication::clipboard()->setText(txtResult->toPlainText());
   })->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
   // The user's own action: the search itself never clears the box.
@@ -441,7 +471,8 @@ void frmZorvan::cmdSolve_Click() {
   const bool nonNegative = chkNonNegative->isChecked();
   cancel_ = false;
   evaluations_ = 0;
-  attempt_ = pass_ = sweep_ = 0;
+  attempt_ = pass_ = sweep_ = cell_ = 0;
+  passStart_ = 0;
   intervalSolve_ = interval;
   elapsed_.start();
 
@@ -568,6 +599,8 @@ void frmZorvan::closeEvent(QCloseEvent* e) {
 }
 
 void frmZorvan::searchAt(const SearchPosition& position) {
+  if (position.cell == 0) passStart_ = evaluations_.load();
+  cell_ = position.cell;
   attempt_ = position.attempt;
   pass_ = position.pass;
   sweep_ = position.sweep;
@@ -593,9 +626,16 @@ void frmZorvan::updateProgress() {
                               .arg(where, fromUtf8(writeGrouped(n)), n == 1 ? QStringLiteral("evaluation") : QStringLiteral("evaluations"))
                               .arg(seconds / 60)
                               .arg(seconds % 60, 2, 10, QChar('0')));
-  // A modal progress box runs the event loop in setValue: only on a change.
-  const int done = std::clamp(at.done(), 0, at.most());
-  if (progress_->maximum() != at.most()) progress_->setMaximum(at.most());
+  // Within a pass, half for its samples and half for the scan through them;
+  // within a sweep, its iterations.
+  constexpr int kSteps = 100;
+  const double since = static_cast<double>(n - passStart_.load());
+  const int cell = cell_.load();
+  const double part = !at.interval ? since / 254
+                      : cell == 0   ? 0.5 * since / SearchPosition::kSamples
+                                    : 0.5 + 0.5 * cell / SearchPosition::kSamples;
+  const int done = std::clamp(static_cast<int>(kSteps * (at.done() + std::min(part, 1.0))), 0, kSteps * at.most());
+  if (progress_->maximum() != kSteps * at.most()) progress_->setMaximum(kSteps * at.most());
   if (progress_->value() != done) progress_->setValue(done);
 }
 

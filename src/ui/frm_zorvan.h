@@ -137,7 +137,8 @@ class frmZorvan final : public QMainWindow, private SolveHost {
   std::atomic<bool> cancel_{false};
   std::atomic<bool> closing_{false};
   std::atomic<long> evaluations_{0};
-  std::atomic<int> attempt_{0}, pass_{0}, sweep_{0};
+  std::atomic<int> attempt_{0}, pass_{0}, sweep_{0}, cell_{0};
+  std::atomic<long> passStart_{0};  // the evaluations before this pass or sweep
   bool intervalSolve_ = true;
   QElapsedTimer elapsed_;
   QProgressDialog* progress_ = nullptr;

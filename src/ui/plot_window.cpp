@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QSvgGenerator>
 #include <QToolBar>
+#include <QValueAxis>
 
 #include "common/number_text.h"
 #include "plot/chart.h"
@@ -21,14 +22,8 @@ namespace {
 QString number(double d) { return QString::fromStdString(writeG(d, 6)); }
 }  // namespace
 
-QString plotTitle(const PlotData& data) {
-  QString text = QString::fromStdString(data.functionText).trimmed();
-  const qsizetype end = text.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
-  const bool more = end >= 0;
-  if (more) text.truncate(end);
-  if (text.size() > 60 || more) text = text.left(60).trimmed() + QStringLiteral("…");
-  if (text.isEmpty()) text = QStringLiteral("f");
-  return QStringLiteral("Plot of %1 from %2 to %3").arg(text, number(data.from), number(data.to));
+QString plotTitle(const PlotData& data, double from, double to) {
+  return QStringLiteral("Plot of %1 from %2 to %3").arg(plot::shortFunctionText(data.functionText), number(from), number(to));
 }
 
 PlotWindow::PlotWindow(QWidget* owner) : QMainWindow(owner, Qt::Window) {
@@ -67,12 +62,20 @@ PlotWindow::PlotWindow(QWidget* owner) : QMainWindow(owner, Qt::Window) {
 
 void PlotWindow::showPlot(const PlotData& data) {
   data_ = data;
-  setWindowTitle(plotTitle(data));
+  setWindowTitle(plotTitle(data, data.from, data.to));
   QChart* old = view_->chart();
-  view_->setChart(plot::buildChart(data));
+  QChart* chart = plot::buildChart(data);
+  view_->setChart(chart);
   delete old;
   view_->rememberHome();
   pointer_->clear();
+  // The titles follow the range of x in view as it is zoomed or panned.
+  if (auto* x = qobject_cast<QValueAxis*>(chart->axes(Qt::Horizontal).value(0))) {
+    connect(x, &QValueAxis::rangeChanged, chart, [this, chart](qreal from, qreal to) {
+      chart->setTitle(plot::chartTitle(data_, from, to));
+      setWindowTitle(plotTitle(data_, from, to));
+    });
+  }
 }
 
 QChart* PlotWindow::chart() const { return view_->chart(); }
@@ -85,18 +88,10 @@ void PlotWindow::showPointer(QPointF at) {
 }
 
 bool PlotWindow::saveTo(const QString& path) {
-  if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
-    QSvgGenerator svg;
-    svg.setFileName(path);
-    svg.setSize(view_->size());
-    svg.setViewBox(QRect(QPoint(0, 0), view_->size()));
-    svg.setTitle(windowTitle());
-    QPainter painter(&svg);
-    if (!painter.isActive()) return false;
-    view_->render(&painter);
-    return true;
-  }
-  return view_->grab().save(path, "PNG");
+  // The picture as it is in view, its title naming the function; the
+  // function's whole text goes with it as its description.
+  return plot::savePicture(path, view_->size(), QString::fromStdString(data_.functionText),
+                           [this](QPainter& p) { view_->render(&p); }, view_->devicePixelRatioF());
 }
 
 void PlotWindow::saveAs() {

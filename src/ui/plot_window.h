@@ -36,7 +36,7 @@ class PlotWindow final : public QMainWindow {
   PlotData data_;
 };
 
-// The window's title for a picture: the function's first line and the range.
-QString plotTitle(const PlotData& data);
+// The window's title for a picture: the function's first line and the range of x in view.
+QString plotTitle(const PlotData& data, double from, double to);
 
 }  // namespace zorvan::ui

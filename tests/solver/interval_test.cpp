@@ -25,6 +25,7 @@ TEST(IntervalMode, TheStartTextOnZeroToFiveIsFoundInBothPasses) {
   const auto events = search(svc, 0, 5);
   ASSERT_EQ(events.size(), 2u);
   for (const auto& e : events) EXPECT_EQ(e.rfind("Solution: X , F(X) = 2.18003, ", 0), 0u) << e;
+  EXPECT_GE(svc.cellsTold, 2);  // the scan tells where it is at each root's cell
 }
 
 TEST(IntervalMode, EndsInEitherOrderGiveTheSameSearch) {

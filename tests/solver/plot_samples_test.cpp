@@ -37,6 +37,17 @@ TEST(PlotSamples, FailingPointsMakeGaps) {
   EXPECT_FALSE(text.roots[0].y.has_value());
 }
 
+// A pole breaks the curve as a failure does; a root, however steep, does not.
+TEST(PlotSamples, PolesBreakTheCurveAndRootsDoNot) {
+  VBScriptEngine engine;
+  const std::pair<const char*, std::size_t> table[] = {
+      {"MyFunction = 1/(x-1)", 2}, {"MyFunction = Tan(x)", 5},          {"MyFunction = -1/(x+2)^3", 2},
+      {"MyFunction = x^3 - 2", 1}, {"MyFunction = 1000*(x - 0.3)", 1}, {"MyFunction = Sin(8*x)", 1},
+      {"MyFunction = Atn(1E6*(x - 0.3))", 1},
+  };
+  for (const auto& [text, runs] : table) EXPECT_EQ(samplePlot(engine, text, -5, 5, {}, 400).runs.size(), runs) << text;
+}
+
 TEST(PlotSamples, ASinglePointGetsRoomAndABadScriptNothing) {
   VBScriptEngine engine;
   const PlotData d = samplePlot(engine, "MyFunction = x", 2, 2, {}, 11);

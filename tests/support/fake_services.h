@@ -36,6 +36,10 @@ class FakeServices : public Evaluator, public SolveHost, public Clock {
   }
   Clock& clock() override { return *this; }
   void searchAt(const SearchPosition& p) override {
+    if (p.cell > 0) {
+      ++cellsTold;
+      return;
+    }
     positions.push_back(p.interval ? std::to_string(p.attempt) + "." + std::to_string(p.pass) + " " + std::to_string(p.done()) + "/" + std::to_string(p.most())
                                    : "sweep " + std::to_string(p.sweep) + " " + std::to_string(p.done()) + "/" + std::to_string(p.most()));
   }
@@ -49,7 +53,8 @@ class FakeServices : public Evaluator, public SolveHost, public Clock {
   std::vector<std::string> messages;
   std::vector<std::string> events;
   std::vector<int> evaluationsAtEvent;
-  std::vector<std::string> positions;  // as searchAt told them
+  std::vector<std::string> positions;  // the passes and sweeps as searchAt told them
+  int cellsTold = 0;                   // the scan's cells it told of
   int hour = 12, minuteValue = 34, secondValue = 56;
   RandomGenerator random;
 

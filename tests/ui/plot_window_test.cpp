@@ -163,6 +163,33 @@ TEST(PlotLabels, LabelsOfCloseRootsDoNotOverlap) {
     for (std::size_t j = i + 1; j < boxes.size(); ++j) EXPECT_FALSE(boxes[i].intersects(boxes[j])) << i << " " << j;
 }
 
+// + and - zoom round the middle, the arrows pan, and both titles follow the
+// range of x in view.
+TEST(PlotView, KeysZoomAndPanAndTheTitlesFollow) {
+  PlotWindow plot(nullptr);
+  plot.showPlot(parabola(5));
+  plot.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&plot));
+  QValueAxis* x = axisOf(plot.chart(), Qt::Horizontal);
+  QTest::keyClick(plot.view(), Qt::Key_Plus);
+  EXPECT_NEAR(x->min(), -4, 1e-9);
+  EXPECT_NEAR(x->max(), 4, 1e-9);
+  EXPECT_TRUE(plot.windowTitle().endsWith("from -4 to 4")) << plot.windowTitle().toStdString();
+  EXPECT_TRUE(plot.chart()->title().endsWith("x from -4 to 4")) << plot.chart()->title().toStdString();
+  QTest::keyClick(plot.view(), Qt::Key_Right);
+  EXPECT_NEAR(x->min(), -3.2, 1e-9);
+  QTest::keyClick(plot.view(), Qt::Key_Left);
+  QTest::keyClick(plot.view(), Qt::Key_Minus);
+  EXPECT_NEAR(x->max(), 5, 1e-9);
+  QValueAxis* y = axisOf(plot.chart(), Qt::Vertical);
+  const double top = y->max();
+  QTest::keyClick(plot.view(), Qt::Key_Up);
+  EXPECT_GT(y->max(), top);
+  QTest::keyClick(plot.view(), Qt::Key_Home);
+  EXPECT_EQ(x->min(), -5);
+  EXPECT_TRUE(plot.windowTitle().endsWith("from -5 to 5"));
+}
+
 TEST(PlotSave, WritesPngAndSvg) {
   PlotWindow plot(nullptr);
   plot.showPlot(parabola(5));
@@ -177,7 +204,12 @@ TEST(PlotSave, WritesPngAndSvg) {
   EXPECT_EQ(png.size(), plot.view()->size() * plot.view()->devicePixelRatio());
   QFile svg(base + ".svg");
   ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(svg.readAll().contains("<svg"));
+  const QByteArray svgText = svg.readAll();
+  EXPECT_TRUE(svgText.contains("<svg"));
+  // The picture names its function: in the title it shows, and whole as its description.
+  EXPECT_TRUE(plot.chart()->title().startsWith("MyFunction = x*x - 1<br>")) << plot.chart()->title().toStdString();
+  EXPECT_EQ(png.text("Description").toStdString(), "MyFunction = x*x - 1");
+  EXPECT_TRUE(svgText.contains("<desc>MyFunction = x*x - 1</desc>")) << svgText.left(600).toStdString();
   QDir().mkpath(ZORVAN_ARTIFACTS_DIR);
   plot.saveTo(QString(ZORVAN_ARTIFACTS_DIR) + "/plot_parabola_offscreen.png");
 }

@@ -376,6 +376,34 @@ TEST_F(WindowTest, TheFunctionBoxShowsWhereTheErrorIs) {
   }
 }
 
+// Edit's actions act on the text box with the focus, through the menu as
+// well as their keys.
+TEST_F(WindowTest, EditActsOnTheFocusedBox) {
+  QApplication::setActiveWindow(w.get());
+  const auto run = [&](const char* name) { w->findChild<QAction*>(name)->trigger(); };
+  w->txtLower->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == w->txtLower; }, 2000));
+  QTest::keyClicks(w->txtLower, "1.25");
+  run("actionSelectAll");
+  EXPECT_EQ(w->txtLower->selectedText(), "1.25");
+  run("actionCopy");
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "1.25");
+  run("actionCut");
+  EXPECT_EQ(w->txtLower->text(), "");
+  run("actionUndo");
+  EXPECT_EQ(w->txtLower->text(), "1.25");
+  run("actionRedo");
+  EXPECT_EQ(w->txtLower->text(), "");
+  w->txtInput->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == w->txtInput; }, 2000));
+  run("actionSelectAll");
+  run("actionPaste");
+  EXPECT_EQ(w->txtInput->toPlainText(), "1.25");
+  std::set<QString> keys;
+  for (const char* name : {"actionUndo", "actionRedo", "actionCut", "actionCopy", "actionPaste", "actionSelectAll"})
+    EXPECT_TRUE(keys.insert(w->findChild<QAction*>(name)->shortcut().toString()).second) << name;
+}
+
 TEST_F(WindowTest, ACompileErrorShowsOneBox) {
   w->txtInput->setPlainText("MyFunction = (x");
   solve();
