@@ -96,6 +96,15 @@ BENCHMARK_CAPTURE(search, no_root, "MyFunction = x*x + 1", -1, 1)
 BENCHMARK_CAPTURE(search, turning_cells, kTurning, 0, 10)
     ->Name("search/turning_cells")->Unit(benchmark::kMillisecond);
 
+// A function that fails at every point, at the bottom of a recursion: each
+// evaluation ends in error 28 some three thousand calls deep, and what that
+// failure costs on its way back up is most of the search.
+constexpr const char* kUnboundedRecursion =
+    "MyFunction = R(x)\r\nUserFN = MyFunction\r\nEnd Function\r\n"
+    "Function R(t)\r\n  R = R(t) + 1\r\nEnd Function\r\nFunction Unused()";
+BENCHMARK_CAPTURE(search, failing_recursion, kUnboundedRecursion, -1, 1)
+    ->Name("search/failing_recursion")->Unit(benchmark::kMillisecond)->Iterations(3);
+
 }  // namespace
 
 int main(int argc, char** argv) { return zorvan::bench::runWithRatios(argc, argv, "none"); }

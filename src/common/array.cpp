@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "common/abort.h"
 #include "common/limits.h"
 
 namespace zorvan {
@@ -59,7 +60,18 @@ std::int32_t bound(const Value& a, std::int32_t dimension, bool upper) {
 
 ArrayRep::ArrayRep(const ArrayRep& o) : Shared{}, upper(o.upper) {
   reserveElements(o.items.size());
-  items = o.items;
+  // A copy of millions of elements still answers the run's abort.
+  try {
+    items.reserve(o.items.size());
+    for (std::size_t at = 0; at < o.items.size(); at += kAbortCheckStride) {
+      stopIfAborted();
+      const auto from = o.items.begin() + static_cast<std::ptrdiff_t>(at);
+      items.insert(items.end(), from, from + static_cast<std::ptrdiff_t>(std::min(kAbortCheckStride, o.items.size() - at)));
+    }
+  } catch (...) {
+    releaseElements(o.items.size());
+    throw;
+  }
 }
 
 ArrayRep::~ArrayRep() { releaseElements(items.size()); }

@@ -41,8 +41,9 @@ VBScriptEngine::VBScriptEngine(VBScriptOptions options)
   vbs::EngineState& state = *state_;
   const bool fast = options_.fastPaths;
   state.runtime.scriptText = [&state, fast](int kind, std::string_view text, const vbs::LocalScope* scope,
-                                            vbs::Slot* regs) {
-    return vbs::runScriptText(state.module, state.runtime, static_cast<vbs::Special>(kind), text, scope, regs, fast);
+                                            vbs::Slot* regs, Value& result) {
+    return vbs::runScriptText(state.module, state.runtime, static_cast<vbs::Special>(kind), text, scope, regs, fast,
+                              result);
   };
   state.runtime.findProcedure = [&state](std::string_view key) -> const vbs::Procedure* {
     const auto it = state.module.procedures.find(std::string(key));

@@ -59,6 +59,17 @@ std::string withCrLf(const QString& text) {
   return out;
 }
 
+// A box shows at most this much of a text (a description can be a string of
+// millions of characters, which a box would take minutes to lay out).
+constexpr std::size_t kMostInABox = 3000;
+
+QString boxText(std::string_view text) {
+  if (text.size() <= kMostInABox) return fromUtf8(text);
+  std::size_t cut = kMostInABox;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
+  return fromUtf8(text.substr(0, cut)) + QStringLiteral("…");
+}
+
 QString withLf(std::string_view text) {
   QString s = fromUtf8(text);
   s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -196,7 +207,10 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
   txtInput->setFocus();
 }
 
-frmZorvan::~frmZorvan() { stopWorker(); }
+frmZorvan::~frmZorvan() {
+  stopPreview();
+  stopWorker();
+}
 
 void frmZorvan::buildMenu() {
   const auto action = [this](QMenu* menu, const QString& text, const char* name, auto slot) {
@@ -269,11 +283,16 @@ void frmZorvan::showAbout() {
 }
 
 PlotWindow* frmZorvan::showPlotWindow() {
+  const bool opening = plot_ == nullptr || !plot_->isVisible();
   if (plot_ == nullptr) {
     plot_ = new PlotWindow(this);
+    // Closing the picture stops a preview still sampling it.
+    plot_->onClose = [this] { stopPreview(); };
+  }
+  if (opening) {
     std::lock_guard lock(plotMutex_);
     if (lastPlot_) plot_->showPlot(*lastPlot_);
-    else if (!isSolving()) plot_->showPlot(previewPlot());
+    else if (!isSolving()) startPreview();  // the function and bounds as they now stand
   }
   plot_->show();
   plot_->raise();
@@ -532,9 +551,10 @@ void frmZorvan::cancelSolve() {
 }
 
 // Before any Solve: the function in the box over the bounds in the boxes, or
-// over -10 to 10 where they give no interval. On the window's thread, so
-// under a short time-out and budget.
-PlotData frmZorvan::previewPlot() {
+// over -10 to 10 where they give no interval. Sampled off the window's
+// thread as a Solve's picture is, so that the window answers whatever f does.
+void frmZorvan::startPreview() {
+  if (previewWorker_ != nullptr) return;
   double from = -10, to = 10;
   try {
     const double lower = leadingNumber(txtLower->text().toStdString());
@@ -542,9 +562,35 @@ PlotData frmZorvan::previewPlot() {
     if (lower != upper) from = std::min(lower, upper), to = std::max(lower, upper);
   } catch (const ScriptError&) {
   }
-  previewEngine_.setTimeout(std::chrono::milliseconds(250));
-  return samplePlot(previewEngine_, withCrLf(txtInput->toPlainText()), from, to, {}, 400, {},
-                    std::chrono::milliseconds(1000));
+  previewStop_ = false;
+  previewWorker_ = QThread::create([this, text = withCrLf(txtInput->toPlainText()), from, to] {
+    PlotData data = samplePlot(previewEngine_, text, from, to, {}, 400, [this] { return previewStop_.load(); });
+    QMetaObject::invokeMethod(
+        this,
+        [this, data = std::move(data)] {
+          std::lock_guard lock(plotMutex_);
+          if (plot_ != nullptr && !previewStop_ && !lastPlot_) plot_->showPlot(data);
+        },
+        Qt::QueuedConnection);
+  });
+  previewWorker_->setObjectName("preview");
+  previewWorker_->setStackSize(16u * 1024 * 1024);  // room for the engine's deepest recursion
+  connect(previewWorker_, &QThread::finished, this, [this] {
+    if (previewWorker_ == nullptr) return;  // already collected
+    previewWorker_->wait();
+    previewWorker_->deleteLater();
+    previewWorker_ = nullptr;
+  });
+  previewWorker_->start();
+}
+
+void frmZorvan::stopPreview() {
+  if (previewWorker_ == nullptr) return;
+  previewStop_ = true;
+  previewEngine_.interrupt();
+  previewWorker_->wait();
+  delete previewWorker_;
+  previewWorker_ = nullptr;
 }
 
 void frmZorvan::finishSolve() {
@@ -588,12 +634,14 @@ void frmZorvan::closeEvent(QCloseEvent* e) {
     // has returned (finishSolve), within a second. The window goes at once.
     closing_ = true;
     cancelSolve();
+    stopPreview();
     boxes_->dismiss();
     hide();
     if (plot_ != nullptr) plot_->hide();
     e->ignore();
     return;
   }
+  stopPreview();
   if (plot_ != nullptr) plot_->close();
   QMainWindow::closeEvent(e);
 }
@@ -689,7 +737,7 @@ void frmZorvan::markErrorAt(int line, int column) {
 void frmZorvan::showMessage(std::string_view text) {
   // The search waits for OK, as it would on the window's own thread.
   QMetaObject::invokeMethod(
-      this, [this, message = fromUtf8(text)] {
+      this, [this, message = boxText(text)] {
         if (closing_) return;
         // The box, not the progress box, is what the user answers: hide the
         // progress while it is up, and give it its half second again after.

@@ -69,6 +69,7 @@ class frmZorvan final : public QMainWindow, private SolveHost {
   double pixelsPerTwip() const { return pixelsPerTwip_; }
   // The Plot window, opened on first use.
   PlotWindow* showPlotWindow();
+  bool isSamplingPreview() const { return previewWorker_ != nullptr; }
   QProgressDialog* progressDialog() const { return progress_; }
 
   QLabel* lblUserFN = nullptr;
@@ -96,7 +97,8 @@ class frmZorvan final : public QMainWindow, private SolveHost {
   void showEvent(QShowEvent* event) override;
   void buildMenu();
   void showAbout();
-  PlotData previewPlot();
+  void startPreview();
+  void stopPreview();
   void showProgress();
   void finishSolve();
   void stopWorker();
@@ -131,7 +133,9 @@ class frmZorvan final : public QMainWindow, private SolveHost {
   std::unique_ptr<Clock> clock_;
   std::unique_ptr<SolveCommand> command_;
   VBScriptEngine plotEngine_;  // its own engine, so plotting leaves the search's globals alone
-  VBScriptEngine previewEngine_;  // the plot before any Solve, on the window's thread
+  VBScriptEngine previewEngine_;  // the plot before any Solve
+  QThread* previewWorker_ = nullptr;
+  std::atomic<bool> previewStop_{false};
 
   QThread* worker_ = nullptr;
   std::atomic<bool> cancel_{false};

@@ -78,6 +78,11 @@ void PlotWindow::showPlot(const PlotData& data) {
   }
 }
 
+void PlotWindow::closeEvent(QCloseEvent* event) {
+  if (onClose) onClose();
+  QMainWindow::closeEvent(event);
+}
+
 QChart* PlotWindow::chart() const { return view_->chart(); }
 
 QString PlotWindow::pointerText() const { return pointer_->text(); }

@@ -4,6 +4,7 @@
 // panned and saved, and shows x and f under the pointer.
 
 #include <QMainWindow>
+#include <functional>
 
 #include "solver/plot_samples.h"
 
@@ -26,8 +27,11 @@ class PlotWindow final : public QMainWindow {
   QString pointerText() const;
   // Writes the picture as PNG or SVG, by the file's ending.
   bool saveTo(const QString& path);
+  // Told when the user closes the window.
+  std::function<void()> onClose;
 
  private:
+  void closeEvent(QCloseEvent* event) override;
   void saveAs();
   void showPointer(QPointF at);
 

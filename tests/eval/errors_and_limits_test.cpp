@@ -65,9 +65,14 @@ TEST(Limits, AThousandLevelsOfEachKindRunAndOneMoreIsRefused) {
   EXPECT_EQ(evalAt(parens(1000), 2), "Double 2");
   EXPECT_EQ(evalAt(signs(1000), 2), "Double 2");
   EXPECT_EQ(evalAt(calls(1000), 2), "Double 2");
+  // Text that Eval and Execute compile while the function runs counts the same.
+  const auto evalText = [](int n) { return "MyFunction = Eval(\"" + std::string(n, '(') + "x" + std::string(n, ')') + "\")"; };
+  const auto executeText = [&](int n) { return "Execute \"" + parens(n) + "\""; };
   EXPECT_EQ(evalAt(ifs(1000), 2), "Double 2");
-  for (const std::string& deeper : {parens(1001), signs(1001), calls(1001), ifs(1001)})
-    EXPECT_EQ(evalAt(deeper, 2), "Error 28 : Out of stack space");
+  EXPECT_EQ(evalAt(evalText(1000), 2), "Double 2");
+  EXPECT_EQ(evalAt(executeText(1000), 2), "Double 2");
+  for (const std::string& deeper : {parens(1001), signs(1001), calls(1001), ifs(1001), evalText(1001), executeText(1001)})
+    EXPECT_EQ(evalAt(deeper, 2), "Error 28 : Out of stack space") << deeper.substr(0, 30);
   });
 }
 
@@ -150,6 +155,52 @@ TEST(Limits, ARunawayLoopIsCutOffByTheTimeOut) {
   engine.reset();
   ASSERT_TRUE(engine.addCode(buildScript("MyFunction = x")));
   EXPECT_EQ(FNF(engine, Value(3.0))->toDouble(), 3);
+}
+
+// The time-out reaches inside one long step of a run: no loop turn or call
+// comes after these, yet each ends with the time-out.
+TEST(Limits, TheTimeOutReachesInsideLongBuiltIns) {
+  const char* steps[] = {
+      "s = String(60000000, \"a\") : MyFunction = UCase(s)",
+      "s = String(60000000, \"a\") : MyFunction = InStr(1, s, \"b\", 1)",
+      "s = Space(20000000) : MyFunction = Replace(s, \" \", \"xy\")",
+      "s = Space(60000000) : MyFunction = StrComp(s, s & \"x\", 1)",
+      "MyFunction = UBound(Split(Space(20000000), \" \"))",
+  };
+  for (const char* step : steps) {
+    VBScriptEngine engine;
+    engine.setTimeout(std::chrono::milliseconds(1));
+    ASSERT_TRUE(engine.addCode(buildScript(step)));
+    EXPECT_FALSE(FNF(engine, Value(1.0)).has_value()) << step;
+    EXPECT_EQ(engine.lastError().number, err::TimedOut) << step;
+  }
+}
+
+// Searches are linear in their texts: this one took minutes when each
+// place of the text was tried against the whole searched-for text.
+TEST(Limits, SearchesStayLinear) {
+  const auto start = Clock::now();
+  EXPECT_EQ(evalAt("MyFunction = x - 2 + 0 * InStr(String(3200000, \"a\"), String(1600000, \"a\") & \"b\")", 2),
+            "Double 0");
+  EXPECT_EQ(evalAt("MyFunction = InStrRev(String(3200000, \"a\"), \"b\" & String(1600000, \"a\"))"), "Long 0");
+  EXPECT_EQ(evalAt("MyFunction = Len(Replace(String(3200000, \"a\"), String(1600000, \"a\") & \"b\", \"\"))"),
+            "Long 3200000");
+  EXPECT_LT(secondsSince(start), 60);  // a bound against a hang, not a measure
+}
+
+// A run that ends on its own just as its time-out comes leaves no abort for
+// the next run: a short run after one about as long as the time-out is
+// never cut off.
+TEST(Limits, AnAbortNeverReachesTheNextRun) {
+  VBScriptEngine engine;
+  engine.setTimeout(std::chrono::milliseconds(1));
+  ASSERT_TRUE(engine.addCode(buildScript("If x > 0 Then n = 1000000 Else n = 2\r\nFor i = 1 To n : Next\r\nMyFunction = x")));
+  int cutShort = 0;
+  for (int i = 0; i < 500; ++i) {
+    FNF(engine, Value(1.0));  // ends on its own or is cut off, about the time-out either way
+    if (!FNF(engine, Value(-1.0))) ++cutShort;
+  }
+  EXPECT_EQ(cutShort, 0);
 }
 
 TEST(Limits, RunawayGlobalCodeIsCutOffToo) {

@@ -104,6 +104,21 @@ TEST(NativePlan, RunsEveryPlanAsItsRunnerDoes) {
   }
 }
 
+// A long plan of many short Ifs keeps the values of their ways in a frame
+// of more than a page, which the machine code takes a page at a time.
+TEST(NativePlan, AFrameOfManyPagesRunsAsItsRunnerDoes) {
+#if !(defined(__x86_64__) && defined(__linux__))
+  GTEST_SKIP() << "no machine code here";
+#endif
+  std::string text = "t = x\r\n";
+  for (int i = 1; i <= 100; ++i)
+    text += "If t > " + std::to_string(i % 7) + " Then t = t * 0.5 - " + std::to_string(i) + " Else t = t + 1.25\r\n";
+  text += "MyFunction = t";
+  bool planned = false;
+  expectSameRuns(text, planned);
+  EXPECT_TRUE(planned);
+}
+
 // Random numeric functions, most of which get a plan: Doubles and whole
 // numbers through the arithmetic, the math functions, comparisons, nested
 // Ifs (whose short ways machine code runs both of), For and Do loops.

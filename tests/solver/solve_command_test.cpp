@@ -89,6 +89,24 @@ TEST_F(SolveCommandTest, APoleIsNeverReportedAsARoot) {
   }
 }
 
+// A function that fails at every point at the bottom of a deep recursion,
+// directly or through Execute: each evaluation fails with error 28, shown
+// once, and the search runs its four attempts to their end.
+TEST_F(SolveCommandTest, UnboundedRecursionFailsEveryPointAndTheSearchEnds) {
+  for (const char* body : {"  R = R(t) + 1", "  Execute \"R = R(t) + 1\""}) {
+    host.events.clear();
+    const std::string text = std::string("MyFunction = R(x)\r\nUserFN = MyFunction\r\nEnd Function\r\nFunction R(t)\r\n") +
+                             body + "\r\nEnd Function\r\nFunction Unused()";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(interval(text, "-1", "1"), SolveOutcome::Searched);
+    std::vector<std::string> expected{"message: Error 28 : Out of stack space"};
+    expected.insert(expected.end(), 4, "message: PROBABLY NO REAL ROOTS IN INTERVAL");
+    EXPECT_EQ(host.events, expected) << body;
+    // A bound against a hang; search/failing_recursion in search_bench measures the cost.
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 120) << body;
+  }
+}
+
 TEST_F(SolveCommandTest, ATimeOutEndsTheSearchAfterItsMessage) {
   engine.setTimeout(std::chrono::milliseconds(100));
   const auto start = std::chrono::steady_clock::now();

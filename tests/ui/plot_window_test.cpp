@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QValueAxis>
 #include <QXYSeries>
 #include <QWheelEvent>
@@ -29,9 +30,17 @@ namespace {
 
 QValueAxis* axisOf(QChart* chart, Qt::Orientation o) { return qobject_cast<QValueAxis*>(chart->axes(o).first()); }
 
+// The plot window of w, once its picture before any Solve is sampled.
+PlotWindow* openPreview(frmZorvan& w) {
+  PlotWindow* plot = w.showPlotWindow();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isSamplingPreview(); }, 30000));
+  QCoreApplication::processEvents();  // the picture, handed over by the sampling thread
+  return plot;
+}
+
 struct PlotTest : WindowFixture {
   PlotWindow* open() {
-    PlotWindow* plot = w->showPlotWindow();
+    PlotWindow* plot = openPreview(*w);
     EXPECT_TRUE(QTest::qWaitForWindowExposed(plot));
     return plot;
   }
@@ -60,11 +69,34 @@ TEST(PlotPreview, UsesTheBoundsWhenTheyMakeAnInterval) {
     w.txtInput->setPlainText("MyFunction = x\nMyFunction = MyFunction * 2");
     w.txtLower->setText(c.lower);
     w.txtUpper->setText(c.upper);
-    PlotWindow* plot = w.showPlotWindow();
+    PlotWindow* plot = openPreview(w);
     EXPECT_EQ(axisOf(plot->chart(), Qt::Horizontal)->min(), c.from) << c.lower;
     EXPECT_EQ(axisOf(plot->chart(), Qt::Horizontal)->max(), c.to) << c.lower;
     EXPECT_TRUE(plot->windowTitle().startsWith("Plot of MyFunction = x… from")) << plot->windowTitle().toStdString();
   }
+}
+
+// However slow f is, the picture before any Solve is sampled off the
+// window's thread: the window answers meanwhile, and closing the picture
+// stops the sampling.
+TEST_F(PlotTest, ASlowFunctionNeverHoldsTheWindow) {
+  w->txtInput->setPlainText("For i = 1 To 300000000 : Next\nMyFunction = x");
+  PlotWindow* plot = w->showPlotWindow();
+  EXPECT_TRUE(w->isSamplingPreview());
+  int ticks = 0;
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+  tick.start(10);
+  QTest::qWait(300);
+  EXPECT_GT(ticks, 5);  // the window's own loop ran on
+  EXPECT_TRUE(w->isSamplingPreview());
+  plot->close();
+  EXPECT_FALSE(w->isSamplingPreview());
+  // Opened again, it samples again; the main window's close stops that too.
+  w->showPlotWindow();
+  EXPECT_TRUE(w->isSamplingPreview());
+  w->close();
+  EXPECT_FALSE(w->isSamplingPreview());
 }
 
 PlotData parabola(double half, double scale = 1) {

@@ -404,6 +404,16 @@ TEST_F(WindowTest, EditActsOnTheFocusedBox) {
     EXPECT_TRUE(keys.insert(w->findChild<QAction*>(name)->shortcut().toString()).second) << name;
 }
 
+// A box shows no more than a few thousand characters of a long description.
+TEST_F(WindowTest, ALongDescriptionIsCutInTheBox) {
+  w->txtInput->setPlainText("Err.Raise 1000, \"x\", String(600000, \"e\")");
+  solve();
+  ASSERT_FALSE(boxes.empty());  // the error, then the no-root messages
+  EXPECT_LE(QString::fromStdString(boxes[0]).size(), 3001);
+  EXPECT_EQ(boxes[0].rfind("Error 1000 : eee", 0), 0u);
+  EXPECT_EQ(QString::fromStdString(boxes[0]).back(), QChar(0x2026));
+}
+
 TEST_F(WindowTest, ACompileErrorShowsOneBox) {
   w->txtInput->setPlainText("MyFunction = (x");
   solve();

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "common/abort.h"
 #include "common/array.h"
 #include "common/limits.h"
 #include "common/number_text.h"
@@ -151,7 +152,11 @@ Value fnMid(const Value* args, std::size_t n) {
 Value mapChars(const Value& a, char (*f)(char)) {
   if (a.isNull()) return a;
   std::string s = a.toText();
-  std::transform(s.begin(), s.end(), s.begin(), f);
+  for (std::size_t at = 0; at < s.size(); at += kAbortCheckStride) {
+    stopIfAborted();
+    const auto from = s.begin() + static_cast<std::ptrdiff_t>(at);
+    std::transform(from, s.begin() + static_cast<std::ptrdiff_t>(std::min(s.size(), at + kAbortCheckStride)), from, f);
+  }
   return Value::string(std::move(s));
 }
 Value fnLCase(const Value& a) {
@@ -175,7 +180,16 @@ Value fnLTrim(const Value& a) { return trimmed(a, true, false); }
 Value fnRTrim(const Value& a) { return trimmed(a, false, true); }
 Value repeated(std::int32_t n, char c) {
   if (static_cast<std::size_t>(n) > kMaxStringLength) raise(err::OutOfStringSpace);
-  return Value::string(std::string(static_cast<std::size_t>(n), c));
+  stopIfAborted();
+  std::string s;
+  s.reserve(static_cast<std::size_t>(n));
+  for (std::size_t left = static_cast<std::size_t>(n); left > 0;) {
+    const std::size_t piece = std::min(left, kAbortCheckStride);
+    s.append(piece, c);
+    left -= piece;
+    stopIfAborted();
+  }
+  return Value::string(std::move(s));
 }
 Value fnSpace(const Value& a) { return repeated(count(a), ' '); }
 Value fnString(const Value* args, std::size_t) {

@@ -302,8 +302,18 @@ class Translator {
 
   void prologue() {
     as_.emit({0xF3, 0x0F, 0x1E, 0xFA});  // endbr64: a target of indirect calls, where that is enforced
-    as_.emit({0x48, 0x81, 0xEC});        // sub rsp, frame
-    as_.emit32(static_cast<std::uint32_t>(frameSize()));
+    // A frame of more than a page is taken a page at a time, each touched,
+    // so that code entered near the end of a stack meets its guard page
+    // rather than stepping over it.
+    constexpr std::int32_t kPage = 4096;
+    std::int32_t left = frameSize();
+    for (; left > kPage; left -= kPage) {
+      as_.emit({0x48, 0x81, 0xEC});  // sub rsp, page
+      as_.emit32(static_cast<std::uint32_t>(kPage));
+      as_.emit({0x48, 0x83, 0x0C, 0x24, 0x00});  // or qword [rsp], 0
+    }
+    as_.emit({0x48, 0x81, 0xEC});  // sub rsp, the rest
+    as_.emit32(static_cast<std::uint32_t>(left));
     if (plan_.loops) {
       as_.store64(abortSlot(), 7);  // rdi
     }
@@ -347,7 +357,7 @@ class Translator {
   }
   void giveUpIfAborted() {
     as_.load64(Eax, abortSlot());
-    as_.emit({0x80});  // cmp byte [rax], 0
+    as_.emit({0x80});  // cmp byte [rax], 0: the abort word's low byte
     as_.modrm(7, Mem{Rax, 0});
     as_.emit({0});
     as_.jumpIf(NotEqual, aborted_);

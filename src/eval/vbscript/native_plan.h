@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "common/abort.h"
+
 namespace zorvan::vbs {
 
 struct NumericPlan;
@@ -32,10 +34,10 @@ class NativePlan {
     double value;
     std::int64_t kind;
   };
-  Result run(double x, const std::atomic<bool>* abort) const { return entry_(x, abort); }
+  Result run(double x, const AbortWord* abort) const { return entry_(x, abort); }
 
  private:
-  using Entry = Result (*)(double, const std::atomic<bool>*);
+  using Entry = Result (*)(double, const AbortWord*);
   void* memory_;
   std::size_t size_;
   Entry entry_;

@@ -165,8 +165,8 @@ GiveUp:
 #pragma GCC diagnostic pop
 
 bool runNative(const NativePlan& native, double x, const Runtime* rt, Value& result) {
-  static const std::atomic<bool> kNever{false};
-  const std::atomic<bool>* abort = rt != nullptr ? rt->abortFlag() : nullptr;
+  static const AbortWord kNever{0};
+  const AbortWord* abort = rt != nullptr ? rt->abortFlag() : nullptr;
   const NativePlan::Result r = native.run(x, abort != nullptr ? abort : &kNever);
   if (r.kind == NativePlan::kAborted) rt->tick();  // fails with the time-out
   if (r.kind == NativePlan::kGaveUp || r.kind == NativePlan::kAborted) return false;

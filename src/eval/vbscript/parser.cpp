@@ -134,6 +134,9 @@ class Parser {
     failOnLexicalError();
     Block body;
     if (expression) {
+      // Eval's expression counts as the statement that assigns it would: the
+      // statement's level above the expression's own.
+      depth_ += kStatementLevels - 1;
       skipSeparators();
       auto result = std::make_unique<AssignStmt>();
       result->value = parseExpr();

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/abort.h"
 #include "common/error.h"
 #include "common/value.h"
 #include "eval/vbscript/stack_room.h"
@@ -104,9 +105,13 @@ class Runtime {
   SlotStack stack;
   ErrState err;
   RaisedError raised;
+  // The failure a call of the interpreter hands back to its caller.
+  ScriptError failure;
   // Compiles and runs the text that Eval, Execute or ExecuteGlobal (kind)
   // get while the call whose names are scope, with registers regs, runs.
-  std::function<Value(int kind, std::string_view text, const LocalScope* scope, Slot* regs)> scriptText;
+  // The text's value goes to result; false when its run failed, with the
+  // error in failure.
+  std::function<bool(int kind, std::string_view text, const LocalScope* scope, Slot* regs, Value& result)> scriptText;
   // The procedure of that folded name the module holds now, or null: for
   // calls of procedures that text run since declared.
   std::function<const Procedure*(std::string_view key)> findProcedure;
@@ -114,11 +119,11 @@ class Runtime {
   // Called at every loop turn and procedure call: a run cut off by the
   // watchdog stops here.
   void tick() const {
-    if (abort_ != nullptr && abort_->load(std::memory_order_relaxed)) raise(err::TimedOut);
+    if (abort_ != nullptr && aborted(*abort_)) raise(err::TimedOut);
   }
 
-  void setAbortFlag(const std::atomic<bool>* flag) { abort_ = flag; }
-  const std::atomic<bool>* abortFlag() const { return abort_; }
+  void setAbortFlag(const AbortWord* flag) { abort_ = flag; }
+  const AbortWord* abortFlag() const { return abort_; }
 
   // Marks the start of a host call: its depth, and where this thread's
   // native stack must stop.
@@ -141,7 +146,7 @@ class Runtime {
  private:
   // Deep recursion is cut off before the native stack runs out.
   static constexpr int kMaxDepth = 3000;
-  const std::atomic<bool>* abort_ = nullptr;
+  const AbortWord* abort_ = nullptr;
   const char* stackFloor_ = nullptr;
   int depth_ = 0;
 };

@@ -20,17 +20,18 @@ void addGlobalCode(Module& module, Runtime& rt, std::string_view text, bool fast
   runGlobalCode(*unit.globalCode, rt);
 }
 
-Value runScriptText(Module& module, Runtime& rt, Special kind, std::string_view text, const LocalScope* scope,
-                    Slot* regs, bool fastPaths) {
+bool runScriptText(Module& module, Runtime& rt, Special kind, std::string_view text, const LocalScope* scope,
+                   Slot* regs, bool fastPaths, Value& result) {
   if (kind == Special::ExecuteGlobal) {
     addGlobalCode(module, rt, text, fastPaths);
-    return Value();
+    result = Value();
+    return true;
   }
   CodeUnit unit = compileInScope(text, module, scope, kind == Special::Eval, fastPaths);
   adopt(module, rt, unit);
   // The text's first registers are the call's variables.
   const int shared = scope != nullptr ? scope->slotCount : 0;
-  return runInScope(*unit.globalCode, rt, regs, shared, unit.resultSlot);
+  return runInScope(*unit.globalCode, rt, regs, shared, unit.resultSlot, result);
 }
 
 }  // namespace zorvan::vbs

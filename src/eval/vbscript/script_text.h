@@ -14,8 +14,10 @@ namespace zorvan::vbs {
 void addGlobalCode(Module& module, Runtime& rt, std::string_view text, bool fastPaths, bool located = false);
 
 // Eval's value, or Empty after Execute or ExecuteGlobal, of text run inside
-// the call whose names are scope (none at the global level), with registers regs.
-Value runScriptText(Module& module, Runtime& rt, Special kind, std::string_view text, const LocalScope* scope,
-                    Slot* regs, bool fastPaths);
+// the call whose names are scope (none at the global level), with registers
+// regs, into result; false when the text's run failed, with its error in
+// rt.failure.
+bool runScriptText(Module& module, Runtime& rt, Special kind, std::string_view text, const LocalScope* scope,
+                   Slot* regs, bool fastPaths, Value& result);
 
 }  // namespace zorvan::vbs

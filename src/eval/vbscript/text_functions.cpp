@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <string>
 
+#include "common/abort.h"
 #include "common/array.h"
 #include "common/error.h"
 #include "common/limits.h"
+#include "eval/vbscript/text_search.h"
 
 namespace zorvan::vbs {
 
@@ -21,7 +23,12 @@ bool textCompare(const Value& a) {
 char folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string foldedText(std::string s, bool text) {
-  if (text) std::transform(s.begin(), s.end(), s.begin(), folded);
+  if (!text) return s;
+  for (std::size_t at = 0; at < s.size(); at += kAbortCheckStride) {
+    stopIfAborted();
+    const auto end = s.begin() + static_cast<std::ptrdiff_t>(std::min(s.size(), at + kAbortCheckStride));
+    std::transform(s.begin() + static_cast<std::ptrdiff_t>(at), end, s.begin() + static_cast<std::ptrdiff_t>(at), folded);
+  }
   return s;
 }
 
@@ -52,7 +59,7 @@ Value fnInStr(const Value* args, std::size_t n) {
   // Nothing to search, or a start past its end, finds nothing; an empty
   // string to find is found at the start.
   if (hay.empty() || static_cast<std::size_t>(start) > hay.size()) return Value::longInt(0);
-  return Value::longInt(position(hay.find(needle, static_cast<std::size_t>(start - 1))));
+  return Value::longInt(position(TextFinder(needle).findIn(hay, static_cast<std::size_t>(start - 1))));
 }
 
 Value fnInStrRev(const Value* args, std::size_t n) {
@@ -66,7 +73,7 @@ Value fnInStrRev(const Value* args, std::size_t n) {
   if (hay.empty() || static_cast<std::size_t>(start) > hay.size()) return Value::longInt(0);
   if (needle.empty()) return Value::longInt(start);
   if (needle.size() > static_cast<std::size_t>(start)) return Value::longInt(0);
-  return Value::longInt(position(hay.rfind(needle, static_cast<std::size_t>(start) - needle.size())));
+  return Value::longInt(position(findLast(hay, needle, static_cast<std::size_t>(start) - needle.size())));
 }
 
 Value fnReplace(const Value* args, std::size_t n) {
@@ -80,16 +87,18 @@ Value fnReplace(const Value* args, std::size_t n) {
   if (static_cast<std::size_t>(start) > expression.size()) return Value::string({});
   const std::string rest = expression.substr(static_cast<std::size_t>(start - 1));
   if (find.empty() || count == 0) return Value::string(rest);
-  const std::string hay = foldedText(rest, text), needle = foldedText(find, text);
+  const std::string hay = foldedText(rest, text);
+  const TextFinder needle(foldedText(find, text));
   std::string out;
   std::size_t from = 0;
   for (std::int32_t done = 0; count == -1 || done < count; ++done) {
-    const std::size_t at = hay.find(needle, from);
+    if (done % 4096 == 4095) stopIfAborted();
+    const std::size_t at = needle.findIn(hay, from);
     if (at == std::string::npos) break;
     out.append(rest, from, at - from);
     out += with;
     if (out.size() > kMaxStringLength) raise(err::OutOfStringSpace);
-    from = at + needle.size();
+    from = at + find.size();
   }
   out.append(rest, from, std::string::npos);
   return Value::string(std::move(out));
@@ -99,6 +108,7 @@ Value fnStrComp(const Value* args, std::size_t n) {
   if (eitherNull(args[0], args[1])) return Value::null();
   const bool text = n > 2 && textCompare(args[2]);
   const std::string a = foldedText(args[0].toText(), text), b = foldedText(args[1].toText(), text);
+  stopIfAborted();
   // Byte by byte, unsigned, as a binary comparison orders them.
   const int c = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
                                              [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); })
@@ -117,15 +127,17 @@ Value fnSplit(const Value* args, std::size_t n) {
   const bool text = n > 3 && textCompare(args[3]);
   std::vector<Value> parts;
   if (expression.empty() || count == 0) return arrayOf(std::move(parts));
-  const std::string hay = foldedText(expression, text), needle = foldedText(delimiter, text);
+  const std::string hay = foldedText(expression, text);
+  const TextFinder needle(foldedText(delimiter, text));
   std::size_t from = 0;
-  while (!needle.empty() && (count == -1 || parts.size() + 1 < static_cast<std::size_t>(count))) {
-    const std::size_t at = hay.find(needle, from);
+  while (!delimiter.empty() && (count == -1 || parts.size() + 1 < static_cast<std::size_t>(count))) {
+    if (parts.size() % 4096 == 4095) stopIfAborted();
+    const std::size_t at = needle.findIn(hay, from);
     if (at == std::string::npos) break;
     // No more parts than an array may hold are ever made.
     if (parts.size() >= kMaxArrayElements) raise(err::OutOfMemory);
     parts.push_back(Value::string(expression.substr(from, at - from)));
-    from = at + needle.size();
+    from = at + delimiter.size();
   }
   parts.push_back(Value::string(expression.substr(from)));
   return arrayOf(std::move(parts));
@@ -136,6 +148,8 @@ Value fnJoin(const Value* args, std::size_t n) {
   const std::string delimiter = n > 1 ? args[1].toText() : " ";
   std::string out;
   for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i % 4096 == 4095 || out.size() / kAbortCheckStride != (out.size() + delimiter.size()) / kAbortCheckStride)
+      stopIfAborted();
     if (i > 0) out += delimiter;
     out += items[i].toText();
     if (out.size() > kMaxStringLength) raise(err::OutOfStringSpace);
@@ -149,11 +163,12 @@ Value fnFilter(const Value* args, std::size_t n) {
   const std::vector<Value>& items = listOf(args[0]);
   const bool include = n > 2 ? args[2].toBoolean() : true;
   const bool text = n > 3 && textCompare(args[3]);
-  const std::string needle = foldedText(args[1].toText(), text);
+  const TextFinder needle(foldedText(args[1].toText(), text));
   std::vector<Value> kept;
   for (const Value& item : items) {
+    stopIfAborted();
     std::string s = item.toText();
-    if ((foldedText(s, text).find(needle) != std::string::npos) == include) kept.push_back(Value::string(std::move(s)));
+    if ((needle.findIn(foldedText(s, text)) != std::string::npos) == include) kept.push_back(Value::string(std::move(s)));
   }
   return arrayOf(std::move(kept));
 }

@@ -99,14 +99,17 @@ bool forContinues(const Value& counter, const Value& end, bool down) {
   return down ? c >= 0 : c <= 0;
 }
 
-Value callSite(const CallSite& site, Frame& caller);
+bool callSite(const CallSite& site, Frame& caller, Value& result);
 
-// Eval, Execute or ExecuteGlobal of a register's text.
-[[gnu::noinline]] void scriptText(const Ins& in, const Code& code, Slot* R, Runtime& rt) {
+// Eval, Execute or ExecuteGlobal of a register's text; false when the
+// text's run failed, with its error in rt.failure.
+[[gnu::noinline]] bool scriptText(const Ins& in, const Code& code, Slot* R, Runtime& rt) {
   const std::string text = R[in.b].ref->toText();
   if (!rt.scriptText) raise(err::InvalidCall);
-  Value v = rt.scriptText(in.c, text, code.scope.get(), R);
+  Value v;
+  if (!rt.scriptText(in.c, text, code.scope.get(), R, v)) return false;
   *R[in.a].ref = std::move(v);
+  return true;
 }
 
 // A call of a procedure that text run since may have declared.
@@ -155,8 +158,12 @@ inline bool numbers(const Value& a, const Value& b, double& x, double& y) {
 
 // The registers and the runtime come as arguments of their own: read back
 // from a frame just written, they would wait for the stores to retire.
+// False when the call failed: its error is then in rt.failure. A failure is
+// handed from call to call by that return rather than thrown on, so that
+// an error 28 at the deepest level of a recursion costs one throw, not one
+// at every level.
 template <bool Fast>
-void execute(const Code& code, Slot* const R, Runtime& rt) {
+bool execute(const Code& code, Slot* const R, Runtime& rt) {
 #define ZORVAN_LABEL(name) &&op_##name,
   static constexpr void* kHandlers[] = {ZORVAN_OPS(ZORVAN_LABEL)};
 #undef ZORVAN_LABEL
@@ -187,7 +194,7 @@ void execute(const Code& code, Slot* const R, Runtime& rt) {
       ZORVAN_NEXT;
     op_AssignReturn:
       assign(in, reg(in->a));
-      return;
+      return true;
     op_GetGlobal:
       reg(in->a) = rt.globals[static_cast<std::size_t>(in->b)];
       ZORVAN_NEXT;
@@ -279,7 +286,8 @@ void execute(const Code& code, Slot* const R, Runtime& rt) {
       }
       ZORVAN_NEXT;
     op_CallProc:
-      reg(in->a) = callSite(code.calls[static_cast<std::size_t>(in->c)], f);
+      if (!callSite(code.calls[static_cast<std::size_t>(in->c)], f, reg(in->a))) [[unlikely]]
+        goto failed;
       ZORVAN_NEXT;
     op_ToNumber:
       reg(in->a) = reg(in->a).toNumber();
@@ -335,7 +343,7 @@ void execute(const Code& code, Slot* const R, Runtime& rt) {
       errRaise(rt, args, static_cast<std::size_t>(in->b));
     }
     op_ScriptText:
-      scriptText(*in, code, R, rt);
+      if (!scriptText(*in, code, R, rt)) goto failed;
       ZORVAN_NEXT;
     op_LateCall:
       lateCall(*in, code, R, rt);
@@ -368,25 +376,33 @@ void execute(const Code& code, Slot* const R, Runtime& rt) {
       if (in->b >= 0) raise(in->a, code.texts[static_cast<std::size_t>(in->b)]);
       raise(in->a);
     op_Return:
-      return;
+      return true;
     } catch (ScriptError& e) {
-      if (!f.resumeNext || !canResume(e)) {
-        code.place(e, static_cast<std::int32_t>(in - start));
-        throw;
-      }
-      noteError(rt, e);
-      rt.tick();  // a loop of failing statements still meets the time-out
-      in = start + code.resumeAt(static_cast<std::int32_t>(in - start));
+      rt.failure = std::move(e);
+      goto failed;
     }
+    continue;
+  failed:
+    // The failure of this instruction, raised here or handed up by a call.
+    if (!f.resumeNext || !canResume(rt.failure)) {
+      code.place(rt.failure, static_cast<std::int32_t>(in - start));
+      return false;
+    }
+    noteError(rt, rt.failure);
+    rt.tick();  // a loop of failing statements still meets the time-out
+    in = start + code.resumeAt(static_cast<std::int32_t>(in - start));
   }
 }
 #undef ZORVAN_OPS
 #pragma GCC diagnostic pop
 
-[[gnu::always_inline]] inline void run(const Code& code, Slot* regs, Runtime& rt) {
-  if (code.fast) execute<true>(code, regs, rt);
-  else execute<false>(code, regs, rt);
+[[gnu::always_inline]] inline bool run(const Code& code, Slot* regs, Runtime& rt) {
+  return code.fast ? execute<true>(code, regs, rt) : execute<false>(code, regs, rt);
 }
+
+// Where a failure leaves the interpreter for the host or for C++ code that
+// called into it: thrown again.
+[[noreturn]] void rethrowFailure(Runtime& rt) { throw ScriptError(std::move(rt.failure)); }
 
 // The value a call left in its result register, if it has one.
 Value resultIn(Slot* regs, int slot) { return slot >= 0 ? std::move(regs[slot].own) : Value(); }
@@ -401,7 +417,7 @@ struct Callee {
   Value result(Slot* regs) const { return resultIn(regs, returnSlot); }
 };
 
-Value callSite(const CallSite& site, Frame& caller) {
+bool callSite(const CallSite& site, Frame& caller, Value& result) {
   const Procedure& p = *site.procedure;
   // Declared again since this call was compiled, it may take other arguments.
   if (site.args.size() != p.params.size()) [[unlikely]]
@@ -425,8 +441,9 @@ Value callSite(const CallSite& site, Frame& caller) {
         break;
     }
   }
-  run(callee.code, s, rt);
-  return callee.result(s);
+  if (!run(callee.code, s, rt)) return false;
+  result = callee.result(s);
+  return true;
 }
 
 }  // namespace
@@ -440,22 +457,23 @@ Value callFromHost(const Procedure& p, Runtime& rt, const Value* args, std::size
   Slot* s = frame.regs();
   // A frame's values are Empty until written: a copy needs no release first.
   for (std::size_t i = 0; i < count; ++i) new (&s[i].own) Value(args[i]);
-  run(callee.code, s, rt);
+  if (!run(callee.code, s, rt)) rethrowFailure(rt);
   return callee.result(s);
 }
 
-Value runInScope(const Code& code, Runtime& rt, Slot* outer, int shared, int resultSlot) {
+bool runInScope(const Code& code, Runtime& rt, Slot* outer, int shared, int resultSlot, Value& result) {
   CallGuard guard(rt);
   FrameScope frame(rt, code.registers, static_cast<std::size_t>(shared));
   Slot* s = frame.regs();
   for (int i = 0; i < shared; ++i) s[i].ref = outer[i].ref;
-  run(code, s, rt);
-  return resultIn(s, resultSlot);
+  if (!run(code, s, rt)) return false;
+  result = resultIn(s, resultSlot);
+  return true;
 }
 
 void runGlobalCode(const Code& code, Runtime& rt) {
   FrameScope frame(rt, code.registers);
-  run(code, frame.regs(), rt);
+  if (!run(code, frame.regs(), rt)) rethrowFailure(rt);
 }
 
 }  // namespace zorvan::vbs

@@ -11,8 +11,9 @@ namespace zorvan::vbs {
 // Runs a procedure for the host, with the arguments passed by value.
 Value callFromHost(const Procedure& p, Runtime& rt, const Value* args, std::size_t count);
 // Runs text compiled inside a call (Eval, Execute): its first shared
-// registers are the call's variables, outer; gives the value in resultSlot.
-Value runInScope(const Code& code, Runtime& rt, Slot* outer, int shared, int resultSlot);
+// registers are the call's variables, outer; puts the value in resultSlot
+// into result. False when the run failed, with its error in rt.failure.
+bool runInScope(const Code& code, Runtime& rt, Slot* outer, int shared, int resultSlot, Value& result);
 // Runs global code in a frame of its own.
 void runGlobalCode(const Code& code, Runtime& rt);
 

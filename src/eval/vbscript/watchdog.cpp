@@ -24,7 +24,7 @@ void Watchdog::setLimit(std::chrono::milliseconds limit) {
 
 void Watchdog::watch() {
   using Clock = std::chrono::steady_clock;
-  std::uint64_t seen = 0;
+  std::uint32_t seen = 0;
   bool watching = false;
   Clock::time_point since{};
   std::unique_lock lock(mutex_);
@@ -34,19 +34,22 @@ void Watchdog::watch() {
     const auto tick = std::chrono::milliseconds(std::clamp<std::int64_t>(limit / 10, 1, 50));
     wake_.wait_for(lock, tick);
     if (stop_) break;
-    if (!running_.load(std::memory_order_acquire)) {
+    std::uint32_t state = state_.load(std::memory_order_acquire);
+    if ((state & kRunningBit) == 0) {
       watching = false;
       continue;
     }
-    const std::uint64_t g = generation_.load(std::memory_order_relaxed);
+    const std::uint32_t run = state / kRunUnit;
     const auto now = Clock::now();
-    if (!watching || g != seen) {
+    if (!watching || run != seen) {
       watching = true;
-      seen = g;
+      seen = run;
       since = now;
       continue;
     }
-    if (now - since >= std::chrono::milliseconds(limit)) abort_.store(true, std::memory_order_relaxed);
+    // Aborts this run only if it is still the one under way.
+    if (now - since >= std::chrono::milliseconds(limit))
+      state_.compare_exchange_strong(state, state | kAbortBit, std::memory_order_relaxed);
   }
 }
 

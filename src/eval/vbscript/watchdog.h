@@ -10,6 +10,8 @@
 #include <mutex>
 #include <thread>
 
+#include "common/abort.h"
+
 namespace zorvan::vbs {
 
 class Watchdog {
@@ -20,39 +22,43 @@ class Watchdog {
   Watchdog& operator=(const Watchdog&) = delete;
 
   void setLimit(std::chrono::milliseconds limit);
-  const std::atomic<bool>* abortFlag() const { return &abort_; }
+  const AbortWord* abortFlag() const { return &state_; }
   // Ends the run in progress now; interrupted() tells it from a time-out.
   void interrupt() {
     interrupted_.store(true, std::memory_order_relaxed);
-    abort_.store(true, std::memory_order_relaxed);
+    state_.fetch_or(kAbortBit, std::memory_order_relaxed);
   }
   bool interrupted() const { return interrupted_.load(std::memory_order_relaxed); }
 
   // Marks one run, from construction to destruction.
   class Run {
    public:
-    explicit Run(Watchdog& w) : w_(w) {
-      w_.abort_.store(false, std::memory_order_relaxed);
+    explicit Run(Watchdog& w) : w_(w), outer_(tRunAbortWord) {
+      tRunAbortWord = &w_.state_;  // for the long work inside one step
       w_.interrupted_.store(false, std::memory_order_relaxed);
-      // Only the running thread writes the generation: no locked increment needed.
-      w_.generation_.store(w_.generation_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
-      w_.running_.store(true, std::memory_order_release);
+      // One store clears the abort flag and starts the next run: an abort
+      // meant for the run before can no longer land on this one. Only the
+      // running thread starts runs.
+      const std::uint32_t last = w_.state_.load(std::memory_order_relaxed);
+      w_.state_.store(((last & ~(kRunUnit - 1)) + kRunUnit) | kRunningBit, std::memory_order_release);
     }
-    ~Run() { w_.running_.store(false, std::memory_order_release); }
+    ~Run() {
+      w_.state_.fetch_and(~kRunningBit, std::memory_order_release);
+      tRunAbortWord = outer_;
+    }
     Run(const Run&) = delete;
     Run& operator=(const Run&) = delete;
 
    private:
     Watchdog& w_;
+    const AbortWord* outer_;
   };
 
  private:
   void watch();
 
-  std::atomic<bool> abort_{false};
+  AbortWord state_{0};  // the abort flag, whether a run is under way, and which
   std::atomic<bool> interrupted_{false};
-  std::atomic<bool> running_{false};
-  std::atomic<std::uint64_t> generation_{0};
   std::atomic<std::int64_t> limitMs_;
   std::mutex mutex_;
   std::condition_variable wake_;
