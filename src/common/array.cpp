@@ -5,6 +5,7 @@
 
 #include "common/abort.h"
 #include "common/limits.h"
+#include "common/memory_budget.h"
 
 namespace zorvan {
 
@@ -19,9 +20,18 @@ void reserveElements(std::size_t n) {
   do {
     if (n > kMaxArrayElements - live) raise(err::OutOfMemory);
   } while (!liveElements.compare_exchange_weak(live, live + n, std::memory_order_relaxed));
+  try {
+    chargeMemory(n * sizeof(Value));
+  } catch (...) {
+    liveElements.fetch_sub(n, std::memory_order_relaxed);
+    throw;
+  }
 }
 
-void releaseElements(std::size_t n) { liveElements.fetch_sub(n, std::memory_order_relaxed); }
+void releaseElements(std::size_t n) {
+  liveElements.fetch_sub(n, std::memory_order_relaxed);
+  releaseMemory(n * sizeof(Value));
+}
 
 // The element count of these bounds, or "Out of memory" beyond the limit.
 std::size_t elementCount(std::span<const std::int32_t> upper) {

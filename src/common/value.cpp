@@ -8,6 +8,7 @@
 
 #include "common/array.h"
 #include "common/limits.h"
+#include "common/memory_budget.h"
 #include "common/number_text.h"
 
 namespace zorvan {
@@ -200,9 +201,17 @@ Value mulSlow(const Value& a, const Value& b) {
 
 Value Value::string(std::string text) {
   if (text.size() > kMaxStringLength) raise(err::OutOfStringSpace);
+  // A short text lives inside the std::string itself.
+  const std::size_t bytes = sizeof(StringRep) + (text.capacity() > 15 ? text.capacity() + 1 : 0);
+  chargeMemory(bytes);
   Value r;
+  try {
+    r.u_.s = new StringRep(std::move(text), bytes);
+  } catch (...) {
+    releaseMemory(bytes);
+    throw;
+  }
   r.type_ = VType::String;
-  r.u_.s = new StringRep(std::move(text));
   return r;
 }
 
@@ -214,6 +223,7 @@ Value Value::whole(std::int64_t v) noexcept {
 
 void Value::destroy() noexcept {
   if (type_ == VType::String) {
+    releaseMemory(u_.s->charged);
     delete u_.s;
     return;
   }

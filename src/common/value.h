@@ -143,8 +143,9 @@ class Value {
 
  private:
   struct StringRep : Shared {
-    explicit StringRep(std::string t) : text(std::move(t)) {}
+    StringRep(std::string t, std::size_t bytes) : text(std::move(t)), charged(bytes) {}
     std::string text;
+    std::size_t charged;  // against the memory budget
   };
   // The narrow kinds are written as all eight bytes of the storage at once: a
   // copy reads all eight, and a read that spans two stores waits for both to

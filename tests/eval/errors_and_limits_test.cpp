@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "common/memory_budget.h"
 #include "eval/user_function.h"
 #include "eval/vbscript_engine.h"
 #include "support/script.h"
@@ -201,6 +202,25 @@ TEST(Limits, AnAbortNeverReachesTheNextRun) {
     if (!FNF(engine, Value(-1.0))) ++cutShort;
   }
   EXPECT_EQ(cutShort, 0);
+}
+
+// Strings each within their limit, arrays, and text compiled while the
+// function runs, together stay within one budget; what a failing run held
+// is given back, and the next run starts clean.
+TEST(Limits, MemoryIsBoundedAsAWholeAndGivenBack) {
+  const std::size_t before = memoryInUse();
+  for (const char* shape : {
+           "ReDim a(100): For i = 0 To 100: a(i) = Space(60000000) & i: Next : MyFunction = 1",
+           "s = Space(60000000) : ReDim a(199) : For i = 0 To 199 : a(i) = s : Next : b = Filter(a, \" \")",
+           "Execute String(16000000, \":\") & \"MyFunction = 1\"",
+       }) {
+    EXPECT_EQ(evalAt(shape, 1), "Error 7 : Out of memory") << shape;
+    EXPECT_EQ(memoryInUse(), before) << shape;
+  }
+  // Strings that share their text count once.
+  EXPECT_EQ(evalAt("s = Space(60000000) : ReDim a(199) : For i = 0 To 199 : a(i) = s : Next : MyFunction = Len(a(9))"),
+            "Long 60000000");
+  EXPECT_EQ(memoryInUse(), before);
 }
 
 TEST(Limits, RunawayGlobalCodeIsCutOffToo) {

@@ -1,10 +1,15 @@
 #include "eval/vbscript/script_text.h"
 
+#include "common/memory_budget.h"
 #include "eval/vbscript/vm.h"
 
 namespace zorvan::vbs {
 
 namespace {
+
+// What compiling text may take at most, by its length: its tokens, tree and
+// bytecode together come to some hundred bytes a character of text.
+std::size_t compiledSize(std::string_view text) { return 128 * text.size(); }
 
 // Merges what the unit declares and makes room for its new globals.
 void adopt(Module& module, Runtime& rt, CodeUnit& unit) {
@@ -15,7 +20,10 @@ void adopt(Module& module, Runtime& rt, CodeUnit& unit) {
 }  // namespace
 
 void addGlobalCode(Module& module, Runtime& rt, std::string_view text, bool fastPaths, bool located) {
-  CodeUnit unit = compile(text, module, fastPaths, located);
+  CodeUnit unit = [&] {
+    const MemoryCharge compiling(compiledSize(text));
+    return compile(text, module, fastPaths, located);
+  }();
   adopt(module, rt, unit);
   runGlobalCode(*unit.globalCode, rt);
 }
@@ -27,6 +35,8 @@ bool runScriptText(Module& module, Runtime& rt, Special kind, std::string_view t
     result = Value();
     return true;
   }
+  // The compiled form counts against the budget while the text runs.
+  const MemoryCharge compiled(compiledSize(text));
   CodeUnit unit = compileInScope(text, module, scope, kind == Special::Eval, fastPaths);
   adopt(module, rt, unit);
   // The text's first registers are the call's variables.
