@@ -11,7 +11,10 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFont>
+#include <QFontDatabase>
 #include <QMenuBar>
 #include <QProgressDialog>
 #include <QThread>
@@ -24,6 +27,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QStyle>
@@ -35,7 +39,12 @@
 #include "common/leading_number.h"
 #include "common/number_text.h"
 #include "eval/user_function.h"
+#include "eval/language.h"
+#include "ui/code_editor.h"
+#include "ui/examples.h"
 #include "ui/form_fit.h"
+#include "ui/functions_help.h"
+#include "ui/vbscript_highlighter.h"
 #include "ui/plot_window.h"
 #include "ui/slanted_line.h"
 
@@ -107,21 +116,17 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
   lblUserFN->setObjectName("lblUserFN");
   place(lblUserFN, 240, 120, 5535, 255);
 
-  txtInput = new QPlainTextEdit(client);
+  txtInput = new CodeEditor(client);
   txtInput->setObjectName("txtInput");
   place(txtInput, 120, 360, 5535, 975);
   txtInput->setLineWrapMode(QPlainTextEdit::NoWrap);
   txtInput->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   txtInput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  txtInput->setTabChangesFocus(true);
+  // Tab indents in the function box; Ctrl+Tab leaves it.
+  txtInput->setTabChangesFocus(false);
   txtInput->setToolTip(QStringLiteral("MyFunction = f(x)"));
+  new VBScriptHighlighter(txtInput->document());
   txtInput->setPlainText(withLf(kStartText));
-  // The line of an error stays marked until the text is edited.
-  connect(txtInput->document(), &QTextDocument::contentsChanged, this, [this] {
-    if (txtInput->property("errorLine").toInt() == 0) return;
-    txtInput->setExtraSelections({});
-    txtInput->setProperty("errorLine", 0);
-  });
 
   Frame1 = new QGroupBox(QStringLiteral("A&pproach"), client);
   Frame1->setObjectName("Frame1");
@@ -196,6 +201,11 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
 
   buildMenu();
   connect(cmdSolve, &QPushButton::clicked, this, [this] { cmdSolve_Click(); });
+  // A function file dropped on the window, or on the function box, opens.
+  setAcceptDrops(true);
+  txtInput->viewport()->installEventFilter(this);
+  connect(txtInput->document(), &QTextDocument::modificationChanged, this, [this] { updateTitle(); });
+  useFixedPitchFont();
   progressDelay_ = new QTimer(this);
   progressDelay_->setSingleShot(true);
   progressDelay_->setInterval(500);
@@ -220,6 +230,20 @@ void frmZorvan::buildMenu() {
     return a;
   };
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  action(file, QStringLiteral("&New"), "actionNew", [this] { newFile(); })->setShortcut(QKeySequence::New);
+  action(file, QStringLiteral("&Open..."), "actionOpen", [this] { openAsked(); })->setShortcut(QKeySequence::Open);
+  QMenu* recent = file->addMenu(QStringLiteral("Open &Recent"));
+  recent->setObjectName("menuRecent");
+  connect(recent, &QMenu::aboutToShow, this, [this, recent] { fillRecentMenu(recent); });
+  fillRecentMenu(recent);
+  QMenu* samples = file->addMenu(QStringLiteral("&Examples"));
+  samples->setObjectName("menuExamples");
+  for (const Example& e : examples())
+    samples->addAction(QString::fromUtf8(e.title), this, [this, &e] { chooseExample(e); });
+  file->addSeparator();
+  action(file, QStringLiteral("&Save"), "actionSave", [this] { saveFile(); })->setShortcut(QKeySequence::Save);
+  action(file, QStringLiteral("Save &As..."), "actionSaveAs", [this] { saveAsked(); })->setShortcut(QKeySequence::SaveAs);
+  file->addSeparator();
   QAction* quit = action(file, QStringLiteral("&Quit"), "actionQuit", [this] { close(); });
   quit->setShortcut(QKeySequence::Quit);
   quit->setMenuRole(QAction::QuitRole);
@@ -259,6 +283,12 @@ void frmZorvan::buildMenu() {
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  action(help, QStringLiteral("&Functions"), "actionFunctions", [this] {
+    auto* page = findChild<FunctionsHelp*>();
+    if (page == nullptr) page = new FunctionsHelp(this);
+    page->show();
+    page->raise();
+  })->setShortcut(QKeySequence::HelpContents);
   action(help, QStringLiteral("&About Zorvan"), "actionAbout", [this] { showAbout(); })->setMenuRole(QAction::AboutRole);
   action(help, QStringLiteral("About &Qt"), "actionAboutQt", [] { QApplication::aboutQt(); })
       ->setMenuRole(QAction::AboutQtRole);
@@ -300,6 +330,12 @@ PlotWindow* frmZorvan::showPlotWindow() {
 }
 
 bool frmZorvan::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == txtInput->viewport() && (event->type() == QEvent::DragEnter || event->type() == QEvent::Drop) &&
+      acceptsDrop(event)) {
+    if (event->type() == QEvent::DragEnter) dragEnterEvent(static_cast<QDragEnterEvent*>(event));
+    else dropEvent(static_cast<QDropEvent*>(event));
+    return true;
+  }
   if (watched == cmdSolve && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -313,7 +349,17 @@ bool frmZorvan::eventFilter(QObject* watched, QEvent* event) {
 void frmZorvan::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   // A new font or style: the layout follows it.
+  if (event->type() == QEvent::FontChange) useFixedPitchFont();
   if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) fitToScreen();
+}
+
+// The function box: the desktop's fixed-pitch font, at the size of the form's.
+void frmZorvan::useFixedPitchFont() {
+  if (txtInput == nullptr) return;
+  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  if (font().pointSizeF() > 0) fixed.setPointSizeF(font().pointSizeF());
+  else fixed.setPixelSize(font().pixelSize());
+  txtInput->setFont(fixed);
 }
 
 void frmZorvan::describeForAccessibility() {
@@ -411,7 +457,7 @@ void frmZorvan::scaleLayoutToFont() {
   // There a scrolling box's one-pixel frame falls half under its viewport
   // and scroll bars, which are painted over it: such a box draws a frame of
   // two pixels of its own, in the colour of the style's frames.
-  for (QPlainTextEdit* box : {txtInput, txtResult}) {
+  for (QPlainTextEdit* box : {static_cast<QPlainTextEdit*>(txtInput), txtResult}) {
     if (grid > 1) {
       QPalette palette = box->palette();
       palette.setColor(QPalette::WindowText, palette.color(QPalette::Mid));
@@ -628,6 +674,10 @@ void frmZorvan::stopWorker() {
 }
 
 void frmZorvan::closeEvent(QCloseEvent* e) {
+  if (!closing_ && !keepOrDropChanges()) {
+    e->ignore();
+    return;
+  }
   if (isSolving()) {
     // The request may come from inside a box's own loop, which the search
     // waits for: end the search, answer the box, and close when the search
@@ -707,14 +757,29 @@ void frmZorvan::appendToResults(const QString& text) {
   txtResult->ensureCursorVisible();
 }
 
+namespace {
+
+// For an error that names a name the engine does not know, the built-in it
+// most likely stands for: "Did you mean Sqr?".
+QString hintFor(const ScriptError& e) {
+  static const QRegularExpression kQuoted(QStringLiteral("'([A-Za-z][A-Za-z0-9_]*)'$"));
+  const QRegularExpressionMatch m = kQuoted.match(QString::fromStdString(e.description));
+  if (!m.hasMatch()) return {};
+  const std::string likely = likelyBuiltin(m.captured(1).toStdString());
+  return likely.empty() ? QString() : QStringLiteral("Did you mean %1?").arg(QString::fromStdString(likely));
+}
+
+}  // namespace
+
 void frmZorvan::showError(const ScriptError& e, std::string_view text) {
   showMessage(text);  // returns once the user has answered the box
   if (e.line > 0)
-    QMetaObject::invokeMethod(this, [this, line = e.line, column = e.column] { markErrorAt(line, column); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, line = e.line, column = e.column, hint = hintFor(e)] { markErrorAt(line, column, hint); },
+        Qt::QueuedConnection);
 }
 
-void frmZorvan::markErrorAt(int line, int column) {
+void frmZorvan::markErrorAt(int line, int column, const QString& hint) {
   if (closing_) return;
   QTextDocument* document = txtInput->document();
   QTextBlock block = document->findBlockByNumber(line - 1);
@@ -722,14 +787,7 @@ void frmZorvan::markErrorAt(int line, int column) {
   QTextCursor caret(block);
   caret.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, std::clamp(column - 1, 0, block.length() - 1));
   txtInput->setTextCursor(caret);
-  QTextEdit::ExtraSelection mark;
-  mark.cursor = QTextCursor(block);
-  QColor colour = palette().color(QPalette::Highlight);
-  colour.setAlpha(60);
-  mark.format.setBackground(colour);
-  mark.format.setProperty(QTextFormat::FullWidthSelection, true);
-  txtInput->setExtraSelections({mark});
-  txtInput->setProperty("errorLine", line);
+  txtInput->markErrorLine(block.blockNumber() + 1, hint);
   txtInput->setFocus();
   txtInput->ensureCursorVisible();
 }

@@ -5,6 +5,8 @@
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QStringList>
+#include <functional>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -15,12 +17,17 @@
 #include "solver/clock.h"
 #include "solver/plot_samples.h"
 #include "solver/solve_command.h"
+#include "ui/code_editor.h"
+#include "ui/examples.h"
 #include "ui/message_boxes.h"
 
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QDragEnterEvent;
+class QDropEvent;
 class QLineEdit;
+class QMenu;
 class QPlainTextEdit;
 class QProgressDialog;
 class QPushButton;
@@ -72,8 +79,21 @@ class frmZorvan final : public QMainWindow, private SolveHost {
   bool isSamplingPreview() const { return previewWorker_ != nullptr; }
   QProgressDialog* progressDialog() const { return progress_; }
 
+  // The function's file; empty while the function is untitled.
+  QString filePath() const { return filePath_; }
+  // Reads a function file into the box; false, after a box saying why,
+  // where it cannot be read.
+  bool openFile(const QString& path);
+  // Writes the box to path (UTF-8, CR LF); false, after a box saying why,
+  // where it cannot be written. The box keeps its text either way.
+  bool saveFileAs(const QString& path);
+  // Where to open or save, as a file dialog asks it; tests answer it themselves.
+  std::function<QString(bool forSaving)> askForPath;
+  static constexpr int kRecentFiles = 8;
+  QStringList recentFiles() const;
+
   QLabel* lblUserFN = nullptr;
-  QPlainTextEdit* txtInput = nullptr;
+  CodeEditor* txtInput = nullptr;
   QGroupBox* Frame1 = nullptr;
   QRadioButton* Option1[2] = {};
   QLabel* Label1[2] = {};
@@ -89,6 +109,7 @@ class frmZorvan final : public QMainWindow, private SolveHost {
  private:
   void place(QWidget* w, int left, int top, int width, int height);
   void describeForAccessibility();
+  void useFixedPitchFont();
   void markNumberBoxes();
   bool eventFilter(QObject* watched, QEvent* event) override;
   void changeEvent(QEvent* event) override;
@@ -103,6 +124,24 @@ class frmZorvan final : public QMainWindow, private SolveHost {
   void finishSolve();
   void stopWorker();
   void closeEvent(QCloseEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+  // Function files.
+  QString pathAsked(bool forSaving);
+  void updateTitle();
+  // Before changes to a function from or to a file would be lost: true to
+  // go on (saved or discarded), false where the user cancelled.
+  bool keepOrDropChanges();
+  void setFunctionText(const QString& text, const QString& path);
+  void newFile();
+  void openAsked();
+  bool saveFile();
+  bool saveAsked();
+  void rememberRecent(const QString& path);
+  void fillRecentMenu(QMenu* menu);
+  void chooseExample(const Example& e);
+  bool acceptsDrop(QEvent* event) const;
 
   // SolveHost, called on the search's thread.
   void appendResult(const ReportedRoot& root) override;
@@ -116,7 +155,7 @@ class frmZorvan final : public QMainWindow, private SolveHost {
 
   void appendToResults(const QString& text);
   // Puts the caret at a place of the function box and marks its line until the text is edited.
-  void markErrorAt(int line, int column);
+  void markErrorAt(int line, int column, const QString& hint);
 
   struct Placement {
     QWidget* widget;
@@ -150,6 +189,7 @@ class frmZorvan final : public QMainWindow, private SolveHost {
   QTimer* progressTimer_ = nullptr;
   bool messageUp_ = false;           // a box of the search is waiting for the user
   PlotWindow* plot_ = nullptr;
+  QString filePath_;
   std::mutex plotMutex_;
   std::optional<PlotData> lastPlot_;
 };

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,10 +20,10 @@ void describe(QCoreApplication& app) {
   app.setApplicationVersion(QStringLiteral(ZORVAN_VERSION));
 }
 
-// The command line: --help and --version, and Qt's own options, which the
-// application object has already taken out. Returns the exit code when the
-// program ends here.
-std::optional<int> handleCommandLine(const QStringList& arguments) {
+// The command line: --help and --version, a function file to open, and Qt's
+// own options, which the application object has already taken out. Returns
+// the exit code when the program ends here.
+std::optional<int> handleCommandLine(const QStringList& arguments, QString* file = nullptr) {
   QCommandLineParser parser;
   parser.setApplicationDescription(
       QStringLiteral("Find the real roots of an equation f(x) = 0, with f written as VBScript that assigns\n"
@@ -33,9 +34,10 @@ std::optional<int> handleCommandLine(const QStringList& arguments) {
                                    QStringLiteral("Print the version and exit."));
   parser.addOption(help);
   parser.addOption(version);
-  if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
+  parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A function file (.vbs) to open."), QStringLiteral("[FILE]"));
+  if (!parser.parse(arguments) || parser.positionalArguments().size() > 1) {
     const QString problem = parser.errorText().isEmpty()
-                                ? QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first())
+                                ? QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().at(1))
                                 : parser.errorText();
     std::fprintf(stderr, "zorvan: %s\nTry 'zorvan --help' for more information.\n", qPrintable(problem));
     return kUsage;
@@ -48,6 +50,7 @@ std::optional<int> handleCommandLine(const QStringList& arguments) {
     std::printf("zorvan %s\nQt %s\nLicense MIT: the Zorvan developers.\n", ZORVAN_VERSION, qVersion());
     return 0;
   }
+  if (file != nullptr && !parser.positionalArguments().isEmpty()) *file = parser.positionalArguments().first();
   return std::nullopt;
 }
 
@@ -87,8 +90,11 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   describe(app);
   QApplication::setDesktopFileName(QStringLiteral("org.zorvan.Zorvan"));
-  if (const std::optional<int> code = handleCommandLine(QApplication::arguments())) return *code;
+  QString file;
+  if (const std::optional<int> code = handleCommandLine(QApplication::arguments(), &file)) return *code;
   zorvan::ui::frmZorvan window;
   window.show();
+  // A file that cannot be read is said in a box over the window.
+  if (!file.isEmpty()) QTimer::singleShot(0, &window, [&window, file] { window.openFile(file); });
   return app.exec();
 }

@@ -31,6 +31,25 @@ void QtMessageBoxes::show(QWidget* parent, const QString& text) {
   current_ = nullptr;
 }
 
+MessageBoxes::Answer MessageBoxes::askToSave(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kCaption.data(), static_cast<int>(kCaption.size())), text,
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+  box.setObjectName("SaveChangesBox");
+  box.setDefaultButton(QMessageBox::Save);
+  switch (box.exec()) {
+    case QMessageBox::Save: return Answer::Save;
+    case QMessageBox::Discard: return Answer::Discard;
+    default: return Answer::Cancel;
+  }
+}
+
+void MessageBoxes::warn(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kCaption.data(), static_cast<int>(kCaption.size())), text,
+                  QMessageBox::Ok, parent);
+  box.setObjectName("FileErrorBox");
+  box.exec();
+}
+
 void QtMessageBoxes::dismiss() {
   if (current_ != nullptr) current_->done(QMessageBox::Ok);
 }

@@ -17,6 +17,11 @@ class MessageBoxes {
   virtual void show(QWidget* parent, const QString& text) = 0;
   // Closes the box now showing, if any, as if acknowledged.
   virtual void dismiss() {}
+  // Asks whether to save changes before they would be lost.
+  enum class Answer { Save, Discard, Cancel };
+  virtual Answer askToSave(QWidget* parent, const QString& text);
+  // Tells of a failure (a file that cannot be read or written), with a warning icon.
+  virtual void warn(QWidget* parent, const QString& text);
 };
 
 class QtMessageBoxes final : public MessageBoxes {

@@ -18,6 +18,12 @@ class AnsweringBoxes final : public MessageBoxes {
  public:
   explicit AnsweringBoxes(std::vector<std::string>& log) : log_(log) {}
   void show(QWidget*, const QString& text) override { log_.push_back(text.toStdString()); }
+  Answer askToSave(QWidget*, const QString& text) override {
+    log_.push_back("ask: " + text.toStdString());
+    return answer;
+  }
+  void warn(QWidget*, const QString& text) override { log_.push_back("warn: " + text.toStdString()); }
+  Answer answer = Answer::Cancel;  // to the question whether to save
 
  private:
   std::vector<std::string>& log_;

@@ -16,6 +16,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTextCursor>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QSettings>
+#include <QFile>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -233,6 +238,54 @@ TEST(RealWindow, AnErrorBoxIsAnsweredWithReturnAndNothingIsCancelled) {
   EXPECT_EQ(watch.texts, std::vector<std::string>{"Error 1006 : Expected ')'"});
   EXPECT_TRUE(watch.focusInBox);
   EXPECT_FALSE(watch.progressUnderBox);
+}
+
+// Ctrl+S saves the function to its file and Ctrl+O opens another through the
+// file dialog, typed on the X server as a user types them.
+TEST(RealWindow, CtrlSSavesAndCtrlOOpens) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+  const QString first = dir.filePath("first.vbs"), second = dir.filePath("second.vbs");
+  for (const auto& [path, text] : {std::pair{first, "MyFunction = x - 1\r\n"}, std::pair{second, "MyFunction = x - 2\r\n"}}) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+  }
+  frmZorvan w(std::make_unique<QtMessageBoxes>(), std::make_unique<FixedClock>(10, 20, 30));
+  ASSERT_TRUE(w.openFile(first));
+  w.move(40, 40);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  w.activateWindow();
+  w.txtInput->setFocus();
+  QTextCursor end = w.txtInput->textCursor();
+  end.movePosition(QTextCursor::End);
+  w.txtInput->setTextCursor(end);
+  QTest::qWait(300);
+  std::atomic<bool> typed{false};
+  std::thread user([&] { typed = std::system("xdotool type --delay 20 \"' saved\" && xdotool key ctrl+s") == 0; });
+  QTest::qWaitFor([&] { return typed.load(); }, 10000);
+  user.join();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.isWindowModified() && w.txtInput->toPlainText().contains("' saved"); }, 5000));
+  QFile saved(first);
+  ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+  EXPECT_EQ(saved.readAll(), "MyFunction = x - 1\r\n' saved");
+
+  // Ctrl+O: the dialog takes the keyboard; the path typed there opens.
+  std::atomic<bool> opened{false};
+  std::thread again([&] {
+    opened = std::system("xdotool key ctrl+o") == 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    const std::string cmd = "xdotool type --delay 10 \"" + second.toStdString() + "\" && xdotool key Return";
+    opened = opened && std::system(cmd.c_str()) == 0;
+  });
+  const bool done = QTest::qWaitFor([&] { return w.filePath() == QFileInfo(second).absoluteFilePath(); }, 15000);
+  again.join();
+  EXPECT_TRUE(opened);
+  EXPECT_TRUE(done);
+  EXPECT_EQ(w.txtInput->toPlainText(), "MyFunction = x - 2\n");
+  EXPECT_TRUE(w.windowTitle().startsWith("second.vbs")) << w.windowTitle().toStdString();
 }
 
 // Under a window manager (see tests/CMakeLists.txt): the close button of

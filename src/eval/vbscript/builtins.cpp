@@ -308,28 +308,122 @@ const Builtin* findBuiltin(std::string_view key) {
   return nullptr;
 }
 
+namespace {
+struct ConstantEntry {
+  std::string_view key, name;
+  int kind;  // 0 whole number, 1 text
+  std::int32_t number;
+  std::string_view text;
+};
+constexpr std::array kConstants{
+    ConstantEntry{"vbcrlf", "vbCrLf", 1, 0, "\r\n"},
+    ConstantEntry{"vbnewline", "vbNewLine", 1, 0, "\r\n"},
+    ConstantEntry{"vbcr", "vbCr", 1, 0, "\r"},
+    ConstantEntry{"vblf", "vbLf", 1, 0, "\n"},
+    ConstantEntry{"vbtab", "vbTab", 1, 0, "\t"},
+    ConstantEntry{"vbnullstring", "vbNullString", 1, 0, ""},
+    ConstantEntry{"vbnullchar", "vbNullChar", 1, 0, std::string_view("\0", 1)},
+    ConstantEntry{"vbtrue", "vbTrue", 0, -1, {}},
+    ConstantEntry{"vbfalse", "vbFalse", 0, 0, {}},
+    ConstantEntry{"vbempty", "vbEmpty", 0, 0, {}},
+    ConstantEntry{"vbinteger", "vbInteger", 0, 2, {}},
+    ConstantEntry{"vblong", "vbLong", 0, 3, {}},
+    ConstantEntry{"vbsingle", "vbSingle", 0, 4, {}},
+    ConstantEntry{"vbdouble", "vbDouble", 0, 5, {}},
+    ConstantEntry{"vbstring", "vbString", 0, 8, {}},
+    ConstantEntry{"vbboolean", "vbBoolean", 0, 11, {}},
+    ConstantEntry{"vbbinarycompare", "vbBinaryCompare", 0, 0, {}},
+    ConstantEntry{"vbtextcompare", "vbTextCompare", 0, 1, {}},
+};
+}  // namespace
+
 std::optional<Value> findBuiltinConstant(std::string_view key) {
-  struct Entry {
-    std::string_view key;
-    int kind;  // 0 whole number, 1 text
-    std::int32_t number;
-    std::string_view text;
-  };
-  static constexpr std::array kConstants{
-      Entry{"vbcrlf", 1, 0, "\r\n"},  Entry{"vbnewline", 1, 0, "\r\n"}, Entry{"vbcr", 1, 0, "\r"},
-      Entry{"vblf", 1, 0, "\n"},      Entry{"vbtab", 1, 0, "\t"},       Entry{"vbnullstring", 1, 0, ""},
-      Entry{"vbnullchar", 1, 0, std::string_view("\0", 1)},
-      Entry{"vbtrue", 0, -1, {}},     Entry{"vbfalse", 0, 0, {}},       Entry{"vbempty", 0, 0, {}},
-      Entry{"vbinteger", 0, 2, {}},   Entry{"vblong", 0, 3, {}},        Entry{"vbsingle", 0, 4, {}},
-      Entry{"vbdouble", 0, 5, {}},    Entry{"vbstring", 0, 8, {}},      Entry{"vbboolean", 0, 11, {}},
-      Entry{"vbbinarycompare", 0, 0, {}}, Entry{"vbtextcompare", 0, 1, {}},
-  };
   for (const auto& c : kConstants)
     if (c.key == key) {
       if (c.kind == 1) return Value::string(std::string(c.text));
       return Value::whole(c.number);
     }
   return std::nullopt;
+}
+
+std::span<const Builtin> allBuiltins() { return kBuiltins; }
+
+std::vector<std::string_view> builtinConstantNames() {
+  std::vector<std::string_view> names;
+  for (const auto& c : kConstants) names.push_back(c.name);
+  return names;
+}
+
+BuiltinHelp helpFor(const Builtin& b) {
+  struct Entry {
+    std::string_view key;
+    BuiltinHelp help;
+  };
+  static constexpr Entry kHelp[] = {
+      {"abs", {"number", "The number without its sign."}},
+      {"array", {"value, ...", "An array of the values given."}},
+      {"asc", {"text", "The character code of the text's first character."}},
+      {"atn", {"number", "The arctangent, in radians."}},
+      {"cbool", {"value", "The value as a Boolean."}},
+      {"cdbl", {"value", "The value as a Double."}},
+      {"chr", {"code", "The character of that code."}},
+      {"cint", {"value", "The value as an Integer, halves to even."}},
+      {"createobject", {"class[, server]", "Fails: no object can be reached from the function."}},
+      {"clng", {"value", "The value as a Long, halves to even."}},
+      {"cos", {"angle", "The cosine of an angle in radians."}},
+      {"csng", {"value", "The value as a Single."}},
+      {"cstr", {"value", "The value as text."}},
+      {"eval", {"text", "The value of the expression in the text."}},
+      {"execute", {"text", "Runs the statements in the text, with this procedure's variables."}},
+      {"executeglobal", {"text", "Runs the statements in the text at the global level."}},
+      {"exp", {"number", "e raised to the number."}},
+      {"filter", {"array, text[, include[, compare]]", "The elements that hold the text (or, include False, that do not)."}},
+      {"fix", {"number", "The whole part, toward zero."}},
+      {"formatnumber", {"number[, decimals[, leading[, parentheses[, group]]]]", "The number as text, with a period as the decimal separator."}},
+      {"getobject", {"[path[, class]]", "Fails: no object can be reached from the function."}},
+      {"hex", {"number", "The number in hexadecimal."}},
+      {"instr", {"[start, ]text, find[, compare]", "Where find first stands in text, from 1; 0 if nowhere."}},
+      {"instrrev", {"text, find[, start[, compare]]", "Where find last stands in text; 0 if nowhere."}},
+      {"int", {"number", "The largest whole number not above the number."}},
+      {"isarray", {"value", "Whether the value is an array."}},
+      {"isempty", {"value", "Whether the value is Empty."}},
+      {"isnull", {"value", "Whether the value is Null."}},
+      {"isnumeric", {"value", "Whether the value reads as a number."}},
+      {"isobject", {"value", "Whether the value is an object (Nothing is)."}},
+      {"join", {"array[, delimiter]", "The elements joined into one text."}},
+      {"lbound", {"array[, dimension]", "The lowest index, always 0."}},
+      {"lcase", {"text", "The text in lower case."}},
+      {"left", {"text, length", "The first characters of the text."}},
+      {"len", {"text", "The number of characters."}},
+      {"log", {"number", "The natural logarithm of a number above 0."}},
+      {"ltrim", {"text", "The text without its leading spaces."}},
+      {"mid", {"text, start[, length]", "Part of the text, from start (from 1)."}},
+      {"oct", {"number", "The number in octal."}},
+      {"randomize", {"[seed]", "Seeds the generator that Rnd draws from."}},
+      {"replace", {"text, find, with[, start[, count[, compare]]]", "The text with find replaced."}},
+      {"right", {"text, length", "The last characters of the text."}},
+      {"rnd", {"[number]", "A random number from 0 up to 1."}},
+      {"round", {"number[, decimals]", "The number rounded, halves to even."}},
+      {"rtrim", {"text", "The text without its trailing spaces."}},
+      {"sgn", {"number", "-1, 0 or 1 by the sign of the number."}},
+      {"sin", {"angle", "The sine of an angle in radians."}},
+      {"space", {"count", "That many spaces."}},
+      {"split", {"text[, delimiter[, count[, compare]]]", "An array of the parts of the text."}},
+      {"sqr", {"number", "The square root of a number not below 0."}},
+      {"strcomp", {"text1, text2[, compare]", "-1, 0 or 1 as text1 sorts before, with or after text2."}},
+      {"strreverse", {"text", "The text backwards."}},
+      {"string", {"count, character", "The character that many times."}},
+      {"tan", {"angle", "The tangent of an angle in radians."}},
+      {"timer", {"", "The seconds since midnight."}},
+      {"trim", {"text", "The text without leading and trailing spaces."}},
+      {"typename", {"value", "The name of the value's type."}},
+      {"ubound", {"array[, dimension]", "The highest index."}},
+      {"ucase", {"text", "The text in upper case."}},
+      {"vartype", {"value", "The number of the value's type."}},
+  };
+  for (const Entry& e : kHelp)
+    if (e.key == b.key) return e.help;
+  return {};
 }
 
 }  // namespace zorvan::vbs

@@ -2,7 +2,9 @@
 // VBScript's built-in functions and constants that the engine offers.
 
 #include <optional>
+#include <span>
 #include <string_view>
+#include <vector>
 
 #include "eval/vbscript/ast.h"
 
@@ -12,5 +14,16 @@ namespace zorvan::vbs {
 const Builtin* findBuiltin(std::string_view key);
 // The built-in constant of that folded-case name (vbCrLf, vbDouble, ...).
 std::optional<Value> findBuiltinConstant(std::string_view key);
+
+// Every built-in function, and every constant's name as VBScript writes it.
+std::span<const Builtin> allBuiltins();
+std::vector<std::string_view> builtinConstantNames();
+
+// A built-in's arguments as its help shows them ("number[, digits]") and
+// what it does, in a line.
+struct BuiltinHelp {
+  std::string_view arguments, summary;
+};
+BuiltinHelp helpFor(const Builtin& b);
 
 }  // namespace zorvan::vbs

@@ -240,5 +240,11 @@ std::string foldCase(std::string_view name) {
 
 std::vector<Token> tokenize(std::string_view source) { return Lexer(source).run(); }
 
+std::vector<std::string_view> keywordNames() {
+  std::vector<std::string_view> names;
+  for (const Keyword& k : kKeywords) names.push_back(k.name);
+  return names;
+}
+
 
 }  // namespace zorvan::vbs

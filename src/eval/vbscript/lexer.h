@@ -11,6 +11,9 @@ namespace zorvan::vbs {
 
 std::vector<Token> tokenize(std::string_view source);
 
+// The reserved words, in lower case.
+std::vector<std::string_view> keywordNames();
+
 // Lower-case form of an identifier, the key names are looked up by.
 std::string foldCase(std::string_view name);
 
