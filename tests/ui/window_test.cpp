@@ -342,8 +342,11 @@ TEST_F(WindowTest, NumberBoxesSayHowTheyWillBeRead) {
 }
 
 TEST_F(WindowTest, EveryControlHasATip) {
-  for (QWidget* c : w->centralWidget()->findChildren<QWidget*>())
-    if (!c->accessibleName().isEmpty()) EXPECT_FALSE(c->toolTip().isEmpty()) << c->objectName().toStdString();
+  for (QWidget* c : w->centralWidget()->findChildren<QWidget*>()) {
+    if (!c->accessibleName().isEmpty()) {
+      EXPECT_FALSE(c->toolTip().isEmpty()) << c->objectName().toStdString();
+    }
+  }
   EXPECT_EQ(w->txtInput->toolTip(), "MyFunction = f(x)");
 }
 
