@@ -66,6 +66,70 @@ TEST(ErrObject, RaiseWithItsArguments) {
   EXPECT_EQ(evalAt("MyFunction = Err.Frob"), "Error 438 : Object doesn't support this property or method: 'frob'");
 }
 
+// Err's five properties are read and written; Raise takes every argument
+// after the number as optional, in the middle too; Err is an object.
+TEST(ErrObject, PropertiesAreWrittenAndRaiseArgumentsMayBeLeftOut) {
+  const std::pair<const char*, const char*> table[] = {
+      {"Err.Number = 6 : MyFunction = Err.Number", "Long 6"},
+      {"Err.Description = \"d\" : Err.Source = \"s\" : Err.HelpFile = \"f\" : Err.HelpContext = 7\r\n"
+       "MyFunction = Err.Description & Err.Source & Err.HelpFile & Err.HelpContext",
+       "String dsf7"},
+      {"On Error Resume Next : Err.Raise 5000, , \"d\"\r\nMyFunction = Err.Number & \"|\" & Err.Source & \"|\" & Err.Description",
+       "String 5000|Microsoft VBScript runtime error|d"},
+      {"On Error Resume Next : Err.Raise 13, \"s\", \"d\", \"h.chm\", 42\r\nMyFunction = Err.HelpFile & \"|\" & Err.HelpContext",
+       "String h.chm|42"},
+      {"On Error Resume Next : Err.Raise 13, , , , 42\r\nMyFunction = Err.Description & \"|\" & Err.HelpContext",
+       "String Type mismatch|42"},
+      {"On Error Resume Next : Err.Raise vbObjectError + 1 : MyFunction = Err.Number", "Long -2147221503"},
+      {"MyFunction = vbObjectError", "Long -2147221504"},
+      {"MyFunction = IsObject(Err)", "Boolean True"},
+      {"MyFunction = Err", "Long 0"},  // its default property
+      {"Err.Raise(5001, , , , 3)", "Error 5001 : Unknown runtime error"},
+      {"Err.Frob = 1", "Error 438 : Object doesn't support this property or method: 'frob'"},
+      {"Err.Raise 1, 2, 3, 4, 5, 6", "Error 450 : Wrong number of arguments or invalid property assignment: 'Raise'"},
+  };
+  for (const auto& [text, expected] : table) EXPECT_EQ(evalAt(text), expected) << text;
+}
+
+// Raise without a description takes VBScript's own for every number of its
+// run-time error list.
+TEST(ErrObject, RaiseDescribesEveryRunTimeError) {
+  const std::pair<int, const char*> table[] = {
+      {430, "Class doesn't support Automation"},
+      {432, "File name or class name not found during Automation operation"},
+      {445, "Object doesn't support this action"},
+      {447, "Object doesn't support current locale setting"},
+      {448, "Named argument not found"},
+      {449, "Argument not optional"},
+      {458, "Variable uses an Automation type not supported in VBScript"},
+      {462, "The remote server machine does not exist or is unavailable"},
+      {481, "Invalid picture"},
+      {502, "Object not safe for scripting"},
+      {503, "Object not safe for initializing"},
+      {504, "Object not safe for creating"},
+      {505, "Invalid or unqualified reference"},
+      {506, "Class not defined"},
+      {507, "An exception occurred"},
+      {5008, "Illegal assignment"},
+      {5016, "Regular Expression object expected"},
+      {5017, "Syntax error in regular expression"},
+      {5018, "Unexpected quantifier"},
+      {5019, "Expected ']' in regular expression"},
+      {5020, "Expected ')' in regular expression"},
+      {5021, "Invalid range in character set"},
+      {53, "File not found"},
+      {70, "Permission denied"},
+  };
+  for (const auto& [number, text] : table)
+    EXPECT_EQ(evalAt("Err.Raise " + std::to_string(number)), "Error " + std::to_string(number) + " : " + text);
+}
+
+TEST(NullArguments, StringOfNullIsNull) {
+  EXPECT_EQ(evalAt("MyFunction = IsNull(String(Null, \"a\"))"), "Boolean True");
+  EXPECT_EQ(evalAt("MyFunction = IsNull(String(3, Null))"), "Boolean True");
+  EXPECT_EQ(evalAt("MyFunction = String(3, \"ab\")"), "String aaa");
+}
+
 TEST(OnError, ARunawayLoopThatSwallowsItsErrorsIsStillCutOff) {
   EXPECT_TRUE(testing::cutOffByTimeOut("On Error Resume Next\r\nDo\r\n y = 1 / 0\r\nLoop", std::chrono::milliseconds(200)));
 }

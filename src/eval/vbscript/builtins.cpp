@@ -193,6 +193,8 @@ Value repeated(std::int32_t n, char c) {
 }
 Value fnSpace(const Value& a) { return repeated(count(a), ' '); }
 Value fnString(const Value* args, std::size_t) {
+  // Null for either argument gives Null, as VBScript's reference says.
+  if (args[0].isNull() || args[1].isNull()) return Value::null();
   const std::int32_t n = count(args[0]);
   const Value& c = args[1];
   if (c.isString()) {
@@ -334,6 +336,7 @@ constexpr std::array kConstants{
     ConstantEntry{"vbboolean", "vbBoolean", 0, 11, {}},
     ConstantEntry{"vbbinarycompare", "vbBinaryCompare", 0, 0, {}},
     ConstantEntry{"vbtextcompare", "vbTextCompare", 0, 1, {}},
+    ConstantEntry{"vbobjecterror", "vbObjectError", 0, -2147221504, {}},
 };
 }  // namespace
 

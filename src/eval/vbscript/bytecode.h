@@ -41,7 +41,8 @@ enum class Op : std::uint8_t {
   ErrProperty, // R[a] = Err's property b
   ErrClear,
   ErrNumber,   // R[a] = R[a] as the number Err.Raise takes
-  ErrRaise,    // Err.Raise with R[a] .. R[a+b-1]
+  ErrRaise,    // Err.Raise with R[a] .. R[a+b-1], those of bit mask c given
+  ErrSet,      // Err's property b = R[a]
   ScriptText,  // R[a] = Eval, Execute or ExecuteGlobal (c) of R[b]
   LateCall,    // R[a] = the procedure named by text n, found when called, with R[b] .. R[b+c-1] by value
   NewArray,    // place a (register, or global ~a) = a new array of shape b, or unsized (flag false)

@@ -517,6 +517,12 @@ class Compiler {
       return;
     }
     if (auto* r = dynamic_cast<const ErrRaiseStmt*>(&s)) return errRaise(*r);
+    if (auto* e = dynamic_cast<const ErrSetStmt*>(&s)) {
+      const std::int32_t v = temp();
+      exprInto(*e->value, v);
+      emit(make(Op::ErrSet, v, static_cast<std::int32_t>(e->property)));
+      return;
+    }
     raise(err::SyntaxError);
   }
 
@@ -698,14 +704,19 @@ class Compiler {
   }
 
   void errRaise(const ErrRaiseStmt& s) {
-    // Only number, source and description are read; the number is checked first.
-    const std::int32_t count = static_cast<std::int32_t>(std::min<std::size_t>(s.args.size(), 3));
+    // The number is checked first; the arguments left out are marked so.
+    const std::int32_t count = static_cast<std::int32_t>(s.args.size());
     const std::int32_t first = temp();
     for (std::int32_t i = 1; i < count; ++i) temp();
     exprInto(*s.args[0], first);
     emit(make(Op::ErrNumber, first));
-    for (std::int32_t i = 1; i < count; ++i) exprInto(*s.args[static_cast<std::size_t>(i)], first + i);
-    emit(make(Op::ErrRaise, first, count));
+    std::int32_t given = 1;
+    for (std::int32_t i = 1; i < count; ++i) {
+      if (s.args[static_cast<std::size_t>(i)] == nullptr) continue;
+      exprInto(*s.args[static_cast<std::size_t>(i)], first + i);
+      given |= 1 << i;
+    }
+    emit(make(Op::ErrRaise, first, count, given));
   }
 
   Code& code_;

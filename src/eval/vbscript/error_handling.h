@@ -17,11 +17,15 @@ bool canResume(const ScriptError& e);
 // Notes a passed error in Err.
 void noteError(Runtime& rt, const ScriptError& e);
 
-// Err.Number (0), Err.Description (1) or Err.Source (2).
+// Err.Number (0), Err.Description (1), Err.Source (2), Err.HelpFile (3) or
+// Err.HelpContext (4).
 Value errProperty(const Runtime& rt, std::int32_t property);
+// Sets one of them.
+void errSet(Runtime& rt, std::int32_t property, const Value& v);
 // The number Err.Raise is given, which must not be 0.
 std::int32_t errRaiseNumber(const Value& v);
-// Err.Raise with the number, then the source and description when given.
-[[noreturn]] void errRaise(Runtime& rt, const Value* args, std::size_t count);
+// Err.Raise with the number, source, description, help file and help
+// context: those whose bit of `given` is set; the others take their defaults.
+[[noreturn]] void errRaise(Runtime& rt, const Value* args, unsigned given);
 
 }  // namespace zorvan::vbs

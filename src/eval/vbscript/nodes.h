@@ -66,7 +66,7 @@ struct NotExpr final : Expr {
 };
 
 struct ErrPropertyExpr final : Expr {
-  enum class Property : std::uint8_t { Number, Description, Source };
+  enum class Property : std::uint8_t { Number, Description, Source, HelpFile, HelpContext };
   explicit ErrPropertyExpr(Property p) : property(p) {}
   Property property;
 };
@@ -153,8 +153,16 @@ struct OnErrorStmt final : Stmt {
 struct ErrClearStmt final : Stmt {};
 
 // Err.Raise number[, source[, description[, helpfile[, helpcontext]]]].
+// Err.Raise number[, source[, description[, helpfile[, helpcontext]]]]: an
+// argument left out (null) takes its default.
 struct ErrRaiseStmt final : Stmt {
   ExprList args;
+};
+
+// Err.Number = value, and the other properties likewise.
+struct ErrSetStmt final : Stmt {
+  ErrPropertyExpr::Property property;
+  ExprPtr value;
 };
 
 }  // namespace zorvan::vbs

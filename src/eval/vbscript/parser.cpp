@@ -812,13 +812,37 @@ class Parser {
       if (accept(Tok::LParen)) expect(Tok::RParen, err::ExpectedRParen);
       return std::make_unique<ErrClearStmt>();
     }
-    if (member != "raise") raise(err::ObjectDoesNotSupport, member);
+    if (member != "raise") {
+      // Err.Number = ..., and the other properties: each is read and written.
+      auto set = std::make_unique<ErrSetStmt>();
+      set->property = errPropertyNamed(member);
+      expect(Tok::Eq, err::ExpectedEquals);
+      set->value = parseExpr();
+      return set;
+    }
     auto stmt = std::make_unique<ErrRaiseStmt>();
     const bool parenthesised = accept(Tok::LParen);
-    stmt->args = parseExpressionList();
+    // Every argument after the number may be left out, in the middle too.
+    stmt->args.push_back(parseExpr());
+    while (accept(Tok::Comma)) {
+      const Tok k = kind();
+      const bool omitted = k == Tok::Comma || k == Tok::Newline || k == Tok::Colon || k == Tok::End ||
+                           (parenthesised && k == Tok::RParen);
+      stmt->args.push_back(omitted ? nullptr : parseExpr());
+    }
     if (parenthesised) expect(Tok::RParen, err::ExpectedRParen);
-    if (stmt->args.empty() || stmt->args.size() > 5) raise(err::WrongArguments, "Raise");
+    if (stmt->args.size() > 5) raise(err::WrongArguments, "Raise");
     return stmt;
+  }
+
+  static ErrPropertyExpr::Property errPropertyNamed(const std::string& member) {
+    using P = ErrPropertyExpr::Property;
+    if (member == "number") return P::Number;
+    if (member == "description") return P::Description;
+    if (member == "source") return P::Source;
+    if (member == "helpfile") return P::HelpFile;
+    if (member == "helpcontext") return P::HelpContext;
+    raise(err::ObjectDoesNotSupport, member);
   }
 
   // Err alone is its Number.
@@ -826,11 +850,7 @@ class Parser {
     std::string member = "number";
     if (kind(1) == Tok::Dot) member = errMember();
     else advance();
-    using P = ErrPropertyExpr::Property;
-    if (member == "number") return std::make_unique<ErrPropertyExpr>(P::Number);
-    if (member == "description") return std::make_unique<ErrPropertyExpr>(P::Description);
-    if (member == "source") return std::make_unique<ErrPropertyExpr>(P::Source);
-    raise(err::ObjectDoesNotSupport, member);
+    return std::make_unique<ErrPropertyExpr>(errPropertyNamed(member));
   }
 
   StmtPtr parseNamedStatement() {
@@ -979,6 +999,12 @@ class Parser {
         const Token& t = cur();
         advance();
         if (accept(Tok::LParen)) {
+          // Err is an object, whose default property is its Number everywhere else.
+          if (foldCase(t.text) == "isobject" && foldCase(cur().text) == "err" && kind(1) == Tok::RParen) {
+            advance();
+            advance();
+            return std::make_unique<LiteralExpr>(Value::boolean(true));
+          }
           auto call = std::make_unique<CallExpr>();
           call->name = makeName(t, true);
           call->args = parseArguments();

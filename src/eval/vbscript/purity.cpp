@@ -17,6 +17,7 @@ bool keepsToItsFrame(const Ins& in, const Code& c, std::vector<const Procedure*>
     case Op::ErrProperty:
     case Op::ErrClear:
     case Op::ErrRaise:
+    case Op::ErrSet:
     case Op::ScriptText:
     case Op::LateCall:
       return false;

@@ -88,14 +88,16 @@ class SlotStack {
 // Next let pass, or nothing (number 0).
 struct ErrState {
   std::int32_t number = 0;
-  std::string description, source;
+  std::string description, source, helpFile;
+  std::int32_t helpContext = 0;
   void clear() { *this = ErrState{}; }
 };
 
 // The error the script's own Err.Raise threw last, with the source it named.
 struct RaisedError {
   std::int32_t number = 0;
-  std::string description, source;
+  std::string description, source, helpFile;
+  std::int32_t helpContext = 0;
 };
 
 class Runtime {

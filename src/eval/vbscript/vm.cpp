@@ -153,7 +153,7 @@ inline bool numbers(const Value& a, const Value& b, double& x, double& y) {
   X(Move) X(Assign) X(AssignReturn) X(GetGlobal) X(SetGlobal) X(Add) X(Sub) X(Mul) X(Div) X(Pow) X(AddK) X(SubK) X(MulK)   \
   X(DivK) X(Binary) X(Compare) X(Branch) X(BranchK) X(Neg) X(Not) X(Jump) X(JumpIf) X(Math) X(Unary) X(CallBuiltin)  \
   X(CallProc) X(ToNumber) X(ForPrep) X(ForLoop) X(Tick) X(OnError) X(ErrProperty) X(ErrClear) X(ErrNumber) \
-  X(ErrRaise) X(ScriptText) X(LateCall) X(NewArray) X(MakeArray) X(Index) X(SetIndex) X(ReDim) X(Erase) X(ForEachPrep) X(ForEachLoop)     \
+  X(ErrRaise) X(ErrSet) X(ScriptText) X(LateCall) X(NewArray) X(MakeArray) X(Index) X(SetIndex) X(ReDim) X(Erase) X(ForEachPrep) X(ForEachLoop)     \
   X(Raise) X(Return)
 
 // The registers and the runtime come as arguments of their own: read back
@@ -339,9 +339,14 @@ bool execute(const Code& code, Slot* const R, Runtime& rt) {
       reg(in->a) = Value::longInt(errRaiseNumber(reg(in->a)));
       ZORVAN_NEXT;
     op_ErrRaise: {
-      const Value args[3] = {reg(in->a), in->b > 1 ? reg(in->a + 1) : Value(), in->b > 2 ? reg(in->a + 2) : Value()};
-      errRaise(rt, args, static_cast<std::size_t>(in->b));
+      Value args[5];
+      for (std::int32_t i = 0; i < in->b; ++i)
+        if (in->c & (1 << i)) args[i] = reg(in->a + i);
+      errRaise(rt, args, static_cast<unsigned>(in->c));
     }
+    op_ErrSet:
+      errSet(rt, in->b, reg(in->a));
+      ZORVAN_NEXT;
     op_ScriptText:
       if (!scriptText(*in, code, R, rt)) goto failed;
       ZORVAN_NEXT;
