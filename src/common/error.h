@@ -24,6 +24,7 @@ inline constexpr std::int32_t InvalidUseOfNull = 94;
 inline constexpr std::int32_t ObjectRequired = 424;
 inline constexpr std::int32_t CannotCreateObject = 429;
 inline constexpr std::int32_t ObjectDoesNotSupport = 438;
+inline constexpr std::int32_t ArgumentNotOptional = 449;
 inline constexpr std::int32_t WrongArguments = 450;
 inline constexpr std::int32_t NotACollection = 451;
 inline constexpr std::int32_t VariableUndefined = 500;

@@ -124,6 +124,22 @@ TEST(ErrObject, RaiseDescribesEveryRunTimeError) {
     EXPECT_EQ(evalAt("Err.Raise " + std::to_string(number)), "Error " + std::to_string(number) + " : " + text);
 }
 
+// An argument left out between commas: a built-in takes its default, a
+// trailing one is as if not given, and a callee that needs it fails when run.
+TEST(Calls, ArgumentsLeftOutInTheMiddle) {
+  const std::pair<const char*, const char*> table[] = {
+      {"MyFunction = FormatNumber(1234.5, 2, , , 0)", "String 1234.50"},
+      {"MyFunction = FormatNumber(1234.5, , , , 0)", "String 1234.50"},
+      {"MyFunction = Replace(\"aXbXc\", \"X\", \"-\", , 1)", "String a-bXc"},
+      {"MyFunction = InStr(, \"abc\", \"c\")", "Long 3"},
+      {"MyFunction = UBound(Split(\"a b c\", , 2))", "Long 1"},
+      {"MyFunction = Mid(\"abcdef\", 2, )", "String bcdef"},
+      {"MyFunction = G(1, )\r\nUserFN = MyFunction\r\nEnd Function\r\nFunction G(a, b)\r\nG = a\r\nEnd Function\r\nFunction U()",
+       "Error 449 : Argument not optional"},
+  };
+  for (const auto& [text, expected] : table) EXPECT_EQ(evalAt(text), expected) << text;
+}
+
 TEST(NullArguments, StringOfNullIsNull) {
   EXPECT_EQ(evalAt("MyFunction = IsNull(String(Null, \"a\"))"), "Boolean True");
   EXPECT_EQ(evalAt("MyFunction = IsNull(String(3, Null))"), "Boolean True");

@@ -351,6 +351,33 @@ std::optional<Value> findBuiltinConstant(std::string_view key) {
 
 std::span<const Builtin> allBuiltins() { return kBuiltins; }
 
+std::optional<Value> builtinDefault(std::string_view key, std::size_t i) {
+  struct Entry {
+    std::string_view key;
+    std::size_t position;
+    int kind;  // 0 whole number, 1 text, 2 Boolean
+    std::int32_t number;
+    std::string_view text;
+  };
+  // -1 and -2 are FormatNumber's "as the computer's settings say" (UseDefault).
+  static constexpr Entry kDefaults[] = {
+      {"formatnumber", 1, 0, -1, {}}, {"formatnumber", 2, 0, -2, {}}, {"formatnumber", 3, 0, -2, {}},
+      {"formatnumber", 4, 0, -2, {}}, {"instr", 0, 0, 1, {}},        {"instr", 3, 0, 0, {}},
+      {"instrrev", 2, 0, -1, {}},     {"instrrev", 3, 0, 0, {}},     {"replace", 3, 0, 1, {}},
+      {"replace", 4, 0, -1, {}},      {"replace", 5, 0, 0, {}},      {"split", 1, 1, 0, " "},
+      {"split", 2, 0, -1, {}},        {"split", 3, 0, 0, {}},        {"filter", 2, 2, -1, {}},
+      {"filter", 3, 0, 0, {}},        {"strcomp", 2, 0, 0, {}},      {"round", 1, 0, 0, {}},
+      {"join", 1, 1, 0, " "},         {"lbound", 1, 0, 1, {}},       {"ubound", 1, 0, 1, {}},
+  };
+  for (const Entry& e : kDefaults)
+    if (e.key == key && e.position == i) {
+      if (e.kind == 1) return Value::string(std::string(e.text));
+      if (e.kind == 2) return Value::boolean(e.number != 0);
+      return Value::whole(e.number);
+    }
+  return std::nullopt;
+}
+
 std::vector<std::string_view> builtinConstantNames() {
   std::vector<std::string_view> names;
   for (const auto& c : kConstants) names.push_back(c.name);

@@ -19,6 +19,10 @@ std::optional<Value> findBuiltinConstant(std::string_view key);
 std::span<const Builtin> allBuiltins();
 std::vector<std::string_view> builtinConstantNames();
 
+// What a built-in takes for its optional argument at position i (from 0)
+// when a call leaves it out between commas; none where it has no default.
+std::optional<Value> builtinDefault(std::string_view key, std::size_t i);
+
 // A built-in's arguments as its help shows them ("number[, digits]") and
 // what it does, in a line.
 struct BuiltinHelp {

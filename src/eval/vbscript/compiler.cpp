@@ -180,6 +180,11 @@ class Compiler {
     if (auto* ch = dynamic_cast<const ChainExpr*>(&e)) return chain(*ch, hint);
     if (auto* n = dynamic_cast<const NegExpr*>(&e)) return unaryOp(Op::Neg, *n->operand, hint);
     if (auto* n = dynamic_cast<const NotExpr*>(&e)) return unaryOp(Op::Not, *n->operand, hint);
+    // An argument left out where the callee needs it: VBScript's error when it runs.
+    if (dynamic_cast<const MissingExpr*>(&e) != nullptr) {
+      emit(make(Op::Raise, err::ArgumentNotOptional, -1));
+      return target(hint);
+    }
     if (auto* ep = dynamic_cast<const ErrPropertyExpr*>(&e)) {
       const std::int32_t dst = target(hint);
       emit(make(Op::ErrProperty, dst, static_cast<std::int32_t>(ep->property)));

@@ -15,6 +15,9 @@ enum class BinOp : std::uint8_t {
 
 inline bool isComparison(BinOp op) { return op >= BinOp::Eq && op <= BinOp::Ge; }
 
+// An argument left out of a call, between commas: f(a, , c).
+struct MissingExpr final : Expr {};
+
 struct LiteralExpr final : Expr {
   explicit LiteralExpr(Value v) : value(std::move(v)) {}
   Value value;

@@ -903,6 +903,29 @@ class Parser {
     return list;
   }
 
+  // After '(' of a call: arguments up to the matching ')', any of which may
+  // be left out between commas. A built-in takes its default for one it
+  // has a default for; a trailing one is as if not given.
+  ExprList parseCallArguments(const std::string& key) {
+    ExprList args;
+    if (accept(Tok::RParen)) return args;
+    for (;;) {
+      const Tok k = kind();
+      if (k == Tok::Comma || k == Tok::RParen) args.push_back(std::make_unique<MissingExpr>());
+      else args.push_back(parseExpr());
+      if (!accept(Tok::Comma)) break;
+      if (kind() == Tok::RParen) args.push_back(std::make_unique<MissingExpr>());
+    }
+    expect(Tok::RParen, err::ExpectedRParen);
+    const auto missing = [](const ExprPtr& e) { return dynamic_cast<const MissingExpr*>(e.get()) != nullptr; };
+    if (findBuiltin(key) == nullptr || std::none_of(args.begin(), args.end(), missing)) return args;
+    while (!args.empty() && missing(args.back())) args.pop_back();
+    for (std::size_t i = 0; i < args.size(); ++i)
+      if (missing(args[i]))
+        if (const std::optional<Value> d = builtinDefault(key, i)) args[i] = std::make_unique<LiteralExpr>(*d);
+    return args;
+  }
+
   // After '(': arguments up to the matching ')'.
   ExprList parseArguments() {
     ExprList args;
@@ -1007,7 +1030,7 @@ class Parser {
           }
           auto call = std::make_unique<CallExpr>();
           call->name = makeName(t, true);
-          call->args = parseArguments();
+          call->args = parseCallArguments(foldCase(t.text));
           track(call->name);
           ExprPtr e = std::move(call);
           while (accept(Tok::LParen)) {
