@@ -82,18 +82,20 @@ int usageError(const std::string& message) {
 // "TYPE TEXT" or the error; as JSON, the value's type and text, or the error
 // and where in the function's text it arose.
 void printEvaluation(const cli::Options& o, const std::string* x, const Value* v, const ScriptError* e) {
-  if (!o.json) {
-    if (e != nullptr) std::cout << errorText(*e) << "\n";
-    else std::cout << typeName(v->type()) << (v->isEmpty() || v->isNull() || v->isObject() || v->isArray() ? "" : " " + v->toText()) << "\n";
-    return;
-  }
-  std::cout << "{";
-  if (x != nullptr) std::cout << R"("x":)" << cli::jsonString(*x) << ",";
   if (e != nullptr) {
-    std::cout << R"("error":true,)" << cli::jsonErrorMembers(placedInUserText(*e, o.functionText)) << "}\n";
+    if (!o.json) std::cout << errorText(*e) << "\n";
+    else
+      std::cout << "{" << (x != nullptr ? R"("x":)" + cli::jsonString(*x) + "," : std::string()) << R"("error":true,)"
+                << cli::jsonErrorMembers(placedInUserText(*e, o.functionText)) << "}\n";
     return;
   }
+  // Empty, Null, Nothing and arrays have a type but no text.
   const bool hasText = !v->isEmpty() && !v->isNull() && !v->isObject() && !v->isArray();
+  if (!o.json) {
+    std::cout << typeName(v->type()) << (hasText ? " " + v->toText() : std::string()) << "\n";
+    return;
+  }
+  std::cout << "{" << R"("x":)" << cli::jsonString(*x) << ",";
   std::cout << R"("type":)" << cli::jsonString(typeName(v->type())) << R"(,"value":)" << cli::jsonValue(*v)
             << R"(,"text":)" << (hasText ? cli::jsonString(v->toText()) : "null") << "}\n";
 }

@@ -9,7 +9,7 @@ namespace zorvan::solver {
 
 namespace {
 constexpr int kGridPoints = 51;
-constexpr int kSamples = 255;
+constexpr int kSamples = SearchPosition::kSamples;
 
 void sample(Search& s, int index) {
   WorkingState& w = s.w;

@@ -31,7 +31,8 @@ struct SearchPosition {
   // Interval: the scan's place among the samples once they are taken, 1 to
   // kSamples; 0 as the pass begins.
   int cell = 0;
-  static constexpr int kSamples = 255;
+  static constexpr int kSamples = 255;  // the samples of each pass
+  static constexpr int kSweepSteps = 254;  // the most iterates of one sweep
   // Passes or sweeps already finished, out of the most a search can make.
   int done() const { return interval ? (attempt - 1) * kPasses + (pass - 1) : sweep - 1; }
   int most() const { return interval ? kAttempts * kPasses : kSweeps; }

@@ -139,19 +139,22 @@ void CodeEditor::updateMarks() {
     }
   }
 
-  // The bracket before or at the caret, and its match, counted over the whole text.
+  // The bracket at or before the caret, and its match: read from the
+  // document only where the caret stands at a bracket.
   matchingBracket_ = -1;
-  const QString text = toPlainText();
+  const QTextDocument* text = document();
   const int caret = textCursor().position();
+  const int end = text->characterCount();
   for (int at : {caret, caret - 1}) {
-    if (at < 0 || at >= text.size()) continue;
-    const QChar c = text[at];
+    if (at < 0 || at >= end) continue;
+    const QChar c = text->characterAt(at);
     if (c != QLatin1Char('(') && c != QLatin1Char(')')) continue;
     const int step = c == QLatin1Char('(') ? 1 : -1;
     int depth = 0;
-    for (int i = at; i >= 0 && i < text.size(); i += step) {
-      if (text[i] == QLatin1Char('(')) depth += step;
-      else if (text[i] == QLatin1Char(')')) depth -= step;
+    for (int i = at; i >= 0 && i < end; i += step) {
+      const QChar here = text->characterAt(i);
+      if (here == QLatin1Char('(')) depth += step;
+      else if (here == QLatin1Char(')')) depth -= step;
       if (depth == 0) {
         matchingBracket_ = i;
         break;

@@ -44,6 +44,7 @@
 #include "ui/examples.h"
 #include "ui/form_fit.h"
 #include "ui/functions_help.h"
+#include "ui/line_ends.h"
 #include "ui/vbscript_highlighter.h"
 #include "ui/plot_window.h"
 #include "ui/slanted_line.h"
@@ -54,20 +55,6 @@ namespace zorvan::ui {
 
 namespace {
 
-QString fromUtf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-// The text boxes hold line breaks as LF; the system's texts use CR LF.
-std::string withCrLf(const QString& text) {
-  std::string out;
-  const QByteArray utf8 = text.toUtf8();
-  out.reserve(static_cast<std::size_t>(utf8.size()));
-  for (char c : utf8) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
-
 // A box shows at most this much of a text (a description can be a string of
 // millions of characters, which a box would take minutes to lay out).
 constexpr std::size_t kMostInABox = 3000;
@@ -77,12 +64,6 @@ QString boxText(std::string_view text) {
   std::size_t cut = kMostInABox;
   while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
   return fromUtf8(text.substr(0, cut)) + QStringLiteral("…");
-}
-
-QString withLf(std::string_view text) {
-  QString s = fromUtf8(text);
-  s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return s;
 }
 
 // An editing action on whichever text box has the keyboard focus.
@@ -425,7 +406,7 @@ int frmZorvan::px(int twips) const { return static_cast<int>(std::lround(twips *
 // whole form, the 96 dpi one or as much more as the widest caption or the
 // tallest single-line control needs. Where the screen is shorter than that
 // form, the function and results boxes give up height (they scroll).
-void frmZorvan::scaleLayoutToFont() {
+void frmZorvan::scaleLayoutToFont(QSize room, int grid) {
   double factor = kPixelsPerTwip;
   for (const Placement& p : placements_) {
     const QSize need = textNeed(p.widget);
@@ -436,7 +417,6 @@ void frmZorvan::scaleLayoutToFont() {
   const int title = Frame1->fontMetrics().height();
   factor = std::max(factor, (title + 2) / 240.0);
 
-  const QSize room = roomForClient(this, menuBar()->sizeHint().height());
   const auto textBoxFloor = [](const QPlainTextEdit* box, int lines, const QScrollBar* below) {
     const int frame = 2 * box->frameWidth() + 8;
     return lines * box->fontMetrics().lineSpacing() + frame + (below != nullptr ? below->sizeHint().height() : 0);
@@ -450,10 +430,8 @@ void frmZorvan::scaleLayoutToFont() {
 
   // At a fractional scale only every few logical pixels fall on a device
   // pixel: edges between them would lose a text box's frame line.
-  const int grid = pixelGrid(devicePixelRatioF());
   const auto snap = [grid](int v) { return (v + grid / 2) / grid * grid; };
   const auto snapUp = [grid](int v) { return (v + grid - 1) / grid * grid; };
-  menuBar()->setFixedHeight(snapUp(menuBar()->sizeHint().height()));
   // There a scrolling box's one-pixel frame falls half under its viewport
   // and scroll bars, which are painted over it: such a box draws a frame of
   // two pixels of its own, in the colour of the style's frames.
@@ -484,11 +462,14 @@ void frmZorvan::scaleLayoutToFont() {
 // screen, title bar included.
 void frmZorvan::fitToScreen() {
   if (Line1 == nullptr) return;
-  scaleLayoutToFont();
+  // The menu bar too ends on a whole device pixel, so that the form below it starts on one.
+  const int grid = pixelGrid(devicePixelRatioF());
+  const int menu = (menuBar()->sizeHint().height() + grid - 1) / grid * grid;
+  menuBar()->setFixedHeight(menu);
+  const QSize room = roomForClient(this, menu);
+  scaleLayoutToFont(room, grid);
   // Where even that is too large for the screen, the form scrolls inside a
   // window of the screen's size rather than cut a caption.
-  const int menu = menuBar()->sizeHint().height();
-  const QSize room = roomForClient(this, menu);
   const QSize need = client_->size();
   const bool fits = need.width() <= room.width() && need.height() <= room.height();
   if (!fits && scroller_ == nullptr) {
@@ -729,7 +710,7 @@ void frmZorvan::updateProgress() {
   constexpr int kSteps = 100;
   const double since = static_cast<double>(n - passStart_.load());
   const int cell = cell_.load();
-  const double part = !at.interval ? since / 254
+  const double part = !at.interval ? since / SearchPosition::kSweepSteps
                       : cell == 0   ? 0.5 * since / SearchPosition::kSamples
                                     : 0.5 + 0.5 * cell / SearchPosition::kSamples;
   const int done = std::clamp(static_cast<int>(kSteps * (at.done() + std::min(part, 1.0))), 0, kSteps * at.most());

@@ -113,7 +113,8 @@ class frmZorvan final : public QMainWindow, private SolveHost {
   void markNumberBoxes();
   bool eventFilter(QObject* watched, QEvent* event) override;
   void changeEvent(QEvent* event) override;
-  void scaleLayoutToFont();
+  // The form's layout for the room the screen leaves it, edges on multiples of grid.
+  void scaleLayoutToFont(QSize room, int grid);
   void fitToScreen();
   void showEvent(QShowEvent* event) override;
   void buildMenu();

@@ -17,6 +17,7 @@
 #include "common/limits.h"
 #include "eval/user_function.h"
 #include "ui/frm_zorvan.h"
+#include "ui/line_ends.h"
 
 namespace zorvan::ui {
 
@@ -77,9 +78,7 @@ void frmZorvan::setFunctionText(const QString& text, const QString& path) {
 
 void frmZorvan::newFile() {
   if (!keepOrDropChanges()) return;
-  QString start = QString::fromUtf8(kStartText.data(), static_cast<qsizetype>(kStartText.size()));
-  start.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  setFunctionText(start, {});
+  setFunctionText(withLf(kStartText), {});
 }
 
 void frmZorvan::openAsked() {
@@ -99,11 +98,8 @@ bool frmZorvan::openFile(const QString& path) {
   if (file.size() > static_cast<qint64>(kMaxStringLength)) return fail(QStringLiteral("it is too large for a function"));
   const QByteArray bytes = file.readAll();
   if (file.error() != QFileDevice::NoError) return fail(file.errorString());
-  // Any line end reads as one; bytes that are not UTF-8 read as U+FFFD.
-  QString text = QString::fromUtf8(bytes);
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  setFunctionText(text, QFileInfo(path).absoluteFilePath());
+  setFunctionText(withLf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))),
+                  QFileInfo(path).absoluteFilePath());
   rememberRecent(filePath_);
   return true;
 }
@@ -116,10 +112,8 @@ bool frmZorvan::saveAsked() {
 }
 
 bool frmZorvan::saveFileAs(const QString& path) {
-  QString text = txtInput->toPlainText();
-  text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
   QSaveFile file(path);
-  const QByteArray bytes = text.toUtf8();
+  const QByteArray bytes = withCrLfUtf8(txtInput->toPlainText());
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
     // The box keeps its text whatever the file system said.
     boxes_->warn(this, QStringLiteral("Cannot save %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));

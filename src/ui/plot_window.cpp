@@ -5,10 +5,8 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QRegularExpression>
 #include <QPainter>
 #include <QStatusBar>
-#include <QSvgGenerator>
 #include <QToolBar>
 #include <QValueAxis>
 
