@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "eval/vbscript/builtins.h"
-#include "eval/vbscript/lexer.h"
+#include "eval/vbscript/builtins/builtins.h"
+#include "eval/vbscript/front/lexer.h"
 
 namespace zorvan {
 

@@ -3,14 +3,14 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "eval/vbscript/lexer.h"
-#include "eval/vbscript/numeric_plan.h"
-#include "eval/vbscript/parser.h"
-#include "eval/vbscript/purity.h"
-#include "eval/vbscript/runtime.h"
-#include "eval/vbscript/script_text.h"
-#include "eval/vbscript/vm.h"
-#include "eval/vbscript/watchdog.h"
+#include "eval/vbscript/front/lexer.h"
+#include "eval/vbscript/plan/numeric_plan.h"
+#include "eval/vbscript/compile.h"
+#include "eval/vbscript/bytecode/purity.h"
+#include "eval/vbscript/vm/runtime.h"
+#include "eval/vbscript/vm/dynamic_code.h"
+#include "eval/vbscript/vm/interpreter.h"
+#include "eval/vbscript/vm/watchdog.h"
 
 namespace zorvan {
 

@@ -9,10 +9,10 @@
 #include <string>
 
 #include "eval/user_function.h"
-#include "eval/vbscript/native_plan.h"
-#include "eval/vbscript/numeric_plan.h"
-#include "eval/vbscript/runtime.h"
-#include "eval/vbscript/script_text.h"
+#include "eval/vbscript/native/native_plan.h"
+#include "eval/vbscript/plan/numeric_plan.h"
+#include "eval/vbscript/vm/runtime.h"
+#include "eval/vbscript/vm/dynamic_code.h"
 #include "support/random_function.h"
 
 namespace zorvan::testing {

@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "eval/user_function.h"
-#include "eval/vbscript/numeric_plan.h"
-#include "eval/vbscript/script_text.h"
+#include "eval/vbscript/plan/numeric_plan.h"
+#include "eval/vbscript/vm/dynamic_code.h"
 #include "eval/vbscript_engine.h"
 #include "support/outcome.h"
 

@@ -3,7 +3,7 @@
 #include <random>
 #include <string>
 
-#include "eval/vbscript/text_search.h"
+#include "eval/vbscript/builtins/text_search.h"
 
 namespace zorvan::vbs {
 namespace {

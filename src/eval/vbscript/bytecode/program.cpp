@@ -1,0 +1,27 @@
+#include "eval/vbscript/bytecode/program.h"
+
+#include "eval/vbscript/bytecode/code.h"
+
+namespace zorvan::vbs {
+
+void merge(Module& module, CodeUnit& unit) {
+  for (auto& p : unit.procedures) {
+    auto& slot = module.procedures[p->key];
+    if (!slot) {
+      slot = std::move(p);
+      continue;
+    }
+    // Declared again: the procedure calls reach takes the new declaration,
+    // and its old code lives on while a call of it may still be running.
+    module.retiredCode.push_back(std::move(slot->code));
+    *slot = std::move(*p);
+  }
+  unit.procedures.clear();
+  for (auto& [key, index] : unit.globals) module.globals[key] = index;
+  module.globalCount += static_cast<int>(unit.globals.size());
+  for (auto& [key, v] : unit.constants) module.constants[key] = v;
+  module.fixedGlobals.insert(unit.fixedGlobals.begin(), unit.fixedGlobals.end());
+  module.optionExplicit = unit.optionExplicit;
+}
+
+}  // namespace zorvan::vbs

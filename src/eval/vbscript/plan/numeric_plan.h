@@ -1,0 +1,143 @@
+#pragma once
+// A procedure's bytecode again, for a call whose one argument is a Double,
+// where the kinds every register may hold at every instruction are known
+// when compiled: each register is a bare double and each instruction does
+// only its numeric fast path. A register that may hold several kinds where
+// its kind matters, the result's, keeps its kind beside it. Where a fast path would give way to the general
+// one (a result out of range, a counter leaving Integer), the plan gives up
+// and the call runs as bytecode from its start, which is sound because a
+// planned procedure reaches nothing outside its own registers.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "common/value.h"
+#include "eval/engine.h"
+#include "eval/vbscript/native/native_plan.h"
+#include "eval/vbscript/bytecode/opcodes.h"
+
+namespace zorvan::vbs {
+
+struct Code;
+class Runtime;
+
+// The plan's instruction set, in one list that the enum, the names the
+// listing prints and the interpreter's handler table are made from. An
+// operand named L or R is the value the instruction before wrote, which the
+// runner keeps at hand (its accumulator) rather than reading it back from its
+// register: on a chain of arithmetic that saves a store and a load per step.
+#define ZORVAN_FOUR_FORMS(X, op) X(op) X(op##L) X(op##R) X(op##LR)
+#define ZORVAN_PLAN_OPCODES(X)                                                                           \
+  X(Copy) X(CopyL)    /* r[a] = r[b] */                                                                  \
+  X(CopyTagged)       /* r[a] = r[b], and its type tag */                                                \
+  X(Tag)              /* the tag register a holds from here is `kind` */                                 \
+  /* r[a] = r[b] op r[c], bailing out unless finite; L: r[b] written just before, R: r[c], LR: both */  \
+  ZORVAN_FOUR_FORMS(X, Add) ZORVAN_FOUR_FORMS(X, Sub) ZORVAN_FOUR_FORMS(X, Mul)                          \
+  ZORVAN_FOUR_FORMS(X, Div) ZORVAN_FOUR_FORMS(X, Pow)                                                    \
+  X(Neg) X(NegL)      /* r[a] = -r[b] */                                                                 \
+  X(Math) X(MathL)    /* r[a] = kernel(r[b]), bailing out unless finite */                               \
+  ZORVAN_FOUR_FORMS(X, Compare) /* r[a] = (r[b] bop r[c]) as a Boolean */                                \
+  ZORVAN_FOUR_FORMS(X, Branch)  /* goto a when (r[b] bop r[c]) == flag */                                \
+  X(JumpIf) X(JumpIfL) /* goto a when (r[b] != 0) == flag */                                             \
+  X(Jump)             /* goto a */                                                                       \
+  X(ForPrep)          /* counter r[a] = r[b]; r[b] = the step's sign as a Boolean; goto c when done */   \
+  X(ForLoop)          /* Integer counter r[a] += r[b+2], bailing out outside Integer; goto c unless done */ \
+  X(ForLoopReal)      /* Double counter r[a] += r[b+2], bailing out unless finite; goto c unless done */ \
+  X(Tick)             /* a loop's turn: the time-out is checked */                                       \
+  X(Return)           /* the result: r[a] of type `kind`, or Empty when a < 0 */                         \
+  X(ReturnDouble) X(ReturnDoubleL) /* the result: r[a], a Double */                                      \
+  X(ReturnTagged)     /* the result: r[a] of the type its tag says */                                    \
+  X(GiveUp)           /* not reached when planned; here for the form's sake */
+
+enum class PlanOp : std::uint8_t {
+#define ZORVAN_ENUMERATOR(name) name,
+  ZORVAN_PLAN_OPCODES(ZORVAN_ENUMERATOR)
+#undef ZORVAN_ENUMERATOR
+};
+
+#define ZORVAN_OPCODE_NAME(name) std::string_view(#name),
+inline constexpr std::array kPlanOpNames{ZORVAN_PLAN_OPCODES(ZORVAN_OPCODE_NAME)};
+#undef ZORVAN_OPCODE_NAME
+inline constexpr std::size_t kPlanOpCount = kPlanOpNames.size();
+constexpr std::string_view planOpName(PlanOp op) { return kPlanOpNames[static_cast<std::size_t>(op)]; }
+
+// The variant of op (one of the unnamed forms above) that takes its first
+// operand, or its second, from the value written just before.
+constexpr PlanOp withLast(PlanOp op, bool first, bool second) {
+  return static_cast<PlanOp>(static_cast<int>(op) + (first ? 1 : 0) + (second ? 2 : 0));
+}
+// Of an operation with four forms (Add to Pow, Compare, Branch), which: 0
+// both operands from registers, 1 the first at hand, 2 the second, 3 both.
+constexpr bool hasFourForms(PlanOp op) {
+  return (op >= PlanOp::Add && op <= PlanOp::PowLR) || (op >= PlanOp::Compare && op <= PlanOp::BranchLR);
+}
+constexpr int formOf(PlanOp op) { return (static_cast<int>(op) - static_cast<int>(PlanOp::Add)) % 4; }
+static_assert(static_cast<int>(PlanOp::Compare) - static_cast<int>(PlanOp::Add) == 24,
+              "four-form operations start at multiples of four from Add");
+constexpr bool leftAtHand(PlanOp op) { return (formOf(op) & 1) != 0; }
+constexpr bool rightAtHand(PlanOp op) { return (formOf(op) & 2) != 0; }
+
+
+struct PlanIns {
+  PlanOp op = PlanOp::GiveUp;
+  BinOp bop = BinOp::Add;
+  bool flag = false;
+  VType kind = VType::Empty;
+  std::int32_t a = 0, b = 0, c = 0;
+  double (*kernel)(double) = nullptr;
+};
+
+constexpr bool isLoopOp(PlanOp op) { return op >= PlanOp::ForPrep && op <= PlanOp::ForLoopReal; }
+// The field holding where an instruction may jump to: a branch's or a
+// jump's a, a loop's c; null for the others.
+inline const std::int32_t* jumpTarget(const PlanIns& in) {
+  if (in.op >= PlanOp::Branch && in.op <= PlanOp::Jump) return &in.a;
+  return isLoopOp(in.op) ? &in.c : nullptr;
+}
+inline std::int32_t* jumpTarget(PlanIns& in) { return const_cast<std::int32_t*>(jumpTarget(std::as_const(in))); }
+
+// A plan has at most this many registers.
+inline constexpr std::size_t kMaxPlanRegisters = 128;
+
+struct NumericPlan {
+  std::vector<PlanIns> ins;
+  // The values registers take as a call starts, before the argument goes in
+  // register 0: the constants, which follow the code's registers, and 0 in
+  // those of the code's registers that may be read while still Empty. No
+  // other register is read before it is written.
+  std::vector<std::pair<std::int32_t, double>> start;
+  bool loops = false;  // it has loop turns, which check the time-out
+  // Some registers may hold several kinds, told apart as it runs: they start
+  // Empty, but for the argument.
+  bool tagged = false;
+  // The same in machine code, where it was asked for and this machine has it.
+  std::shared_ptr<const NativePlan> native;
+};
+
+// A plan for a procedure of one parameter, or null where some instruction
+// of its code is not numeric throughout.
+std::shared_ptr<const NumericPlan> planFor(const Code& code, std::size_t params, int returnSlot);
+
+// The plan with machine code beside it, for a procedure the host is about to
+// call many times; the plan itself where there is none.
+std::shared_ptr<const NumericPlan> withNativeCode(std::shared_ptr<const NumericPlan> plan);
+
+// Runs a plan with x, in machine code where it has some. False where it gave
+// up; a loop turn may fail with err::TimedOut through rt (null only for a
+// plan without loops).
+bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result);
+// The same for a plan without loops, as a prepared handle's direct call runs
+// it: the result's number and kind, or kind -1 where it gave up.
+PreparedProcedure::DirectResult interpretLoopFreePlan(const NumericPlan& plan, double x);
+inline PreparedProcedure::DirectResult runLoopFreePlan(const NumericPlan& plan, double x) {
+  if (plan.native == nullptr) return interpretLoopFreePlan(plan, x);
+  const NativePlan::Result r = plan.native->run(x, nullptr);  // without loops, nothing reads the abort flag
+  return r.kind == NativePlan::kGaveUp ? PreparedProcedure::kDeclined : PreparedProcedure::DirectResult{r.value, r.kind};
+}
+
+}  // namespace zorvan::vbs

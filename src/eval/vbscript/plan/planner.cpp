@@ -1,0 +1,394 @@
+#include "eval/vbscript/plan/numeric_plan.h"
+
+#include <bit>
+#include <cstddef>
+#include <map>
+#include <optional>
+#include <set>
+#include <utility>
+
+#include "eval/vbscript/builtins/builtins.h"
+#include "eval/vbscript/bytecode/code.h"
+
+namespace zorvan::vbs {
+
+namespace {
+
+// What the planner knows a register may hold at an instruction: a set of
+// the numeric kinds, one bit each; none before any way in is seen.
+using Kinds = std::uint8_t;
+constexpr Kinds bit(VType t) { return static_cast<Kinds>(1u << static_cast<unsigned>(t)); }
+constexpr Kinds kDouble = bit(VType::Double);
+constexpr Kinds kWhole = bit(VType::Empty) | bit(VType::Integer) | bit(VType::Long) | bit(VType::Boolean);
+constexpr Kinds kNumeric = kWhole | kDouble;
+// The ends and steps of For loops a plan runs.
+constexpr Kinds kLoopNumbers = bit(VType::Integer) | bit(VType::Long) | kDouble;
+
+constexpr bool isOne(Kinds k) { return std::has_single_bit(k); }
+constexpr VType theOne(Kinds k) { return static_cast<VType>(std::countr_zero(k)); }
+constexpr bool within(Kinds k, Kinds of) { return k != 0 && (k & ~of) == 0; }
+// Whatever each side holds, what the fast paths of the arithmetic and of the
+// comparisons take: a Double with a Double or a whole number.
+constexpr bool arePair(Kinds a, Kinds b) {
+  return (a == kDouble && within(b, kNumeric)) || (b == kDouble && within(a, kNumeric));
+}
+
+using State = std::vector<Kinds>;
+
+constexpr std::size_t kMaxInstructions = 1024;
+
+// One instruction as planned: its plan instruction, the registers it writes
+// with the kinds they then hold, and the register a copy reads.
+struct Planned {
+  PlanIns ins;
+  std::int32_t wrote[2] = {-1, -1};
+  std::int32_t copied = -1;
+};
+
+class Planner {
+ public:
+  Planner(const Code& code, int returnSlot)
+      : code_(code), regs_(static_cast<std::size_t>(code.registers)), returnSlot_(returnSlot) {}
+
+  std::shared_ptr<const NumericPlan> plan() {
+    // A long body gains little from a plan, and its kinds cost its length
+    // times its registers to find.
+    if (regs_ == 0 || regs_ > kMaxPlanRegisters || code_.ins.empty() || code_.ins.size() > kMaxInstructions)
+      return nullptr;
+    states_.assign(code_.ins.size(), State(regs_, 0));
+    State entry(regs_, bit(VType::Empty));
+    entry[0] = kDouble;
+    merge(0, entry);
+    // Each instruction is looked at again whenever more kinds reach it; the
+    // sets only grow, so this ends.
+    while (!work_.empty()) {
+      const std::int32_t pc = work_.back();
+      work_.pop_back();
+      State s = states_[static_cast<std::size_t>(pc)];
+      if (!step(pc, s)) return nullptr;
+    }
+    if (strayed_ || !emit() || regs_ + numbers_.size() > kMaxPlanRegisters) return nullptr;
+    for (std::int32_t r : zeroed_) plan_.start.emplace_back(r, 0.0);
+    for (const auto& [bits, r] : numbers_) plan_.start.emplace_back(r, std::bit_cast<double>(bits));
+    return std::make_shared<const NumericPlan>(std::move(plan_));
+  }
+
+ private:
+  bool reached(std::int32_t pc) const { return states_[static_cast<std::size_t>(pc)][0] != 0; }
+
+  void merge(std::int32_t pc, const State& s) {
+    // Code ends with Return, so every way leads into it; a way out of it is
+    // not planned.
+    if (pc < 0 || static_cast<std::size_t>(pc) >= states_.size()) {
+      strayed_ = true;
+      return;
+    }
+    State& into = states_[static_cast<std::size_t>(pc)];
+    bool changed = false;
+    for (std::size_t r = 0; r < regs_; ++r) {
+      const Kinds k = into[r] | s[r];
+      changed |= k != into[r];
+      into[r] = k;
+    }
+    if (changed) work_.push_back(pc);
+  }
+
+  // The kinds operand RK(o) may hold and the plan's register for it;
+  // nothing where the plan cannot read it.
+  std::optional<Kinds> read(const State& s, std::int32_t o, std::int32_t& reg) {
+    if (o >= 0) {
+      reg = o;
+      const Kinds k = s[static_cast<std::size_t>(o)];
+      if (k & bit(VType::Empty)) zeroed_.insert(o);
+      return within(k, kNumeric) ? std::optional<Kinds>(k) : std::nullopt;
+    }
+    const Value& k = code_.constants[static_cast<std::size_t>(~o)];
+    if (k.type() == VType::Double) reg = number(k.rawDouble());
+    else if (within(bit(k.type()), kWhole)) reg = number(k.rawWhole());
+    else return std::nullopt;
+    return bit(k.type());
+  }
+
+  // A register holding a number known when planned, one for each number.
+  std::int32_t number(double v) {
+    const auto [it, added] = numbers_.try_emplace(std::bit_cast<std::uint64_t>(v), 0);
+    if (added) it->second = static_cast<std::int32_t>(regs_ + numbers_.size() - 1);
+    return it->second;
+  }
+
+  // Plans instruction pc with the kinds s that reach it and passes on the
+  // kinds after it; false where the plan cannot do what it does.
+  bool step(std::int32_t pc, State& s, Planned* out = nullptr) {
+    const Ins& in = code_.ins[static_cast<std::size_t>(pc)];
+    Planned p;
+    std::int32_t b = 0, c = 0;
+    const auto write = [&](std::int32_t r, Kinds k, int n = 0) {
+      s[static_cast<std::size_t>(r)] = k;
+      p.wrote[n] = r;
+    };
+    bool next = true;
+    switch (in.op) {
+      case Op::Move:
+      case Op::Assign: {
+        const auto k = read(s, in.b, b);
+        if (!k || in.flag) return false;  // Set takes objects only
+        p.ins = {.op = PlanOp::Copy, .a = in.a, .b = b};
+        if (in.b >= 0) p.copied = b;
+        write(in.a, *k);
+        break;
+      }
+      case Op::AssignReturn: {
+        const auto k = read(s, in.b, b);
+        if (!k || in.flag) return false;
+        s[static_cast<std::size_t>(in.a)] = *k;
+        // The value assigned is the result when it is assigned to the result.
+        if (!finish(s, p.ins, in.a == returnSlot_ ? b : returnSlot_)) return false;
+        next = false;
+        break;
+      }
+      case Op::Return:
+        if (!finish(s, p.ins, returnSlot_)) return false;
+        next = false;
+        break;
+      case Op::Add: case Op::Sub: case Op::Mul: case Op::Div: case Op::Pow:
+      case Op::AddK: case Op::SubK: case Op::MulK: case Op::DivK: {
+        const auto kb = read(s, in.b, b), kc = read(s, in.c, c);
+        if (!kb || !kc || !arePair(*kb, *kc)) return false;
+        static constexpr PlanOp kOps[] = {PlanOp::Add, PlanOp::Sub, PlanOp::Mul, PlanOp::Div, PlanOp::Pow,
+                                          PlanOp::Add, PlanOp::Sub, PlanOp::Mul, PlanOp::Div};
+        static_assert(static_cast<int>(Op::AddK) == static_cast<int>(Op::Pow) + 1);
+        if (in.op >= Op::AddK) {
+          // The number k is the constant's value; it is the left operand when flagged.
+          c = number(in.k);
+          if (in.flag) std::swap(b, c);
+        }
+        p.ins = {.op = kOps[static_cast<int>(in.op) - static_cast<int>(Op::Add)], .a = in.a, .b = b, .c = c};
+        write(in.a, kDouble);
+        break;
+      }
+      case Op::Compare: {
+        // Compared as Branch compares: a Double with a Double or a whole number.
+        const auto kb = read(s, in.b, b), kc = read(s, in.c, c);
+        if (!kb || !kc || !arePair(*kb, *kc)) return false;
+        p.ins = {.op = PlanOp::Compare, .bop = in.bop, .a = in.a, .b = b, .c = c};
+        write(in.a, bit(VType::Boolean));
+        break;
+      }
+      case Op::Branch:
+      case Op::BranchK: {
+        const auto kb = read(s, in.b, b), kc = read(s, in.c, c);
+        if (!kb || !kc || !arePair(*kb, *kc)) return false;
+        if (in.op == Op::BranchK) c = number(in.k);
+        p.ins = {.op = PlanOp::Branch, .bop = in.bop, .flag = in.flag, .a = in.a, .b = b, .c = c};
+        merge(in.a, s);
+        break;
+      }
+      case Op::Neg:
+        if (read(s, in.b, b) != kDouble) return false;
+        p.ins = {.op = PlanOp::Neg, .a = in.a, .b = b};
+        write(in.a, kDouble);
+        break;
+      case Op::Math:
+        if (read(s, in.b, b) != kDouble || in.builtin->kernel == nullptr) return false;
+        p.ins = {.op = PlanOp::Math, .a = in.a, .b = b, .kernel = in.builtin->kernel};
+        write(in.a, kDouble);
+        break;
+      case Op::Jump:
+        p.ins = {.op = PlanOp::Jump, .a = in.a};
+        merge(in.a, s);
+        next = false;
+        break;
+      case Op::JumpIf:
+        if (read(s, in.b, b) != bit(VType::Boolean)) return false;
+        p.ins = {.op = PlanOp::JumpIf, .flag = in.flag, .a = in.a, .b = b};
+        merge(in.a, s);
+        break;
+      case Op::ToNumber: {
+        const auto k = read(s, in.a, b);
+        if (!k) return false;
+        // Empty reads as Integer 0; every other number stays as it is.
+        p.ins = {.op = PlanOp::Copy, .a = in.a, .b = in.a};
+        if (*k & bit(VType::Empty)) {
+          // In place, a register of several kinds would need them told apart.
+          if (!isOne(*k)) return false;
+          write(in.a, bit(VType::Integer));
+        }
+        break;
+      }
+      case Op::ForPrep:
+      case Op::ForLoop:
+        if (!loop(in, s, p)) return false;
+        merge(in.c, s);
+        break;
+      case Op::Tick:
+        p.ins = {.op = PlanOp::Tick};
+        break;
+      default:
+        return false;  // reaches outside the registers, or has no numeric fast path
+    }
+    if (next) merge(pc + 1, s);
+    if (out != nullptr) *out = p;
+    return true;
+  }
+
+  // For loops whose counter keeps one kind: Integer with Integer steps, or
+  // Double with any numeric step; the end is a number of either kind.
+  bool loop(const Ins& in, State& s, Planned& p) {
+    if (in.a < 0) return false;  // a global counter
+    const auto at = [&](std::int32_t r) { return s[static_cast<std::size_t>(r)]; };
+    const Kinds counter = in.op == Op::ForPrep ? at(in.b) : at(in.a);
+    const Kinds end = at(in.b + 1), step = at(in.b + 2);
+    const bool whole = counter == bit(VType::Integer) && step == bit(VType::Integer);
+    const bool real = counter == kDouble && within(step, kLoopNumbers);
+    if (!within(end, kLoopNumbers) || !(whole || real)) return false;
+    if (in.op == Op::ForPrep) {
+      p.ins = {.op = PlanOp::ForPrep, .a = in.a, .b = in.b, .c = in.c};
+      s[static_cast<std::size_t>(in.a)] = counter;
+      s[static_cast<std::size_t>(in.b)] = bit(VType::Boolean);
+      p.wrote[0] = in.a;
+      p.wrote[1] = in.b;
+    } else {
+      if (at(in.b) != bit(VType::Boolean)) return false;
+      p.ins = {.op = whole ? PlanOp::ForLoop : PlanOp::ForLoopReal, .a = in.a, .b = in.b, .c = in.c};
+      p.wrote[0] = in.a;
+    }
+    return true;
+  }
+
+  // The call ends with the value of its result register, found in plan
+  // register `from`; where that may be of several kinds, the plan keeps
+  // the kind it holds as it runs.
+  bool finish(const State& s, PlanIns& out, std::int32_t from) {
+    if (returnSlot_ < 0) {
+      out = {.op = PlanOp::Return, .kind = VType::Empty, .a = -1};
+      return true;
+    }
+    const Kinds k = s[static_cast<std::size_t>(returnSlot_)];
+    if (!within(k, kNumeric)) return false;
+    if (k & bit(VType::Empty) && static_cast<std::size_t>(from) < regs_) zeroed_.insert(from);
+    const PlanOp op = k == kDouble ? PlanOp::ReturnDouble : isOne(k) ? PlanOp::Return : PlanOp::ReturnTagged;
+    out = {.op = op, .kind = theOne(k), .a = from};
+    return true;
+  }
+
+  // The registers whose kind the plan keeps as it runs: each result of
+  // several kinds, and each register of several kinds that a kept one copies.
+  void findTagged(const std::vector<Planned>& planned) {
+    for (std::size_t pc = 0; pc < planned.size(); ++pc)
+      if (planned[pc].ins.op == PlanOp::ReturnTagged) tagged_.insert(planned[pc].ins.a);
+    for (bool grew = true; grew;) {
+      grew = false;
+      for (std::size_t pc = 0; pc < planned.size(); ++pc) {
+        const Planned& p = planned[pc];
+        const std::int32_t from = p.copied;
+        if (from < 0 || !tagged_.contains(p.wrote[0]) || isOne(states_[pc][static_cast<std::size_t>(from)])) continue;
+        grew |= tagged_.insert(from).second;
+      }
+    }
+  }
+
+  // Lays the plan out: each instruction, before it the kinds of the kept
+  // registers it writes, and the jumps to where their targets went.
+  bool emit() {
+    std::vector<Planned> planned(code_.ins.size());
+    std::vector<State> after(code_.ins.size());
+    for (std::size_t pc = 0; pc < code_.ins.size(); ++pc) {
+      if (!reached(static_cast<std::int32_t>(pc))) continue;
+      after[pc] = states_[pc];
+      if (!step(static_cast<std::int32_t>(pc), after[pc], &planned[pc])) return false;
+    }
+    work_.clear();  // the kinds are final: nothing new reaches anywhere
+    findTagged(planned);
+    std::vector<std::int32_t> at(code_.ins.size());
+    for (std::size_t pc = 0; pc < code_.ins.size(); ++pc) {
+      at[pc] = static_cast<std::int32_t>(plan_.ins.size());
+      Planned& p = planned[pc];
+      if (!reached(static_cast<std::int32_t>(pc))) {
+        plan_.ins.push_back({.op = PlanOp::GiveUp});
+        continue;
+      }
+      // A kept register's kind is set before the instruction writes it, so
+      // that it holds on every way out, the jumps of For included.
+      for (std::int32_t r : p.wrote) {
+        if (r < 0 || !tagged_.contains(r)) continue;
+        if (p.copied >= 0 && tagged_.contains(p.copied)) {
+          p.ins.op = PlanOp::CopyTagged;
+          continue;
+        }
+        const Kinds k = after[pc][static_cast<std::size_t>(r)];
+        if (!isOne(k)) return false;
+        plan_.ins.push_back({.op = PlanOp::Tag, .kind = theOne(k), .a = r});
+      }
+      plan_.ins.push_back(p.ins);
+    }
+    for (PlanIns& in : plan_.ins) {
+      if (std::int32_t* target = jumpTarget(in)) *target = at[static_cast<std::size_t>(*target)];
+      plan_.loops |= in.op == PlanOp::ForLoop || in.op == PlanOp::ForLoopReal || in.op == PlanOp::Tick;
+    }
+    takeLastWritten();
+    plan_.tagged = !tagged_.empty();
+    return true;
+  }
+
+  // Where an instruction reads the register the one before it wrote, and
+  // nothing jumps in between, it takes the value at hand instead.
+  void takeLastWritten() {
+    std::vector<bool> target(plan_.ins.size());
+    for (const PlanIns& in : plan_.ins)
+      if (const std::int32_t* t = jumpTarget(in)) target[static_cast<std::size_t>(*t)] = true;
+    std::int32_t last = 0;  // the argument is at hand as a call starts
+    for (std::size_t j = 0; j < plan_.ins.size(); ++j) {
+      PlanIns& in = plan_.ins[j];
+      if (target[j]) last = -1;
+      switch (in.op) {
+        case PlanOp::Add: case PlanOp::Sub: case PlanOp::Mul: case PlanOp::Div: case PlanOp::Pow:
+        case PlanOp::Compare:
+          in.op = withLast(in.op, in.b == last, in.c == last);
+          last = in.a;
+          break;
+        case PlanOp::Copy: case PlanOp::Neg: case PlanOp::Math:
+          in.op = withLast(in.op, in.b == last, false);
+          last = in.a;
+          break;
+        case PlanOp::CopyTagged:
+          last = in.a;
+          break;
+        case PlanOp::Branch:
+          in.op = withLast(in.op, in.b == last, in.c == last);
+          break;
+        case PlanOp::JumpIf:
+          in.op = withLast(in.op, in.b == last, false);
+          break;
+        case PlanOp::ReturnDouble:
+          in.op = withLast(in.op, in.a == last, false);
+          last = -1;
+          break;
+        case PlanOp::Tag: case PlanOp::Tick:
+          break;
+        default:  // nothing falls through from it, or it writes what is not at hand
+          last = -1;
+          break;
+      }
+    }
+  }
+
+  const Code& code_;
+  std::size_t regs_;
+  int returnSlot_;
+  NumericPlan plan_;
+  std::vector<State> states_;
+  std::vector<std::int32_t> work_;
+  std::map<std::uint64_t, std::int32_t> numbers_;
+  std::set<std::int32_t> tagged_;
+  std::set<std::int32_t> zeroed_;  // read while they may still be Empty
+  bool strayed_ = false;
+};
+
+}  // namespace
+
+std::shared_ptr<const NumericPlan> planFor(const Code& code, std::size_t params, int returnSlot) {
+  if (params != 1 || !code.fast) return nullptr;
+  return Planner(code, returnSlot).plan();
+}
+
+}  // namespace zorvan::vbs
