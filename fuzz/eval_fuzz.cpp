@@ -1,7 +1,7 @@
 // Arbitrary text as the user's function: the script round it, addCode and
 // FNF at a few points, on an engine with the numeric fast paths (its plans in
 // machine code), on one with them but plans interpreted, and on one without.
-// Nothing may crash, leak or hang past the time-out, and the engines must
+// Nothing may crash, leak or hang past the time-out, the code must list, and the engines must
 // agree exactly, unless the text reads the clock or the
 // random numbers, or a run was cut off. Where the engine finds UserFN pure,
 // a second run at the same point must give exactly what the first gave.
@@ -51,6 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool compiled = fast->addCode(script);
   if (general->addCode(script) != compiled || interpreted->addCode(script) != compiled) std::abort();
   if (!compiled) return 0;
+  // Every form of whatever compiled can be listed.
+  if (general->listing().empty()) std::abort();
   const bool compare = deterministic(text);
   const zorvan::UserFunction f(*fast), g(*general), h(*interpreted);
   const bool pure = fast->isPure(fast->prepare(zorvan::kUserProcedure));

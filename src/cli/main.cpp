@@ -39,6 +39,9 @@ constexpr const char* kHelp =
     "  plot [FUNCTION] MODE [SEARCH] --output FILE.svg|FILE.png\n"
     "                              search, then draw f over what the search covered,\n"
     "                              with the roots it found\n"
+    "  dump [FUNCTION]             print each procedure of the compiled function as\n"
+    "                              it runs: its bytecode, its numeric plan, if it has\n"
+    "                              one, and the plan's machine code\n"
     "\n"
     "FUNCTION, without which f is \"MyFunction = x*x - x*Cos(x) -6\":\n"
     "  --function TEXT             the function's VBScript text\n"
@@ -119,6 +122,17 @@ int runEval(const cli::Options& o) {
     if (std::optional<Value> v = FNF(userFN, x)) printEvaluation(o, &arg, &*v, nullptr);
     else printEvaluation(o, &arg, nullptr, &engine.lastError());
   }
+  return 0;
+}
+
+int runDump(const cli::Options& o) {
+  VBScriptEngine engine;
+  engine.reset();
+  if (!engine.addCode(buildScript(o.functionText))) {
+    std::cout << errorText(placedInUserText(engine.lastError(), o.functionText)) << "\n";
+    return kFailed;
+  }
+  std::cout << engine.listing();
   return 0;
 }
 
@@ -221,6 +235,8 @@ int main(int argc, char** argv) {
       return 0;
     case cli::Command::Eval:
       return runEval(o);
+    case cli::Command::Dump:
+      return runDump(o);
     case cli::Command::Solve: {
       cli::RunControl control(o.timeLimit);
       return runSolve(o, control);

@@ -72,6 +72,7 @@ Parsed parse(const std::vector<std::string>& args) {
   if (cmd == "eval") o.command = Command::Eval;
   else if (cmd == "solve") o.command = Command::Solve;
   else if (cmd == "plot") o.command = Command::Plot;
+  else if (cmd == "dump") o.command = Command::Dump;
   else {
     r.error = (cmd.rfind('-', 0) == 0 ? "unknown option '" : "unknown command '") + cmd + "'";
     return r;

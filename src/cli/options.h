@@ -9,7 +9,7 @@
 
 namespace zorvan::cli {
 
-enum class Command { Help, Version, Eval, Solve, Plot };
+enum class Command { Help, Version, Eval, Solve, Plot, Dump };
 
 struct Options {
   Command command = Command::Help;

@@ -12,6 +12,7 @@
 
 #include "common/error.h"
 #include "common/value.h"
+#include "eval/fast_result.h"
 
 namespace zorvan {
 
@@ -23,21 +24,15 @@ class PreparedProcedure {
   // A call with one Double that needs no run of the engine, where the
   // engine has one: it gives the result at once, or declines and leaves the
   // call to run, which does not try it again. It never fails. Its result is
-  // a number of kind Double, Integer, Long, Boolean or Empty (Value::ofKind),
-  // returned in registers; a kind below zero declines.
-  struct DirectResult {
-    double value;
-    std::int64_t kind;
-  };
-  using Direct = DirectResult (*)(const void* procedure, double x);
-  static constexpr DirectResult kDeclined{0, -1};
+  // a FastResult.
+  using Direct = FastResult (*)(const void* procedure, double x);
 
   PreparedProcedure() = default;
   explicit PreparedProcedure(const void* procedure, Direct direct = nullptr)
       : procedure_(procedure), direct_(direct) {}
   explicit operator bool() const { return procedure_ != nullptr; }
   const void* get() const { return procedure_; }
-  DirectResult callDirect(double x) const { return direct_ != nullptr ? direct_(procedure_, x) : kDeclined; }
+  FastResult callDirect(double x) const { return direct_ != nullptr ? direct_(procedure_, x) : FastResult::bailedOut(); }
   // The same procedure, every call of which goes through run.
   PreparedProcedure withoutDirect() const { return PreparedProcedure(procedure_); }
 

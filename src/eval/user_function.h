@@ -51,9 +51,9 @@ class UserFunction {
  private:
   std::optional<Value> run(const Value& x) const {
     if (x.isDouble()) [[likely]] {
-      const PreparedProcedure::DirectResult r = procedure_.callDirect(x.rawDouble());
-      if (r.kind == static_cast<std::int64_t>(VType::Double)) [[likely]] return Value(r.value);
-      if (r.kind >= 0) return Value::ofKind(static_cast<VType>(r.kind), r.value);
+      const FastResult r = procedure_.callDirect(x.rawDouble());
+      if (r.tag == static_cast<std::int64_t>(VType::Double)) [[likely]] return Value(r.value);
+      if (r.done()) return Value::ofKind(static_cast<VType>(r.tag), r.value);
     }
     return engine_.run(procedure_, std::span<const Value>(&x, 1));
   }

@@ -6,6 +6,7 @@
 #include "eval/vbscript/front/lexer.h"
 #include "eval/vbscript/plan/numeric_plan.h"
 #include "eval/vbscript/compile.h"
+#include "eval/vbscript/listing.h"
 #include "eval/vbscript/bytecode/purity.h"
 #include "eval/vbscript/vm/runtime.h"
 #include "eval/vbscript/vm/dynamic_code.h"
@@ -88,9 +89,9 @@ namespace {
 
 // A plan without loops raises nothing and ends at once, so it needs no watch.
 // The plan is read at each call: code a run adds may declare the procedure again.
-PreparedProcedure::DirectResult runDirect(const void* procedure, double x) {
+FastResult runDirect(const void* procedure, double x) {
   const vbs::NumericPlan* plan = static_cast<const vbs::Procedure*>(procedure)->plan.get();
-  if (plan == nullptr || plan->loops) return PreparedProcedure::kDeclined;
+  if (plan == nullptr || plan->loops) return FastResult::bailedOut();
   return vbs::runLoopFreePlan(*plan, x);
 }
 
@@ -123,10 +124,14 @@ std::optional<Value> VBScriptEngine::run(PreparedProcedure procedure, std::span<
     vbs::Watchdog::Run watched(state_->watchdog);
     state_->runtime.beginHostCall();
     state_->module.retiredCode.clear();  // nothing runs between host calls
-    Value result;
-    if (looping != nullptr && vbs::runPlan(*looping, args[0].rawDouble(), &state_->runtime, result)) return result;
+    if (looping != nullptr) {
+      const FastResult r = vbs::runPlan(*looping, args[0].rawDouble(), &state_->runtime);
+      if (r.done()) return Value::ofKind(static_cast<VType>(r.tag), r.value);
+    }
     return vbs::callFromHost(p, state_->runtime, args.data(), args.size());
   });
 }
+
+std::string VBScriptEngine::listing() const { return vbs::listModule(state_->module); }
 
 }  // namespace zorvan

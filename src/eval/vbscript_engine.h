@@ -45,6 +45,9 @@ class VBScriptEngine final : public ScriptEngine {
   const ScriptError& lastError() const override { return lastError_; }
   void setTimeout(std::chrono::milliseconds limit) override;
   void interrupt() override;
+  // Every procedure of the code added so far, in each form it runs in:
+  // bytecode, numeric plan and machine code.
+  std::string listing() const;
 
  private:
   void fail(ScriptError e);

@@ -85,6 +85,36 @@ TEST(Cli, EvalOfACompileErrorExitsOne) {
   EXPECT_EQ(r.out, "Error 1023 : Expected expression\n");
 }
 
+TEST(Cli, DumpPrintsEachFormTheFunctionRunsIn) {
+  struct Case {
+    const char* text;
+    const char* bytecode;  // an instruction of its bytecode, of its plan and of its machine code
+    const char* plan;
+    const char* machine;
+  };
+  for (const Case& c : {
+           Case{"MyFunction = x", "AssignReturn", "ReturnDouble", "ret"},
+           Case{"MyFunction = x*x - x*Cos(x) -6", "SubK", "MulLR", "mulsd"},
+           Case{"If x < 0 Then\r\nMyFunction = -x*x + 1\r\nElse\r\nMyFunction = Sqr(x) - 1\r\nEnd If", "Branch",
+                "Branch", "sqrtsd"},
+           Case{"s = 0\r\nFor i = 1 To 20\r\ns = s + Sin(i*x)/i\r\nNext\r\nMyFunction = s", "ForLoop", "ForLoop",
+                "call"},
+       }) {
+    const CliRun r = cli("dump --function " + quote(c.text));
+    EXPECT_EQ(r.status, 0) << c.text;
+    for (const char* part : {"Function UserFN(x)", " bytecode", " numeric plan", " machine code", c.bytecode, c.plan})
+      EXPECT_NE(r.out.find(part), std::string::npos) << part << " in\n" << r.out;
+#if defined(__x86_64__) && defined(__linux__)
+    EXPECT_NE(r.out.find("  " + std::string(c.machine) + " "), std::string::npos) << c.machine << " in\n" << r.out;
+#endif
+  }
+  const CliRun text = cli("dump --function " + quote("MyFunction = \"a\" & x"));
+  EXPECT_NE(text.out.find("no numeric plan"), std::string::npos) << text.out;
+  const CliRun wrong = cli("dump --function " + quote("MyFunction = ("));
+  EXPECT_EQ(wrong.status, 1);
+  EXPECT_NE(wrong.out.find("Error 1"), std::string::npos) << wrong.out;
+}
+
 TEST(Cli, EvalReadsAFunctionFile) {
   const Scratch file("function.vbs");
   const std::string& path = file.path();

@@ -74,7 +74,8 @@ TEST(FastPaths, GeneratedFunctionsGiveIdenticalOutcomesBothWays) {
   for (int i = 0; i < 1500; ++i) {
     const std::string text = gen.function();
     for (double x : {0.0, 1.0, -2.5, 3.0, 1e300, -1e-310}) {
-      ASSERT_EQ(exactOutcome(text, x, true), exactOutcome(text, x, false)) << text << "at x = " << x;
+      ASSERT_EQ(exactOutcome(text, x, true), exactOutcome(text, x, false))
+          << text << "at x = " << x << listingOf(text) << listingOf(text, false);
       ++compared;
     }
   }
@@ -86,7 +87,8 @@ TEST(FastPaths, UnderResumeNextBothWaysNoteTheSameErrors) {
   for (int i = 0; i < 300; ++i) {
     const std::string text = "On Error Resume Next\r\n" + gen.function() +
                              "MyFunction = MyFunction & \"|\" & Err.Number & \" \" & Err.Description\r\n";
-    for (double x : {0.0, 2.0, -1e308}) ASSERT_EQ(exactOutcome(text, x, true), exactOutcome(text, x, false)) << text;
+    for (double x : {0.0, 2.0, -1e308})
+      ASSERT_EQ(exactOutcome(text, x, true), exactOutcome(text, x, false)) << text << listingOf(text);
   }
 }
 

@@ -97,8 +97,8 @@ TEST(NumericPlan, EndsExactlyAsTheBytecodeDoes) {
     const UserFunction f(fast), g(general), i(interpreted);
     for (double x : points) {
       const std::string expected = exactOutcome(general, g, x);
-      EXPECT_EQ(exactOutcome(fast, f, x), expected) << text << " at " << x;
-      EXPECT_EQ(exactOutcome(interpreted, i, x), expected) << text << " at " << x;
+      EXPECT_EQ(exactOutcome(fast, f, x), expected) << text << " at " << x << fast.listing();
+      EXPECT_EQ(exactOutcome(interpreted, i, x), expected) << text << " at " << x << interpreted.listing();
     }
   }
 }

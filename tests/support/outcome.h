@@ -57,4 +57,11 @@ inline std::string exactOutcome(std::string_view userText, double x, bool fastPa
   return exactOutcome(engine, f, x);
 }
 
+// The code the text compiles to, in every form, for a failing comparison's message.
+inline std::string listingOf(std::string_view userText, bool fastPaths = true) {
+  VBScriptEngine engine(VBScriptOptions{fastPaths});
+  if (!engine.addCode(buildScript(userText))) return "(does not compile)";
+  return "\n" + engine.listing();
+}
+
 }  // namespace zorvan::testing

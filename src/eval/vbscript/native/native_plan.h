@@ -1,16 +1,19 @@
 #pragma once
 // A numeric plan translated to machine code, for a procedure the host calls
 // many times: each register a slot of the native stack frame, each constant
-// read where it lies, the value at hand kept in a machine register. The code
-// does what the plan's runner does, step for step, and gives up where it
-// would; where the machine has no translation, the runner runs the plan.
+// read where it lies, the value at hand (the plan's accumulator) kept in a
+// machine register. The code does what the plan interpreter does, step for
+// step, and bails out where it would; where the machine has no translation,
+// or the system refuses executable memory, the interpreter runs the plan.
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "common/abort.h"
+#include "eval/fast_result.h"
+#include "eval/vbscript/native/executable_memory.h"
 
 namespace zorvan::vbs {
 
@@ -18,28 +21,20 @@ struct NumericPlan;
 
 class NativePlan {
  public:
-  // What run returns besides a result's kind.
-  static constexpr int kGaveUp = 255;
-  static constexpr int kAborted = 254;  // the abort flag was set at a loop's turn
+  explicit NativePlan(std::unique_ptr<ExecutableMemory> code);
 
-  NativePlan(void* memory, std::size_t size);
-  ~NativePlan();
-  NativePlan(const NativePlan&) = delete;
-  NativePlan& operator=(const NativePlan&) = delete;
+  // Runs with x. abort is read at every loop turn: never null with loops.
+  FastResult run(double x, const AbortWord* abort) const { return entry_(x, abort); }
 
-  // Runs with x: the result's kind (a VType) and value, or kGaveUp, or
-  // kAborted. abort is read at every loop turn: never null with loops.
-  // Returned in xmm0 and rax.
-  struct Result {
-    double value;
-    std::int64_t kind;
-  };
-  Result run(double x, const AbortWord* abort) const { return entry_(x, abort); }
+  // The machine code; where each plan instruction's code starts in it,
+  // then where the exits start; where the code ends and its constants begin.
+  const ExecutableMemory& code() const { return *code_; }
+  std::vector<std::size_t> starts;
+  std::size_t codeEnd = 0;
 
  private:
-  using Entry = Result (*)(double, const AbortWord*);
-  void* memory_;
-  std::size_t size_;
+  using Entry = FastResult (*)(double, const AbortWord*);
+  std::unique_ptr<ExecutableMemory> code_;
   Entry entry_;
 };
 

@@ -2,25 +2,36 @@
 
 #include "eval/vbscript/plan/numeric_plan.h"
 
+namespace zorvan::vbs {
+
+NativePlan::NativePlan(std::unique_ptr<ExecutableMemory> code)
+    : code_(std::move(code)), entry_(reinterpret_cast<Entry>(const_cast<void*>(code_->start()))) {}
+
+}  // namespace zorvan::vbs
+
 #if defined(__x86_64__) && defined(__linux__)
 
-#include <sys/mman.h>
-
 #include <bit>
-#include <cstring>
-#include <initializer_list>
 #include <map>
 #include <set>
+#include <span>
 #include <vector>
 
+#include <xbyak/xbyak.h>
+
 #include "eval/vbscript/plan/numeric_kernels.h"
-#include "eval/vbscript/native/x64_assembler.h"
 
 namespace zorvan::vbs {
 
 namespace {
 
-using namespace x64;
+using namespace Xbyak::util;
+using Xbyak::Address;
+using Xbyak::Label;
+using Xbyak::Xmm;
+
+// cmpsd's predicates: each holds exactly where the C++ comparison does, a NaN included.
+enum Predicate : std::uint8_t { CmpEq = 0, CmpLt = 1, CmpLe = 2, CmpNe = 4 };
 
 double powCall(double x, double y) { return powKernel(x, y); }
 
@@ -60,33 +71,38 @@ class Translator {
     notFinite_ = constant(std::bit_cast<double>(0xFFE0000000000000ULL));
   }
 
-  std::vector<std::uint8_t> translate() {
-    for (std::size_t j = 0; j < plan_.ins.size(); ++j) at_.push_back(as_.newLabel());
-    giveUp_ = as_.newLabel();
-    aborted_ = as_.newLabel();
-    const int pool = as_.newLabel();
-    as_.setPool(pool);
+  // The machine code, and where each instruction's code starts in it. Jumps
+  // are all near: a plan's code may be longer than a short jump reaches.
+  std::span<const std::uint8_t> translate(std::vector<std::size_t>& starts, std::size_t& codeEnd) {
+    as_.setDefaultJmpNEAR(true);
+    at_ = std::make_unique<Label[]>(plan_.ins.size());
     prologue();
     for (std::size_t j = 0; j < plan_.ins.size();) {
-      as_.bind(at_[j]);
+      as_.L(at_[j]);
+      starts.push_back(as_.getSize());
       const auto choice = choices_.find(j);
       if (choice != choices_.end()) {
         both(choice->second);
-        j = choice->second.merge;
+        for (++j; j < choice->second.merge; ++j) starts.push_back(as_.getSize());
       } else {
         instruction(plan_.ins[j++]);
       }
     }
-    as_.bind(giveUp_);
-    as_.movEax(NativePlan::kGaveUp);
+    starts.push_back(as_.getSize());  // the exits
+    as_.L(bailOut_);
+    as_.mov(rax, FastResult::kBailedOut);
     leave();
-    as_.bind(aborted_);
-    as_.movEax(NativePlan::kAborted);
+    as_.L(aborted_);
+    as_.mov(rax, FastResult::kAborted);
     leave();
-    while (as_.size() % 8 != 0) as_.emit({0xCC});
-    as_.bind(pool);
-    for (double v : constants_) as_.emit64(std::bit_cast<std::uint64_t>(v));
-    return as_.finish();
+    codeEnd = as_.getSize();
+    while (as_.getSize() % 8 != 0) as_.int3();
+    as_.L(constantPool_);
+    for (double v : constants_) as_.dq(std::bit_cast<std::uint64_t>(v));
+    // Resolves every label, refusing one never bound; the buffer stays
+    // writable and is never run: the code is copied to pages of its own.
+    as_.ready(Xbyak::CodeArray::PROTECT_RW);
+    return {as_.getCode(), as_.getSize()};
   }
 
  private:
@@ -94,7 +110,7 @@ class Translator {
     switch (op) {
       case PlanOp::Tag: case PlanOp::Branch: case PlanOp::BranchL: case PlanOp::BranchR: case PlanOp::BranchLR:
       case PlanOp::JumpIf: case PlanOp::JumpIfL: case PlanOp::Jump: case PlanOp::Tick: case PlanOp::Return:
-      case PlanOp::ReturnDouble: case PlanOp::ReturnDoubleL: case PlanOp::ReturnTagged: case PlanOp::GiveUp:
+      case PlanOp::ReturnDouble: case PlanOp::ReturnDoubleL: case PlanOp::ReturnTagged: case PlanOp::BailOut:
         return false;
       default:
         return true;
@@ -170,9 +186,10 @@ class Translator {
     } else {
       comparison(br);
     }
-    if (!br.flag) as_.emit({0x48, 0xF7, 0xD0});  // not rax: set where the second way is taken
-    as_.emit({0x49, 0x89, 0xC2});                 // mov r10, rax
-    as_.emit({0x45, 0x31, 0xC0, 0x45, 0x31, 0xC9});  // xor r8d, r8d; xor r9d, r9d
+    if (!br.flag) as_.not_(rax);  // set where the second way is taken
+    as_.mov(r10, rax);
+    as_.xor_(r8d, r8d);
+    as_.xor_(r9d, r9d);
     shadowsUsed_ = 0;
     Way first{0, {}}, second{1, {}};
     way_ = &first;
@@ -181,7 +198,7 @@ class Translator {
       instruction(plan_.ins[j]);
       first.last = plan_.ins[j].a;
     }
-    if (first.last >= 0) as_.emit({0x66, 0x49, 0x0F, 0x7E, 0xC3});  // movq r11, xmm0
+    if (first.last >= 0) as_.movq(r11, xmm0);
     way_ = &second;
     for (std::size_t j = c.second; j < c.merge; ++j) {
       instruction(plan_.ins[j]);
@@ -189,15 +206,15 @@ class Translator {
     }
     way_ = nullptr;
     // Given up where the way taken gave up.
-    as_.emit({0x4D, 0x85, 0xD2});        // test r10, r10
-    as_.emit({0x45, 0x0F, 0x45, 0xC1});  // cmovnz r8d, r9d
-    as_.emit({0x45, 0x85, 0xC0});        // test r8d, r8d
-    as_.jumpIf(NotEqual, giveUp_);
+    as_.test(r10, r10);
+    as_.cmovnz(r8d, r9d);
+    as_.test(r8d, r8d);
+    as_.jnz(bailOut_);
     // Each register either way wrote takes the value of the way taken.
     std::set<std::int32_t> written;
     for (const Way* w : {&first, &second})
       for (const auto& [r, slot] : w->written) written.insert(r);
-    as_.emit({0x4D, 0x85, 0xD2});  // test r10, r10
+    as_.test(r10, r10);
     std::int32_t merged = -1;
     for (std::int32_t r : written) {
       if (!read_[static_cast<std::size_t>(r)]) continue;
@@ -205,15 +222,15 @@ class Translator {
         const auto it = w.written.find(r);
         return it != w.written.end() ? shadowSlot(it->second) : reg(r);
       };
-      if (r == first.last) as_.emit({0x4C, 0x89, 0xD8}); else as_.load64(Eax, from(first));  // mov rax, r11
-      if (r == second.last) as_.bitsToRcx(0); else as_.load64(Ecx, from(second));
-      as_.emit({0x48, 0x0F, 0x45, 0xC1});  // cmovnz rax, rcx
-      as_.store64(reg(r), Eax);
+      if (r == first.last) as_.mov(rax, r11); else as_.mov(rax, from(first));
+      if (r == second.last) as_.movq(rcx, xmm0); else as_.mov(rcx, from(second));
+      as_.cmovnz(rax, rcx);
+      as_.mov(reg(r), rax);
       merged = r;
     }
     // Where the result is returned next, it is returned from here.
     if (c.thenReturns && merged == plan_.ins[c.merge].a && written.size() == 1) {
-      as_.bitsFromRax(0);
+      as_.movq(xmm0, rax);
       result(VType::Double);
     }
   }
@@ -237,7 +254,7 @@ class Translator {
   }
   // A result read only by the next instruction, through the value at hand,
   // need not be checked where that instruction's own result is, and keeps
-  // it from being finite: giving up there gives up all the same.
+  // it from being finite: bailing out there bails out all the same.
   void findCoveredChecks() {
     const auto& ins = plan_.ins;
     checks_.assign(ins.size(), false);
@@ -280,109 +297,92 @@ class Translator {
     constants_.push_back(v);
     return static_cast<std::int32_t>(constants_.size()) - 1;
   }
-  Mem reg(std::int32_t r) const {
+  Address reg(std::int32_t r) const {
     if (way_ != nullptr) {
       const auto it = way_->written.find(r);
       if (it != way_->written.end()) return shadowSlot(it->second);
     }
     const std::int32_t p = pool_[static_cast<std::size_t>(r)];
-    return p >= 0 ? pooled(p) : Mem{Rsp, 8 * r};
+    return p >= 0 ? pooled(p) : qword[rsp + 8 * r];
   }
-  static Mem pooled(std::int32_t index) { return Mem{Rip, 8 * index}; }
-  Mem kind(std::int32_t r) const { return Mem{Rsp, static_cast<std::int32_t>(8 * regs_) + r}; }
+  Address pooled(std::int32_t index) const { return qword[rip + constantPool_ + 8 * index]; }
+  // A register's type tag, a byte.
+  Address tag(std::int32_t r) const { return byte[rsp + static_cast<std::int32_t>(8 * regs_) + r]; }
   // Past the kinds: the abort flag's address, then the values the ways of
   // a choice write.
   std::int32_t pastKinds() const { return static_cast<std::int32_t>((9 * regs_ + 7) / 8 * 8); }
-  Mem abortSlot() const { return Mem{Rsp, pastKinds()}; }
-  Mem shadowSlot(std::int32_t i) const { return Mem{Rsp, pastKinds() + 8 + 8 * i}; }
+  Address abortSlot() const { return qword[rsp + pastKinds()]; }
+  Address shadowSlot(std::int32_t i) const { return qword[rsp + pastKinds() + 8 + 8 * i]; }
   std::int32_t frameSize() const {
     // With the return address, the stack stays 16-aligned for calls.
     return (pastKinds() + 8 + 8 * shadows_ + 15) / 16 * 16 + 8;
   }
 
   void prologue() {
-    as_.emit({0xF3, 0x0F, 0x1E, 0xFA});  // endbr64: a target of indirect calls, where that is enforced
+    as_.endbr64();  // a target of indirect calls, where that is enforced
     // A frame of more than a page is taken a page at a time, each touched,
     // so that code entered near the end of a stack meets its guard page
     // rather than stepping over it.
     constexpr std::int32_t kPage = 4096;
     std::int32_t left = frameSize();
     for (; left > kPage; left -= kPage) {
-      as_.emit({0x48, 0x81, 0xEC});  // sub rsp, page
-      as_.emit32(static_cast<std::uint32_t>(kPage));
-      as_.emit({0x48, 0x83, 0x0C, 0x24, 0x00});  // or qword [rsp], 0
+      as_.sub(rsp, kPage);
+      as_.or_(qword[rsp], 0);
     }
-    as_.emit({0x48, 0x81, 0xEC});  // sub rsp, the rest
-    as_.emit32(static_cast<std::uint32_t>(left));
-    if (plan_.loops) {
-      as_.store64(abortSlot(), 7);  // rdi
-    }
+    as_.sub(rsp, left);
+    if (plan_.loops) as_.mov(abortSlot(), rdi);
     for (const auto& [r, v] : framed_) {
       const std::int32_t c = constant(v);
-      as_.load(1, pooled(c));
-      as_.store(reg(r), 1);
+      as_.movsd(xmm1, pooled(c));
+      as_.movsd(reg(r), xmm1);
     }
-    if (read_[0]) as_.store(reg(0), 0);  // the argument, which is also at hand
+    if (read_[0]) as_.movsd(reg(0), xmm0);  // the argument, which is also at hand
     if (plan_.tagged) {
-      for (std::size_t i = 0; i < regs_; i += 8) {  // every kind Empty
-        const Mem m = kind(static_cast<std::int32_t>(i));
-        as_.rexWide();
-        as_.emit({0xC7});  // mov qword [m], 0
-        as_.modrm(0, m);
-        as_.emit32(0);
-      }
-      setKind(0, VType::Double);
+      for (std::size_t i = 0; i < regs_; i += 8)  // every tag Empty, eight at a time
+        as_.mov(qword[rsp + static_cast<std::int32_t>(8 * regs_ + i)], 0);
+      setTag(0, VType::Double);
     }
   }
 
-  void setKind(std::int32_t r, VType k) {
-    const Mem m = kind(r);
-    as_.emit({0xC6});  // mov byte [m], imm8
-    as_.modrm(0, m);
-    as_.emit({static_cast<int>(k)});
-  }
-  // Gives up unless xmm holds a finite double.
-  void giveUpUnlessFinite(int xmm) {
-    as_.bitsToRax(xmm);
-    as_.emit({0x48, 0x01, 0xC0});  // add rax, rax
-    as_.rexWide();
-    as_.emit({0x3B});  // cmp rax, [notFinite]
-    as_.modrm(Rax, pooled(notFinite_));
+  void setTag(std::int32_t r, VType k) { as_.mov(tag(r), static_cast<int>(k)); }
+  // Bails out unless xmm holds a finite double.
+  void bailOutUnlessFinite(const Xmm& x) {
+    as_.movq(rax, x);
+    as_.add(rax, rax);
+    as_.cmp(rax, pooled(notFinite_));
     if (way_ != nullptr) {  // noted, for the way may not be taken
-      as_.emit({0x0F, 0x93, 0xC0});                   // setae al
-      as_.emit({0x41, 0x08, 0xC0 | way_->index});  // or r8b or r9b, al
+      as_.setae(al);
+      as_.or_(way_->index == 0 ? r8b : r9b, al);
     } else {
-      as_.jumpIf(AboveEqual, giveUp_);
+      as_.jae(bailOut_);
     }
   }
-  void giveUpIfAborted() {
-    as_.load64(Eax, abortSlot());
-    as_.emit({0x80});  // cmp byte [rax], 0: the abort word's low byte
-    as_.modrm(7, Mem{Rax, 0});
-    as_.emit({0});
-    as_.jumpIf(NotEqual, aborted_);
+  void stopIfAborted() {
+    as_.mov(rax, abortSlot());
+    as_.cmp(byte[rax], 0);  // the abort word's low byte
+    as_.jne(aborted_);
   }
   // The result in xmm0, which is then the value at hand, into r[a], unless
   // no instruction reads r[a] from its register.
   void write(const PlanIns& in) {
     if (way_ != nullptr) way_->written.emplace(in.a, shadowsUsed_++);
-    if (read_[static_cast<std::size_t>(in.a)]) as_.store(reg(in.a), 0);
+    if (read_[static_cast<std::size_t>(in.a)]) as_.movsd(reg(in.a), xmm0);
   }
   void finiteWrite(const PlanIns& in) {
-    if (checks_[static_cast<std::size_t>(&in - plan_.ins.data())]) giveUpUnlessFinite(0);
+    if (checks_[static_cast<std::size_t>(&in - plan_.ins.data())]) bailOutUnlessFinite(xmm0);
     write(in);
   }
   // x in xmm0 and y in xmm1, from their registers or the value at hand.
   void pair(const PlanIns& in) {
-    if (rightAtHand(in.op)) as_.move(1, 0);
-    if (!leftAtHand(in.op)) as_.load(0, reg(in.b));
-    if (!rightAtHand(in.op)) as_.load(1, reg(in.c));
+    if (rightAtHand(in.op)) as_.movapd(xmm1, xmm0);
+    if (!leftAtHand(in.op)) as_.movsd(xmm0, reg(in.b));
+    if (!rightAtHand(in.op)) as_.movsd(xmm1, reg(in.c));
   }
   // Whether x bop y holds, as a mask in rax, with xmm0 kept.
   void comparison(const PlanIns& in) {
-    if (leftAtHand(in.op)) as_.move(1, 0); else as_.load(1, reg(in.b));
-    if (rightAtHand(in.op)) as_.move(2, 0); else as_.load(2, reg(in.c));
-    int x = 1, y = 2;
+    if (leftAtHand(in.op)) as_.movapd(xmm1, xmm0); else as_.movsd(xmm1, reg(in.b));
+    if (rightAtHand(in.op)) as_.movapd(xmm2, xmm0); else as_.movsd(xmm2, reg(in.c));
+    Xmm x = xmm1, y = xmm2;
     Predicate p = CmpEq;
     switch (in.bop) {
       case BinOp::Eq: p = CmpEq; break;
@@ -393,98 +393,101 @@ class Translator {
       default: p = CmpLe; std::swap(x, y); break;  // Ge
     }
     as_.cmpsd(x, y, p);
-    as_.bitsToRax(x);
+    as_.movq(rax, x);
   }
   // Whether a Boolean register is True, as a mask in rax, with xmm0 kept.
   void truth(const PlanIns& in) {
-    if (in.op == PlanOp::JumpIfL) as_.move(1, 0); else as_.load(1, reg(in.b));
-    as_.zero(2);
-    as_.cmpsd(1, 2, CmpNe);
-    as_.bitsToRax(1);
+    if (in.op == PlanOp::JumpIfL) as_.movapd(xmm1, xmm0); else as_.movsd(xmm1, reg(in.b));
+    as_.xorpd(xmm2, xmm2);
+    as_.cmpsd(xmm1, xmm2, CmpNe);
+    as_.movq(rax, xmm1);
   }
   void branchOnRax(bool whenSet, std::int32_t target) {
-    as_.emit({0x48, 0x85, 0xC0});  // test rax, rax
-    as_.jumpIf(whenSet ? NotEqual : Equal, at_[static_cast<std::size_t>(target)]);
+    as_.test(rax, rax);
+    if (whenSet) as_.jnz(at_[static_cast<std::size_t>(target)]); else as_.jz(at_[static_cast<std::size_t>(target)]);
   }
-  // A loop's turn: the counter steps on (given up where it leaves its kind),
+  // A loop's turn: the counter steps on (bailing out where it leaves its type),
   // the abort flag is read, and the loop goes on while the counter has not
   // passed the end; the start's register holds whether the step is negative.
   void turn(const PlanIns& in, bool integer) {
-    as_.load(1, reg(in.a));
-    as_.load(2, reg(in.b + 2));
-    as_.sse(0xF2, 0x58, 1, 2);  // addsd xmm1, xmm2
+    as_.movsd(xmm1, reg(in.a));
+    as_.movsd(xmm2, reg(in.b + 2));
+    as_.addsd(xmm1, xmm2);
     if (integer) {
-      as_.load(2, pooled(integerLow_));
-      as_.ucomisd(1, 2);
-      as_.jumpIf(Below, giveUp_);
-      as_.load(2, pooled(integerHigh_));
-      as_.ucomisd(1, 2);
-      as_.jumpIf(Above, giveUp_);
+      as_.movsd(xmm2, pooled(integerLow_));
+      as_.ucomisd(xmm1, xmm2);
+      as_.jb(bailOut_);
+      as_.movsd(xmm2, pooled(integerHigh_));
+      as_.ucomisd(xmm1, xmm2);
+      as_.ja(bailOut_);
     } else {
-      giveUpUnlessFinite(1);
+      bailOutUnlessFinite(xmm1);
     }
-    as_.store(reg(in.a), 1);
-    giveUpIfAborted();
-    const int down = as_.newLabel(), done = as_.newLabel();
-    const int again = at_[static_cast<std::size_t>(in.c)];
-    as_.load(2, reg(in.b + 1));
-    as_.load(3, reg(in.b));
-    as_.zero(4);
-    as_.ucomisd(3, 4);
-    as_.jumpIf(NotEqual, down);
-    as_.ucomisd(2, 1);  // up: the end at least the counter
-    as_.jumpIf(AboveEqual, again);
-    as_.jump(done);
-    as_.bind(down);
-    as_.ucomisd(1, 2);  // down: the counter at least the end
-    as_.jumpIf(AboveEqual, again);
-    as_.bind(done);
+    as_.movsd(reg(in.a), xmm1);
+    stopIfAborted();
+    Label down, done;
+    const Label& again = at_[static_cast<std::size_t>(in.c)];
+    as_.movsd(xmm2, reg(in.b + 1));
+    as_.movsd(xmm3, reg(in.b));
+    as_.xorpd(xmm4, xmm4);
+    as_.ucomisd(xmm3, xmm4);
+    as_.jne(down);
+    as_.ucomisd(xmm2, xmm1);  // up: the end at least the counter
+    as_.jae(again);
+    as_.jmp(done);
+    as_.L(down);
+    as_.ucomisd(xmm1, xmm2);  // down: the counter at least the end
+    as_.jae(again);
+    as_.L(done);
   }
-  // The result, in xmm0, of a kind known here or of the kind register r holds.
+  // The result, in xmm0, of a type known here or of the type register r's tag holds.
   void result(VType k) {
-    as_.movEax(static_cast<std::uint32_t>(k));
+    as_.mov(eax, static_cast<std::uint32_t>(k));
     leave();
   }
   void resultTagged(std::int32_t r) {
-    const Mem m = kind(r);
-    as_.loadByte(Eax, m);
+    as_.movzx(eax, tag(r));
     leave();
   }
   void leave() {
-    as_.emit({0x48, 0x81, 0xC4});  // add rsp, frame
-    as_.emit32(static_cast<std::uint32_t>(frameSize()));
-    as_.emit({0xC3});  // ret
+    as_.add(rsp, frameSize());
+    as_.ret();
+  }
+  void call(const void* fn) {
+    as_.mov(rax, reinterpret_cast<std::uintptr_t>(fn));
+    as_.call(rax);
   }
 
   // + - * / in one instruction each. A division by zero is never finite, as
   // the kernel's NaN is not.
   void arithmetic(const PlanIns& in) {
-    static constexpr int kSse[] = {0x58, 0x5C, 0x59, 0x5E};  // addsd, subsd, mulsd, divsd
     pair(in);
-    as_.sse(0xF2, kSse[(static_cast<int>(in.op) - static_cast<int>(PlanOp::Add)) / 4], 0, 1);
+    switch ((static_cast<int>(in.op) - static_cast<int>(PlanOp::Add)) / 4) {
+      case 0: as_.addsd(xmm0, xmm1); break;
+      case 1: as_.subsd(xmm0, xmm1); break;
+      case 2: as_.mulsd(xmm0, xmm1); break;
+      default: as_.divsd(xmm0, xmm1); break;
+    }
     finiteWrite(in);
   }
 
   void instruction(const PlanIns& in) {
     switch (in.op) {
       case PlanOp::Copy:
-        as_.load(0, reg(in.b));
+        as_.movsd(xmm0, reg(in.b));
         write(in);
         break;
       case PlanOp::CopyL:
         write(in);
         break;
-      case PlanOp::CopyTagged: {
-        as_.load(0, reg(in.b));
+      case PlanOp::CopyTagged:
+        as_.movsd(xmm0, reg(in.b));
         write(in);
-        const Mem from = kind(in.b), to = kind(in.a);
-        as_.loadByte(Eax, from);
-        as_.emit({0x88});  // mov byte [to], al
-        as_.modrm(0, to);
+        as_.movzx(eax, tag(in.b));
+        as_.mov(tag(in.a), al);
         break;
-      }
       case PlanOp::Tag:
-        setKind(in.a, in.kind);
+        setTag(in.a, in.kind);
         break;
       case PlanOp::Add: case PlanOp::AddL: case PlanOp::AddR: case PlanOp::AddLR:
       case PlanOp::Sub: case PlanOp::SubL: case PlanOp::SubR: case PlanOp::SubLR:
@@ -494,35 +497,34 @@ class Translator {
         break;
       case PlanOp::Pow: case PlanOp::PowL: case PlanOp::PowR: case PlanOp::PowLR:
         pair(in);
-        as_.call(reinterpret_cast<const void*>(&powCall));
+        call(reinterpret_cast<const void*>(&powCall));
         finiteWrite(in);
         break;
       case PlanOp::Neg: case PlanOp::NegL:
-        if (in.op == PlanOp::Neg) as_.load(0, reg(in.b));
-        as_.bitsToRax(0);
-        as_.emit({0x48, 0x0F, 0xBA, 0xF8, 0x3F});  // btc rax, 63
-        as_.bitsFromRax(0);
+        if (in.op == PlanOp::Neg) as_.movsd(xmm0, reg(in.b));
+        as_.movq(rax, xmm0);
+        as_.btc(rax, 63);
+        as_.movq(xmm0, rax);
         write(in);
         break;
       case PlanOp::Math: case PlanOp::MathL:
-        if (in.op == PlanOp::Math) as_.load(0, reg(in.b));
+        if (in.op == PlanOp::Math) as_.movsd(xmm0, reg(in.b));
         if (in.kernel == &sqrKernel) {
-          as_.sse(0xF2, 0x51, 0, 0);  // sqrtsd: a NaN below zero, as the kernel's
+          as_.sqrtsd(xmm0, xmm0);  // a NaN below zero, as the kernel's
         } else if (in.kernel == &absKernel) {
-          as_.bitsToRax(0);
-          as_.emit({0x48, 0x0F, 0xBA, 0xF0, 0x3F});  // btr rax, 63
-          as_.bitsFromRax(0);
+          as_.movq(rax, xmm0);
+          as_.btr(rax, 63);
+          as_.movq(xmm0, rax);
         } else {
-          as_.call(reinterpret_cast<const void*>(in.kernel));
+          call(reinterpret_cast<const void*>(in.kernel));
         }
         finiteWrite(in);
         break;
       case PlanOp::Compare: case PlanOp::CompareL: case PlanOp::CompareR: case PlanOp::CompareLR:
         comparison(in);
-        as_.emit({0x48, 0xB9});  // mov rcx, the bits of -1.0: True
-        as_.emit64(std::bit_cast<std::uint64_t>(-1.0));
-        as_.emit({0x48, 0x21, 0xC8});  // and rax, rcx
-        as_.bitsFromRax(0);
+        as_.mov(rcx, std::bit_cast<std::uint64_t>(-1.0));  // True
+        as_.and_(rax, rcx);
+        as_.movq(xmm0, rax);
         write(in);
         break;
       case PlanOp::Branch: case PlanOp::BranchL: case PlanOp::BranchR: case PlanOp::BranchLR:
@@ -534,17 +536,15 @@ class Translator {
         branchOnRax(in.flag, in.a);
         break;
       case PlanOp::Jump:
-        as_.jump(at_[static_cast<std::size_t>(in.a)]);
+        as_.jmp(at_[static_cast<std::size_t>(in.a)]);
         break;
       case PlanOp::ForPrep:
-        as_.emit({0x48, 0x89, 0xE7});  // mov rdi, rsp
-        as_.emit({0xBE});              // mov esi, counter
-        as_.emit32(static_cast<std::uint32_t>(in.a));
-        as_.emit({0xBA});  // mov edx, start
-        as_.emit32(static_cast<std::uint32_t>(in.b));
-        as_.call(reinterpret_cast<const void*>(&forLoopSkipped));
-        as_.emit({0x84, 0xC0});  // test al, al
-        as_.jumpIf(NotEqual, at_[static_cast<std::size_t>(in.c)]);
+        as_.mov(rdi, rsp);   // the registers
+        as_.mov(esi, in.a);  // the counter
+        as_.mov(edx, in.b);  // the start
+        call(reinterpret_cast<const void*>(&forLoopSkipped));
+        as_.test(al, al);
+        as_.jnz(at_[static_cast<std::size_t>(in.c)]);
         break;
       case PlanOp::ForLoop:
         turn(in, true);
@@ -553,31 +553,32 @@ class Translator {
         turn(in, false);
         break;
       case PlanOp::Tick:
-        giveUpIfAborted();
+        stopIfAborted();
         break;
       case PlanOp::Return:
-        if (in.a >= 0) as_.load(0, reg(in.a)); else as_.zero(0);
+        if (in.a >= 0) as_.movsd(xmm0, reg(in.a)); else as_.xorpd(xmm0, xmm0);
         result(in.kind);
         break;
       case PlanOp::ReturnDouble:
-        as_.load(0, reg(in.a));
+        as_.movsd(xmm0, reg(in.a));
         result(VType::Double);
         break;
       case PlanOp::ReturnDoubleL:
         result(VType::Double);
         break;
       case PlanOp::ReturnTagged:
-        as_.load(0, reg(in.a));
+        as_.movsd(xmm0, reg(in.a));
         resultTagged(in.a);
         break;
-      case PlanOp::GiveUp:
-        as_.jump(giveUp_);
+      case PlanOp::BailOut:
+        as_.jmp(bailOut_);
         break;
     }
   }
 
   const NumericPlan& plan_;
-  Assembler as_;
+  // A growing buffer, never made executable: the code is copied out of it.
+  Xbyak::CodeGenerator as_{4096, Xbyak::AutoGrow};
   std::size_t regs_ = 0;
   std::map<std::size_t, Choice> choices_;  // by the branch that starts each
   std::int32_t shadows_ = 0;                // slots the longest choice needs
@@ -588,30 +589,27 @@ class Translator {
   std::vector<std::int32_t> pool_;  // per register, its constant's index, or -1 where it is in the frame
   std::vector<double> constants_;
   std::vector<std::pair<std::int32_t, double>> framed_;  // registers in the frame with a value at the start
-  std::vector<int> at_;  // each instruction's label
-  int giveUp_ = 0, aborted_ = 0;
+  std::unique_ptr<Label[]> at_;  // each instruction's label
+  Label bailOut_, aborted_, constantPool_;
   std::int32_t integerLow_ = 0, integerHigh_ = 0, notFinite_ = 0;
 };
 
 }  // namespace
 
-NativePlan::NativePlan(void* memory, std::size_t size)
-    : memory_(memory), size_(size), entry_(reinterpret_cast<Entry>(memory)) {}
-
-NativePlan::~NativePlan() { munmap(memory_, size_); }
-
 std::shared_ptr<const NativePlan> compileNative(const NumericPlan& plan) {
-  const std::vector<std::uint8_t> code = Translator(plan).translate();
-  if (code.empty()) return nullptr;
-  // Written while writable, then made executable and never writable again.
-  void* memory = mmap(nullptr, code.size(), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (memory == MAP_FAILED) return nullptr;
-  std::memcpy(memory, code.data(), code.size());
-  if (mprotect(memory, code.size(), PROT_READ | PROT_EXEC) != 0) {
-    munmap(memory, code.size());
-    return nullptr;
+  try {
+    Translator translator(plan);
+    std::vector<std::size_t> starts;
+    std::size_t codeEnd = 0;
+    auto memory = ExecutableMemory::holding(translator.translate(starts, codeEnd));
+    if (memory == nullptr) return nullptr;
+    auto native = std::make_shared<NativePlan>(std::move(memory));
+    native->starts = std::move(starts);
+    native->codeEnd = codeEnd;
+    return native;
+  } catch (const Xbyak::Error&) {
+    return nullptr;  // the plan interpreter runs it
   }
-  return std::make_shared<const NativePlan>(memory, code.size());
 }
 
 }  // namespace zorvan::vbs
@@ -619,9 +617,6 @@ std::shared_ptr<const NativePlan> compileNative(const NumericPlan& plan) {
 #else
 
 namespace zorvan::vbs {
-
-NativePlan::NativePlan(void* memory, std::size_t size) : memory_(memory), size_(size), entry_(nullptr) {}
-NativePlan::~NativePlan() = default;
 
 std::shared_ptr<const NativePlan> compileNative(const NumericPlan&) { return nullptr; }
 

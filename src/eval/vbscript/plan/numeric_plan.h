@@ -1,23 +1,25 @@
 #pragma once
-// A procedure's bytecode again, for a call whose one argument is a Double,
-// where the kinds every register may hold at every instruction are known
-// when compiled: each register is a bare double and each instruction does
-// only its numeric fast path. A register that may hold several kinds where
-// its kind matters, the result's, keeps its kind beside it. Where a fast path would give way to the general
-// one (a result out of range, a counter leaving Integer), the plan gives up
-// and the call runs as bytecode from its start, which is sound because a
-// planned procedure reaches nothing outside its own registers.
+// A numeric plan: a procedure's bytecode again, for a call whose one argument
+// is a Double, where the types every register may hold at every instruction
+// are known when compiled (type inference over the bytecode). Each register is
+// a bare double and each instruction does only its numeric fast path; a
+// register that may hold several types where its type matters, the
+// result's, keeps a type tag beside it. Where a fast path would give way to
+// the general one (a result out of range, a counter leaving Integer), the
+// plan bails out and the call runs as bytecode from its start, which is
+// sound because a planned procedure reaches nothing outside its registers.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "common/value.h"
-#include "eval/engine.h"
+#include "eval/fast_result.h"
 #include "eval/vbscript/native/native_plan.h"
 #include "eval/vbscript/bytecode/opcodes.h"
 
@@ -52,7 +54,7 @@ class Runtime;
   X(Return)           /* the result: r[a] of type `kind`, or Empty when a < 0 */                         \
   X(ReturnDouble) X(ReturnDoubleL) /* the result: r[a], a Double */                                      \
   X(ReturnTagged)     /* the result: r[a] of the type its tag says */                                    \
-  X(GiveUp)           /* not reached when planned; here for the form's sake */
+  X(BailOut)          /* not reached when planned; here for the form's sake */
 
 enum class PlanOp : std::uint8_t {
 #define ZORVAN_ENUMERATOR(name) name,
@@ -84,7 +86,7 @@ constexpr bool rightAtHand(PlanOp op) { return (formOf(op) & 2) != 0; }
 
 
 struct PlanIns {
-  PlanOp op = PlanOp::GiveUp;
+  PlanOp op = PlanOp::BailOut;
   BinOp bop = BinOp::Add;
   bool flag = false;
   VType kind = VType::Empty;
@@ -115,6 +117,8 @@ struct NumericPlan {
   // Some registers may hold several kinds, told apart as it runs: they start
   // Empty, but for the argument.
   bool tagged = false;
+  // Per register of the bytecode, the types it may hold, one bit per VType.
+  std::vector<std::uint8_t> types;
   // The same in machine code, where it was asked for and this machine has it.
   std::shared_ptr<const NativePlan> native;
 };
@@ -123,21 +127,25 @@ struct NumericPlan {
 // of its code is not numeric throughout.
 std::shared_ptr<const NumericPlan> planFor(const Code& code, std::size_t params, int returnSlot);
 
+// The plan as text: its registers with their types and constants, then its
+// instructions; and its machine code, each plan instruction's under it.
+std::string listPlan(const NumericPlan& plan);
+std::string listMachineCode(const NumericPlan& plan);
+std::string listPlanInstruction(const NumericPlan& plan, std::size_t j);
+
 // The plan with machine code beside it, for a procedure the host is about to
 // call many times; the plan itself where there is none.
 std::shared_ptr<const NumericPlan> withNativeCode(std::shared_ptr<const NumericPlan> plan);
 
-// Runs a plan with x, in machine code where it has some. False where it gave
-// up; a loop turn may fail with err::TimedOut through rt (null only for a
-// plan without loops).
-bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result);
-// The same for a plan without loops, as a prepared handle's direct call runs
-// it: the result's number and kind, or kind -1 where it gave up.
-PreparedProcedure::DirectResult interpretLoopFreePlan(const NumericPlan& plan, double x);
-inline PreparedProcedure::DirectResult runLoopFreePlan(const NumericPlan& plan, double x) {
+// Runs a plan with x, in machine code where it has some. It may bail out;
+// a loop turn may fail with err::TimedOut through rt (null only for a plan
+// without loops), so it never answers kAborted.
+FastResult runPlan(const NumericPlan& plan, double x, const Runtime* rt);
+// The same for a plan without loops, as a prepared handle's direct call runs it.
+FastResult interpretLoopFreePlan(const NumericPlan& plan, double x);
+inline FastResult runLoopFreePlan(const NumericPlan& plan, double x) {
   if (plan.native == nullptr) return interpretLoopFreePlan(plan, x);
-  const NativePlan::Result r = plan.native->run(x, nullptr);  // without loops, nothing reads the abort flag
-  return r.kind == NativePlan::kGaveUp ? PreparedProcedure::kDeclined : PreparedProcedure::DirectResult{r.value, r.kind};
+  return plan.native->run(x, nullptr);  // without loops, nothing reads the abort flag
 }
 
 }  // namespace zorvan::vbs

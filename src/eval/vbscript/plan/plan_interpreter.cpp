@@ -18,7 +18,7 @@ namespace {
 #pragma GCC diagnostic ignored "-Wpedantic"
 
 // Kept out of line: its frame would otherwise burden every call in machine code.
-[[gnu::noinline]] bool interpret(const NumericPlan& plan, double x, const Runtime* rt, Value& result) {
+[[gnu::noinline]] FastResult interpret(const NumericPlan& plan, double x, const Runtime* rt) {
 #define ZORVAN_LABEL(name) &&name,
   static constexpr void* kHandlers[] = {ZORVAN_PLAN_OPCODES(ZORVAN_LABEL)};
 #undef ZORVAN_LABEL
@@ -42,7 +42,7 @@ namespace {
 #define WRITE(EXPR)                       \
   do {                                    \
     const double v_ = (EXPR);             \
-    if (!std::isfinite(v_)) return false; \
+    if (!std::isfinite(v_)) return FastResult::bailedOut(); \
     r[in->a] = last = v_;                 \
     ZORVAN_NEXT;                          \
   } while (0)
@@ -119,7 +119,7 @@ ForPrep:
 #define TURN(NEXT_COUNTER, STAYS)                                                          \
   do {                                                                                     \
     const double next = (NEXT_COUNTER);                                                    \
-    if (!(STAYS)) return false;                                                            \
+    if (!(STAYS)) return FastResult::bailedOut();                                          \
     r[in->a] = next;                                                                       \
     rt->tick();                                                                            \
     if (r[in->b] != 0 ? next >= r[in->b + 1] : next <= r[in->b + 1]) ZORVAN_JUMP(in->c); \
@@ -136,19 +136,15 @@ Tick:
   rt->tick();
   ZORVAN_NEXT;
 Return:
-  result = Value::ofKind(in->kind, in->a < 0 ? 0 : r[in->a]);
-  return true;
+  return {in->a < 0 ? 0 : r[in->a], static_cast<std::int64_t>(in->kind)};
 ReturnDouble:
-  result = Value(r[in->a]);
-  return true;
+  return {r[in->a], static_cast<std::int64_t>(VType::Double)};
 ReturnDoubleL:
-  result = Value(last);
-  return true;
+  return {last, static_cast<std::int64_t>(VType::Double)};
 ReturnTagged:
-  result = Value::ofKind(kinds[in->a], r[in->a]);
-  return true;
-GiveUp:
-  return false;
+  return {r[in->a], static_cast<std::int64_t>(kinds[in->a])};
+BailOut:
+  return FastResult::bailedOut();
 #undef BRANCH
 #undef COMPARE
 #undef POW
@@ -162,16 +158,6 @@ GiveUp:
 
 #pragma GCC diagnostic pop
 
-bool runNative(const NativePlan& native, double x, const Runtime* rt, Value& result) {
-  static const AbortWord kNever{0};
-  const AbortWord* abort = rt != nullptr ? rt->abortFlag() : nullptr;
-  const NativePlan::Result r = native.run(x, abort != nullptr ? abort : &kNever);
-  if (r.kind == NativePlan::kAborted) rt->tick();  // fails with the time-out
-  if (r.kind == NativePlan::kGaveUp || r.kind == NativePlan::kAborted) return false;
-  result = Value::ofKind(static_cast<VType>(r.kind), r.value);
-  return true;
-}
-
 }  // namespace
 
 std::shared_ptr<const NumericPlan> withNativeCode(std::shared_ptr<const NumericPlan> plan) {
@@ -183,14 +169,15 @@ std::shared_ptr<const NumericPlan> withNativeCode(std::shared_ptr<const NumericP
   return copy;
 }
 
-PreparedProcedure::DirectResult interpretLoopFreePlan(const NumericPlan& plan, double x) {
-  Value result;
-  if (!interpret(plan, x, nullptr, result)) return PreparedProcedure::kDeclined;
-  return {result.toDouble(), static_cast<std::int64_t>(result.type())};  // Empty reads as 0
-}
+FastResult interpretLoopFreePlan(const NumericPlan& plan, double x) { return interpret(plan, x, nullptr); }
 
-bool runPlan(const NumericPlan& plan, double x, const Runtime* rt, Value& result) {
-  return plan.native != nullptr ? runNative(*plan.native, x, rt, result) : interpret(plan, x, rt, result);
+FastResult runPlan(const NumericPlan& plan, double x, const Runtime* rt) {
+  if (plan.native == nullptr) return interpret(plan, x, rt);
+  static const AbortWord kNever{0};
+  const AbortWord* abort = rt != nullptr ? rt->abortFlag() : nullptr;
+  const FastResult r = plan.native->run(x, abort != nullptr ? abort : &kNever);
+  if (r.tag == FastResult::kAborted) rt->tick();  // fails with the time-out
+  return r;
 }
 
 }  // namespace zorvan::vbs

@@ -70,6 +70,10 @@ class Planner {
     if (strayed_ || !emit() || regs_ + numbers_.size() > kMaxPlanRegisters) return nullptr;
     for (std::int32_t r : zeroed_) plan_.start.emplace_back(r, 0.0);
     for (const auto& [bits, r] : numbers_) plan_.start.emplace_back(r, std::bit_cast<double>(bits));
+    // For the listing: every type each register may hold anywhere.
+    plan_.types.assign(regs_, 0);
+    for (const State& state : states_)
+      for (std::size_t r = 0; r < regs_; ++r) plan_.types[r] |= state[r];
     return std::make_shared<const NumericPlan>(std::move(plan_));
   }
 
@@ -304,7 +308,7 @@ class Planner {
       at[pc] = static_cast<std::int32_t>(plan_.ins.size());
       Planned& p = planned[pc];
       if (!reached(static_cast<std::int32_t>(pc))) {
-        plan_.ins.push_back({.op = PlanOp::GiveUp});
+        plan_.ins.push_back({.op = PlanOp::BailOut});
         continue;
       }
       // A kept register's kind is set before the instruction writes it, so
