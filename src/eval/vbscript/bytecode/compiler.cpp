@@ -45,8 +45,8 @@ bool numericConstant(const Value& v, double& d) {
 }
 
 const Value* constantOf(const Expr& e) {
-  if (auto* lit = dynamic_cast<const LiteralExpr*>(&e)) return &lit->value;
-  if (auto* var = dynamic_cast<const VarExpr*>(&e); var && var->name.binding == Binding::Constant)
+  if (auto* lit = as<LiteralExpr>(e)) return &lit->value;
+  if (auto* var = as<VarExpr>(e); var && var->name.binding == Binding::Constant)
     return &var->name.constant;
   return nullptr;
 }
@@ -65,34 +65,51 @@ bool runsScript(const Name& n) {
 
 // Whether evaluating e may run script code of its own.
 bool mayCallProcedure(const Expr& e) {
-  if (auto* v = dynamic_cast<const VarExpr*>(&e)) return runsScript(v->name);
-  if (auto* c = dynamic_cast<const CallExpr*>(&e)) {
-    if (runsScript(c->name)) return true;
-    return std::any_of(c->args.begin(), c->args.end(), [](const ExprPtr& a) { return mayCallProcedure(*a); });
+  const auto any = [](const ExprList& list) {
+    return std::any_of(list.begin(), list.end(), [](const ExprPtr& a) { return mayCallProcedure(*a); });
+  };
+  switch (e.kind) {
+    case ExprKind::Var: return runsScript(static_cast<const VarExpr&>(e).name);
+    case ExprKind::Call: {
+      const auto& c = static_cast<const CallExpr&>(e);
+      return runsScript(c.name) || any(c.args);
+    }
+    case ExprKind::Paren: return mayCallProcedure(*static_cast<const ParenExpr&>(e).inner);
+    case ExprKind::Index: {
+      const auto& ix = static_cast<const IndexExpr&>(e);
+      return mayCallProcedure(*ix.base) || any(ix.subscripts);
+    }
+    case ExprKind::Binary: {
+      const auto& b = static_cast<const BinaryExpr&>(e);
+      return mayCallProcedure(*b.lhs) || mayCallProcedure(*b.rhs);
+    }
+    case ExprKind::Chain: {
+      const auto& ch = static_cast<const ChainExpr&>(e);
+      return mayCallProcedure(*ch.first) ||
+             std::any_of(ch.rest.begin(), ch.rest.end(), [](const auto& r) { return mayCallProcedure(*r.second); });
+    }
+    case ExprKind::Neg: return mayCallProcedure(*static_cast<const NegExpr&>(e).operand);
+    case ExprKind::Not: return mayCallProcedure(*static_cast<const NotExpr&>(e).operand);
+    case ExprKind::Missing: case ExprKind::Literal: case ExprKind::ErrProperty: return false;
   }
-  if (auto* p = dynamic_cast<const ParenExpr*>(&e)) return mayCallProcedure(*p->inner);
-  if (auto* ix = dynamic_cast<const IndexExpr*>(&e))
-    return mayCallProcedure(*ix->base) ||
-           std::any_of(ix->subscripts.begin(), ix->subscripts.end(), [](const ExprPtr& a) { return mayCallProcedure(*a); });
-  if (auto* b = dynamic_cast<const BinaryExpr*>(&e)) return mayCallProcedure(*b->lhs) || mayCallProcedure(*b->rhs);
-  if (auto* ch = dynamic_cast<const ChainExpr*>(&e))
-    return mayCallProcedure(*ch->first) ||
-           std::any_of(ch->rest.begin(), ch->rest.end(), [](const auto& r) { return mayCallProcedure(*r.second); });
-  if (auto* n = dynamic_cast<const NegExpr*>(&e)) return mayCallProcedure(*n->operand);
-  if (auto* n = dynamic_cast<const NotExpr*>(&e)) return mayCallProcedure(*n->operand);
   return false;
 }
 
 // Whether e can never give an object, so that it may be computed straight
 // into the variable it is assigned to.
 bool neverObject(const Expr& e) {
-  if (auto* p = dynamic_cast<const ParenExpr*>(&e)) return neverObject(*p->inner);
-  // Eval's text may give an object.
-  if (auto* c = dynamic_cast<const CallExpr*>(&e))
-    return c->name.binding == Binding::Builtin && c->name.builtin->special != Special::Eval;
-  return dynamic_cast<const BinaryExpr*>(&e) || dynamic_cast<const ChainExpr*>(&e) ||
-         dynamic_cast<const NegExpr*>(&e) || dynamic_cast<const NotExpr*>(&e) ||
-         dynamic_cast<const ErrPropertyExpr*>(&e);
+  switch (e.kind) {
+    case ExprKind::Paren: return neverObject(*static_cast<const ParenExpr&>(e).inner);
+    case ExprKind::Call: {
+      // Eval's text may give an object.
+      const Name& n = static_cast<const CallExpr&>(e).name;
+      return n.binding == Binding::Builtin && n.builtin->special != Special::Eval;
+    }
+    case ExprKind::Binary: case ExprKind::Chain: case ExprKind::Neg: case ExprKind::Not: case ExprKind::ErrProperty:
+      return true;
+    case ExprKind::Missing: case ExprKind::Literal: case ExprKind::Var: case ExprKind::Index: return false;
+  }
+  return false;
 }
 
 class Compiler {
@@ -174,23 +191,32 @@ class Compiler {
     char here;
     if (&here < stackFloor_) raise(err::OutOfStackSpace);
     if (const Value* c = constantOf(e)) return constant(*c);
-    if (auto* v = dynamic_cast<const VarExpr*>(&e)) return variable(v->name, hint);
-    if (auto* p = dynamic_cast<const ParenExpr*>(&e)) return expr(*p->inner, hint);
-    if (auto* c = dynamic_cast<const CallExpr*>(&e)) return call(c->name, c->args, hint);
-    if (auto* ix = dynamic_cast<const IndexExpr*>(&e)) return indexValue(*ix, hint);
-    if (auto* b = dynamic_cast<const BinaryExpr*>(&e)) return binary(b->op, *b->lhs, *b->rhs, hint);
-    if (auto* ch = dynamic_cast<const ChainExpr*>(&e)) return chain(*ch, hint);
-    if (auto* n = dynamic_cast<const NegExpr*>(&e)) return unaryOp(Op::Neg, *n->operand, hint);
-    if (auto* n = dynamic_cast<const NotExpr*>(&e)) return unaryOp(Op::Not, *n->operand, hint);
-    // An argument left out where the callee needs it: VBScript's error when it runs.
-    if (dynamic_cast<const MissingExpr*>(&e) != nullptr) {
-      emit(make(Op::Raise, err::ArgumentNotOptional, -1));
-      return target(hint);
-    }
-    if (auto* ep = dynamic_cast<const ErrPropertyExpr*>(&e)) {
-      const std::int32_t dst = target(hint);
-      emit(make(Op::ErrProperty, dst, static_cast<std::int32_t>(ep->property)));
-      return dst;
+    switch (e.kind) {
+      case ExprKind::Literal:  // constantOf took it
+        break;
+      case ExprKind::Var: return variable(static_cast<const VarExpr&>(e).name, hint);
+      case ExprKind::Paren: return expr(*static_cast<const ParenExpr&>(e).inner, hint);
+      case ExprKind::Call: {
+        const auto& c = static_cast<const CallExpr&>(e);
+        return call(c.name, c.args, hint);
+      }
+      case ExprKind::Index: return indexValue(static_cast<const IndexExpr&>(e), hint);
+      case ExprKind::Binary: {
+        const auto& b = static_cast<const BinaryExpr&>(e);
+        return binary(b.op, *b.lhs, *b.rhs, hint);
+      }
+      case ExprKind::Chain: return chain(static_cast<const ChainExpr&>(e), hint);
+      case ExprKind::Neg: return unaryOp(Op::Neg, *static_cast<const NegExpr&>(e).operand, hint);
+      case ExprKind::Not: return unaryOp(Op::Not, *static_cast<const NotExpr&>(e).operand, hint);
+      case ExprKind::Missing:
+        // An argument left out where the callee needs it: VBScript's error when it runs.
+        emit(make(Op::Raise, err::ArgumentNotOptional, -1));
+        return target(hint);
+      case ExprKind::ErrProperty: {
+        const std::int32_t dst = target(hint);
+        emit(make(Op::ErrProperty, dst, static_cast<std::int32_t>(static_cast<const ErrPropertyExpr&>(e).property)));
+        return dst;
+      }
     }
     raise(err::SyntaxError);
   }
@@ -337,8 +363,8 @@ class Compiler {
     // stored back into the element once the call returns.
     std::vector<Ins> writeBacks;
     for (std::size_t i = 0; i < args.size(); ++i) {
-      const auto* var = dynamic_cast<const VarExpr*>(args[i].get());
-      const auto* element = dynamic_cast<const CallExpr*>(args[i].get());
+      const auto* var = as<VarExpr>(*args[i]);
+      const auto* element = as<CallExpr>(*args[i]);
       if (element != nullptr && !isVariableName(element->name)) element = nullptr;
       if (p.params[i].byRef && var != nullptr && var->name.binding == Binding::Local) {
         site.args.push_back({CallArg::Kind::Local, var->name.index});
@@ -462,8 +488,8 @@ class Compiler {
   std::int32_t branch(const Expr& cond, bool when) {
     const std::int32_t mark = top_;
     const Expr* inner = &cond;
-    while (auto* p = dynamic_cast<const ParenExpr*>(inner)) inner = p->inner.get();
-    if (auto* b = dynamic_cast<const BinaryExpr*>(inner); b && isComparison(b->op) && fast_) {
+    while (auto* p = as<ParenExpr>(*inner)) inner = p->inner.get();
+    if (auto* b = as<BinaryExpr>(*inner); b && isComparison(b->op) && fast_) {
       const std::int32_t lhs = leftOperand(*b->lhs, *b->rhs);
       const std::int32_t rhs = expr(*b->rhs);
       top_ = mark;
@@ -491,44 +517,43 @@ class Compiler {
   }
 
   void compileStatement(const Stmt& s) {
-    if (auto* a = dynamic_cast<const AssignStmt*>(&s)) return assign(*a);
-    if (auto* e = dynamic_cast<const ExprStmt*>(&s)) {
-      expr(*e->expr);
-      return;
-    }
-    if (auto* i = dynamic_cast<const IfStmt*>(&s)) return ifStatement(*i);
-    if (auto* f = dynamic_cast<const ForStmt*>(&s)) return forStatement(*f);
-    if (auto* d = dynamic_cast<const DoStmt*>(&s)) return doStatement(*d);
-    if (auto* sel = dynamic_cast<const SelectStmt*>(&s)) return selectStatement(*sel);
-    if (auto* ia = dynamic_cast<const IndexAssignStmt*>(&s)) return indexAssign(*ia);
-    if (auto* r = dynamic_cast<const ReDimStmt*>(&s)) return redim(*r);
-    if (auto* e = dynamic_cast<const EraseStmt*>(&s)) return erase(*e);
-    if (auto* fe = dynamic_cast<const ForEachStmt*>(&s)) return forEachStatement(*fe);
-    if (auto* x = dynamic_cast<const ExitStmt*>(&s)) {
-      if (x->kind == ExitStmt::Kind::Procedure) {
-        // Leaving a procedure by Exit Function or Exit Sub clears Err.
-        emit(make(Op::ErrClear));
-        emit(make(Op::Return));
+    switch (s.kind) {
+      case StmtKind::Assign: return assign(static_cast<const AssignStmt&>(s));
+      case StmtKind::Expr: expr(*static_cast<const ExprStmt&>(s).expr); return;
+      case StmtKind::If: return ifStatement(static_cast<const IfStmt&>(s));
+      case StmtKind::For: return forStatement(static_cast<const ForStmt&>(s));
+      case StmtKind::Do: return doStatement(static_cast<const DoStmt&>(s));
+      case StmtKind::Select: return selectStatement(static_cast<const SelectStmt&>(s));
+      case StmtKind::IndexAssign: return indexAssign(static_cast<const IndexAssignStmt&>(s));
+      case StmtKind::ReDim: return redim(static_cast<const ReDimStmt&>(s));
+      case StmtKind::Erase: return erase(static_cast<const EraseStmt&>(s));
+      case StmtKind::ForEach: return forEachStatement(static_cast<const ForEachStmt&>(s));
+      case StmtKind::Exit: {
+        const ExitStmt::Kind what = static_cast<const ExitStmt&>(s).what;
+        if (what == ExitStmt::Kind::Procedure) {
+          // Leaving a procedure by Exit Function or Exit Sub clears Err.
+          emit(make(Op::ErrClear));
+          emit(make(Op::Return));
+        } else {
+          (what == ExitStmt::Kind::For ? forExits_ : doExits_).back().push_back(emit(make(Op::Jump)));
+        }
+        return;
       }
-      else (x->kind == ExitStmt::Kind::For ? forExits_ : doExits_).back().push_back(emit(make(Op::Jump)));
-      return;
-    }
-    if (auto* o = dynamic_cast<const OnErrorStmt*>(&s)) {
-      Ins in = make(Op::OnError);
-      in.flag = o->resumeNext;
-      emit(in);
-      return;
-    }
-    if (dynamic_cast<const ErrClearStmt*>(&s)) {
-      emit(make(Op::ErrClear));
-      return;
-    }
-    if (auto* r = dynamic_cast<const ErrRaiseStmt*>(&s)) return errRaise(*r);
-    if (auto* e = dynamic_cast<const ErrSetStmt*>(&s)) {
-      const std::int32_t v = temp();
-      exprInto(*e->value, v);
-      emit(make(Op::ErrSet, v, static_cast<std::int32_t>(e->property)));
-      return;
+      case StmtKind::OnError: {
+        Ins in = make(Op::OnError);
+        in.flag = static_cast<const OnErrorStmt&>(s).resumeNext;
+        emit(in);
+        return;
+      }
+      case StmtKind::ErrClear: emit(make(Op::ErrClear)); return;
+      case StmtKind::ErrRaise: return errRaise(static_cast<const ErrRaiseStmt&>(s));
+      case StmtKind::ErrSet: {
+        const auto& set = static_cast<const ErrSetStmt&>(s);
+        const std::int32_t v = temp();
+        exprInto(*set.value, v);
+        emit(make(Op::ErrSet, v, static_cast<std::int32_t>(set.property)));
+        return;
+      }
     }
     raise(err::SyntaxError);
   }

@@ -856,7 +856,7 @@ class Parser {
       if (kind() == Tok::RParen) args.push_back(std::make_unique<MissingExpr>());
     }
     expect(Tok::RParen, err::ExpectedRParen);
-    const auto missing = [](const ExprPtr& e) { return dynamic_cast<const MissingExpr*>(e.get()) != nullptr; };
+    const auto missing = [](const ExprPtr& e) { return e->kind == ExprKind::Missing; };
     if (findBuiltin(key) == nullptr || std::none_of(args.begin(), args.end(), missing)) return args;
     while (!args.empty() && missing(args.back())) args.pop_back();
     for (std::size_t i = 0; i < args.size(); ++i)
@@ -953,7 +953,7 @@ class Parser {
         advance();
         ExprPtr e = parseExpr();
         expect(Tok::RParen, err::ExpectedRParen);
-        if (dynamic_cast<VarExpr*>(e.get()) != nullptr) return std::make_unique<ParenExpr>(std::move(e));
+        if (e->kind == ExprKind::Var) return std::make_unique<ParenExpr>(std::move(e));
         return e;
       }
       case Tok::Ident: {

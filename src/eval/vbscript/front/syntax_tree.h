@@ -17,18 +17,46 @@ namespace zorvan::vbs {
 struct Procedure;
 struct Builtin;
 
+// Every kind of node, so that the compiler's switch over them fails to
+// build (-Wswitch) where a kind is left out.
+enum class ExprKind : std::uint8_t { Missing, Literal, Var, Paren, Call, Index, Binary, Chain, Neg, Not, ErrProperty };
+enum class StmtKind : std::uint8_t {
+  Assign, IndexAssign, ReDim, Erase, Expr, If, For, ForEach, Do, Select, Exit, OnError, ErrClear, ErrRaise, ErrSet
+};
+
 struct Expr {
+  explicit Expr(ExprKind k) : kind(k) {}
   virtual ~Expr() = default;
+  const ExprKind kind;
 };
 using ExprPtr = std::unique_ptr<Expr>;
 using ExprList = std::vector<ExprPtr>;
 
 struct Stmt {
+  explicit Stmt(StmtKind k) : kind(k) {}
   virtual ~Stmt() = default;
+  const StmtKind kind;
   // Where the statement starts in the text, from 1; 0 in text compiled while
   // a call runs, whose failures are placed at the statement that compiled it.
   std::int32_t line = 0, column = 0;
 };
+
+// A node of one kind, which it sets once.
+template <class Base, auto K>
+struct NodeOf : Base {
+  static constexpr auto kKind = K;
+  NodeOf() : Base(K) {}
+};
+
+// The node as a T, or null where it is of another kind.
+template <class T, class Base>
+const T* as(const Base& node) {
+  return node.kind == T::kKind ? static_cast<const T*>(&node) : nullptr;
+}
+template <class T, class Base>
+T* as(Base& node) {
+  return node.kind == T::kKind ? static_cast<T*>(&node) : nullptr;
+}
 using StmtPtr = std::unique_ptr<Stmt>;
 using Block = std::vector<StmtPtr>;
 
@@ -62,36 +90,36 @@ struct Name {
 
 
 // An argument left out of a call, between commas: f(a, , c).
-struct MissingExpr final : Expr {};
+struct MissingExpr final : NodeOf<Expr, ExprKind::Missing> {};
 
-struct LiteralExpr final : Expr {
+struct LiteralExpr final : NodeOf<Expr, ExprKind::Literal> {
   explicit LiteralExpr(Value v) : value(std::move(v)) {}
   Value value;
 };
 
-struct VarExpr final : Expr {
+struct VarExpr final : NodeOf<Expr, ExprKind::Var> {
   Name name;
 };
 
 // A variable in parentheses is passed by value.
-struct ParenExpr final : Expr {
+struct ParenExpr final : NodeOf<Expr, ExprKind::Paren> {
   explicit ParenExpr(ExprPtr e) : inner(std::move(e)) {}
   ExprPtr inner;
 };
 
-struct CallExpr final : Expr {
+struct CallExpr final : NodeOf<Expr, ExprKind::Call> {
   Name name;
   ExprList args;
 };
 
 // An element of the array a call gives: Split(s)(1), a(0)(1).
-struct IndexExpr final : Expr {
+struct IndexExpr final : NodeOf<Expr, ExprKind::Index> {
   ExprPtr base;
   ExprList subscripts;
   std::string name;  // the called name, for messages
 };
 
-struct BinaryExpr final : Expr {
+struct BinaryExpr final : NodeOf<Expr, ExprKind::Binary> {
   BinaryExpr(BinOp o, ExprPtr l, ExprPtr r) : op(o), lhs(std::move(l)), rhs(std::move(r)) {}
   BinOp op;
   ExprPtr lhs, rhs;
@@ -99,28 +127,28 @@ struct BinaryExpr final : Expr {
 
 // A long run of operators of one precedence, evaluated left to right, so
 // that a line of thousands of terms makes no deep tree.
-struct ChainExpr final : Expr {
+struct ChainExpr final : NodeOf<Expr, ExprKind::Chain> {
   ExprPtr first;
   std::vector<std::pair<BinOp, ExprPtr>> rest;
 };
 
-struct NegExpr final : Expr {
+struct NegExpr final : NodeOf<Expr, ExprKind::Neg> {
   explicit NegExpr(ExprPtr e) : operand(std::move(e)) {}
   ExprPtr operand;
 };
 
-struct NotExpr final : Expr {
+struct NotExpr final : NodeOf<Expr, ExprKind::Not> {
   explicit NotExpr(ExprPtr e) : operand(std::move(e)) {}
   ExprPtr operand;
 };
 
-struct ErrPropertyExpr final : Expr {
+struct ErrPropertyExpr final : NodeOf<Expr, ExprKind::ErrProperty> {
   enum class Property : std::uint8_t { Number, Description, Source, HelpFile, HelpContext };
   explicit ErrPropertyExpr(Property p) : property(p) {}
   Property property;
 };
 
-struct AssignStmt final : Stmt {
+struct AssignStmt final : NodeOf<Stmt, StmtKind::Assign> {
   Name target;
   ExprPtr value;
   bool setsObject = false;  // Set name = ...
@@ -128,7 +156,7 @@ struct AssignStmt final : Stmt {
 };
 
 // name(subscripts) = value
-struct IndexAssignStmt final : Stmt {
+struct IndexAssignStmt final : NodeOf<Stmt, StmtKind::IndexAssign> {
   Name target;
   ExprList subscripts;
   ExprPtr value;
@@ -136,7 +164,7 @@ struct IndexAssignStmt final : Stmt {
 };
 
 // ReDim [Preserve] name(bounds) [, name(bounds)]...
-struct ReDimStmt final : Stmt {
+struct ReDimStmt final : NodeOf<Stmt, StmtKind::ReDim> {
   struct Item {
     Name target;
     ExprList bounds;
@@ -145,40 +173,40 @@ struct ReDimStmt final : Stmt {
   std::vector<std::unique_ptr<Item>> items;  // held by pointer: the parser keeps the names' addresses
 };
 
-struct EraseStmt final : Stmt {
+struct EraseStmt final : NodeOf<Stmt, StmtKind::Erase> {
   Name target;
 };
 
-struct ExprStmt final : Stmt {
+struct ExprStmt final : NodeOf<Stmt, StmtKind::Expr> {
   explicit ExprStmt(ExprPtr e) : expr(std::move(e)) {}
   ExprPtr expr;
 };
 
-struct IfStmt final : Stmt {
+struct IfStmt final : NodeOf<Stmt, StmtKind::If> {
   std::vector<std::pair<ExprPtr, Block>> arms;
   Block otherwise;
 };
 
-struct ForStmt final : Stmt {
+struct ForStmt final : NodeOf<Stmt, StmtKind::For> {
   Name counter;
   ExprPtr from, to, step;
   Block body;
 };
 
-struct ForEachStmt final : Stmt {
+struct ForEachStmt final : NodeOf<Stmt, StmtKind::ForEach> {
   Name element;
   ExprPtr collection;
   Block body;
 };
 
-struct DoStmt final : Stmt {
+struct DoStmt final : NodeOf<Stmt, StmtKind::Do> {
   enum class Test : std::uint8_t { None, While, Until };
   Test preTest = Test::None, postTest = Test::None;
   ExprPtr pre, post;
   Block body;
 };
 
-struct SelectStmt final : Stmt {
+struct SelectStmt final : NodeOf<Stmt, StmtKind::Select> {
   struct Case {
     ExprList values;
     Block body;
@@ -188,28 +216,28 @@ struct SelectStmt final : Stmt {
   Block otherwise;
 };
 
-struct ExitStmt final : Stmt {
+struct ExitStmt final : NodeOf<Stmt, StmtKind::Exit> {
   enum class Kind : std::uint8_t { For, Do, Procedure };
-  explicit ExitStmt(Kind k) : kind(k) {}
-  Kind kind;
+  explicit ExitStmt(Kind k) : what(k) {}
+  Kind what;
 };
 
-struct OnErrorStmt final : Stmt {
+struct OnErrorStmt final : NodeOf<Stmt, StmtKind::OnError> {
   explicit OnErrorStmt(bool resume) : resumeNext(resume) {}
   bool resumeNext;
 };
 
-struct ErrClearStmt final : Stmt {};
+struct ErrClearStmt final : NodeOf<Stmt, StmtKind::ErrClear> {};
 
 // Err.Raise number[, source[, description[, helpfile[, helpcontext]]]].
 // Err.Raise number[, source[, description[, helpfile[, helpcontext]]]]: an
 // argument left out (null) takes its default.
-struct ErrRaiseStmt final : Stmt {
+struct ErrRaiseStmt final : NodeOf<Stmt, StmtKind::ErrRaise> {
   ExprList args;
 };
 
 // Err.Number = value, and the other properties likewise.
-struct ErrSetStmt final : Stmt {
+struct ErrSetStmt final : NodeOf<Stmt, StmtKind::ErrSet> {
   ErrPropertyExpr::Property property;
   ExprPtr value;
 };
