@@ -134,7 +134,7 @@ std::string_view describeError(std::int32_t number) {
   return {};
 }
 
-void raise(std::int32_t number) { throw ScriptError{number, std::string(describeError(number))}; }
+void raise(std::int32_t number) { throw errorOf(number); }
 
 void raise(std::int32_t number, std::string_view name) {
   std::string text(describeError(number));

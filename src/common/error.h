@@ -83,6 +83,9 @@ struct ScriptError {
 // VBScript's description for an error number; empty for numbers it has none for.
 std::string_view describeError(std::int32_t number);
 
+// The error of that number with VBScript's description.
+inline ScriptError errorOf(std::int32_t number) { return {number, std::string(describeError(number))}; }
+
 [[noreturn]] void raise(std::int32_t number);
 // VBScript names the offending identifier for some errors: "Type mismatch: 'foo'".
 [[noreturn]] void raise(std::int32_t number, std::string_view name);

@@ -67,7 +67,7 @@ void VBScriptEngine::reset() {
 void VBScriptEngine::fail(ScriptError e) {
   if (e.number == err::TimedOut && state_->watchdog.interrupted()) {
     // Ended at the user's request: nothing to report.
-    lastError_ = ScriptError{err::Interrupted, std::string(describeError(err::Interrupted))};
+    lastError_ = errorOf(err::Interrupted);
     return;
   }
   lastError_ = std::move(e);
@@ -112,7 +112,7 @@ bool VBScriptEngine::isPure(PreparedProcedure procedure) const {
 
 std::optional<Value> VBScriptEngine::run(PreparedProcedure procedure, std::span<const Value> args) {
   if (!procedure) {
-    lastError_ = ScriptError{err::ProcedureNotDefined, std::string(describeError(err::ProcedureNotDefined))};
+    lastError_ = errorOf(err::ProcedureNotDefined);
     return std::nullopt;
   }
   const auto& p = *static_cast<const vbs::Procedure*>(procedure.get());

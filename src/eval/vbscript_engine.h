@@ -59,9 +59,9 @@ class VBScriptEngine final : public ScriptEngine {
     } catch (ScriptError& e) {
       fail(std::move(e));
     } catch (const std::bad_alloc&) {
-      fail(ScriptError{err::OutOfMemory, std::string(describeError(err::OutOfMemory))});
+      fail(errorOf(err::OutOfMemory));
     } catch (const std::length_error&) {
-      fail(ScriptError{err::OutOfStringSpace, std::string(describeError(err::OutOfStringSpace))});
+      fail(errorOf(err::OutOfStringSpace));
     }
     return std::nullopt;
   }

@@ -2,6 +2,7 @@
 // The Solve command, shared by the window and zorvan-cli: loads the user's
 // function into the engine and runs one search with the selected approach.
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -13,9 +14,9 @@ namespace zorvan {
 
 // The window's inputs, as the boxes hold them.
 struct SolveRequest {
-  std::string_view functionText;
+  std::string functionText;
   bool intervalSelected = true;
-  std::string_view lowerText, upperText, approxText;
+  std::string lowerText, upperText, approxText;
   bool nonNegativeChecked = true;
 };
 

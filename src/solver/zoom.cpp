@@ -42,10 +42,8 @@ void narrow(Search& s) {
 
 void zoom(Search& s) {
   WorkingState& w = s.w;
-  for (int pass = 1; pass <= kPasses; ++pass) {
-    w.ZoomPass = I(static_cast<std::int16_t>(pass));
+  for (w.ZoomPass = I(1); w.ZoomPass.rawWhole() <= kPasses; w.ZoomPass = I(static_cast<std::int16_t>(w.ZoomPass.rawWhole() + 1)))
     narrow(s);
-  }
   step([&] { w.ParaF1 = at(w.ZoomF, w.ZoomBestJ - I(1)); });
   step([&] { w.ParaF2 = at(w.ZoomF, w.ZoomBestJ); });
   step([&] { w.ParaF3 = at(w.ZoomF, w.ZoomBestJ + I(1)); });

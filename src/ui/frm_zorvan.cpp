@@ -1,5 +1,7 @@
 #include "ui/frm_zorvan.h"
 
+#include "ui/form_layout.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -76,11 +78,6 @@ void onFocusedBox() {
 
 }  // namespace
 
-ScriptControl::ScriptControl(QObject* parent) : QObject(parent) {
-  setObjectName("ScriptControl1");
-  setProperty("Language", QStringLiteral("VBScript"));
-}
-
 QIcon zorvanIcon() { return QIcon(QPixmap(zorvan_xpm)); }
 
 frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock> clock)
@@ -95,11 +92,9 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
 
   lblUserFN = new QLabel(QStringLiteral("Write your function using basic math functions, operators and variable &x"), client);
   lblUserFN->setObjectName("lblUserFN");
-  place(lblUserFN, 240, 120, 5535, 255);
 
   txtInput = new CodeEditor(client);
   txtInput->setObjectName("txtInput");
-  place(txtInput, 120, 360, 5535, 975);
   txtInput->setLineWrapMode(QPlainTextEdit::NoWrap);
   txtInput->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   txtInput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -111,35 +106,26 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
 
   Frame1 = new QGroupBox(QStringLiteral("A&pproach"), client);
   Frame1->setObjectName("Frame1");
-  place(Frame1, 120, 1560, 5535, 1455);
 
   Option1[0] = new QRadioButton(QStringLiteral("Search within &interval"), Frame1);
   Option1[0]->setObjectName("Option1_0");
-  place(Option1[0], 360, 240, 1935, 255);
   Option1[1] = new QRadioButton(QStringLiteral("Start with &approximation"), Frame1);
   Option1[1]->setObjectName("Option1_1");
-  place(Option1[1], 3240, 240, 2175, 255);
   Option1[0]->setChecked(true);  // both are children of Frame1: one group
 
   Label1[0] = new QLabel(QStringLiteral("&Lower bound"), Frame1);
   Label1[0]->setObjectName("Label1_0");
-  place(Label1[0], 240, 600, 1095, 255);
   txtLower = new QLineEdit(Frame1);
   txtLower->setObjectName("txtLower");
-  place(txtLower, 1320, 570, 855, 285);
   Label1[1] = new QLabel(QStringLiteral("&Upper bound"), Frame1);
   Label1[1]->setObjectName("Label1_1");
-  place(Label1[1], 240, 1080, 1095, 255);
   txtUpper = new QLineEdit(Frame1);
   txtUpper->setObjectName("txtUpper");
-  place(txtUpper, 1320, 1050, 855, 285);
 
   txtApprox = new QLineEdit(Frame1);
   txtApprox->setObjectName("txtApprox");
-  place(txtApprox, 3600, 600, 855, 285);
   chkNonNegative = new QCheckBox(QStringLiteral("&Non-negative root"), Frame1);
   chkNonNegative->setObjectName("chkNonNegative");
-  place(chkNonNegative, 3600, 1080, 1695, 255);
   chkNonNegative->setChecked(true);
 
   Line1 = new SlantedLine(QPointF(), QPointF(), Frame1);
@@ -147,19 +133,18 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
 
   cmdSolve = new QPushButton(QStringLiteral("&Solve"), client);
   cmdSolve->setObjectName("cmdSolve");
-  place(cmdSolve, 120, 3240, 735, 375);
   // The default button: Enter in a number box, or on the button, solves.
   cmdSolve->setDefault(true);
   cmdSolve->installEventFilter(this);
 
   txtResult = new QPlainTextEdit(client);
   txtResult->setObjectName("txtResult");
-  place(txtResult, 960, 3240, 4695, 855);
   txtResult->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   txtResult->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   txtResult->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   txtResult->setTabChangesFocus(true);
 
+  for (const ControlPlace& c : kFormLayout) place(client->findChild<QWidget*>(c.name), c.left, c.top, c.width, c.height);
   lblUserFN->setBuddy(txtInput);
   Label1[0]->setBuddy(txtLower);
   Label1[1]->setBuddy(txtUpper);
@@ -171,8 +156,7 @@ frmZorvan::frmZorvan(std::unique_ptr<MessageBoxes> boxes, std::unique_ptr<Clock>
   connect(Option1[0], &QRadioButton::toggled, this, [this] { markNumberBoxes(); });
   markNumberBoxes();
 
-  ScriptControl1 = new ScriptControl(this);
-  command_ = std::make_unique<SolveCommand>(ScriptControl1->engine());
+  command_ = std::make_unique<SolveCommand>(ScriptControl1);
 
   for (QWidget* w : {static_cast<QWidget*>(lblUserFN), static_cast<QWidget*>(Label1[0]),
                      static_cast<QWidget*>(Label1[1]), static_cast<QWidget*>(Frame1)})
@@ -510,32 +494,21 @@ void frmZorvan::showEvent(QShowEvent* event) {
 
 void frmZorvan::cmdSolve_Click() {
   if (isSolving()) return;  // one Solve at a time
-  auto request = std::make_shared<std::vector<std::string>>(std::vector<std::string>{
-      withCrLf(txtInput->toPlainText()), txtLower->text().toStdString(), txtUpper->text().toStdString(),
-      txtApprox->text().toStdString()});
-  const bool interval = Option1[0]->isChecked();
-  const bool nonNegative = chkNonNegative->isChecked();
+  SolveRequest request{withCrLf(txtInput->toPlainText()), Option1[0]->isChecked(), txtLower->text().toStdString(),
+                       txtUpper->text().toStdString(), txtApprox->text().toStdString(), chkNonNegative->isChecked()};
   cancel_ = false;
   evaluations_ = 0;
   attempt_ = pass_ = sweep_ = cell_ = 0;
   passStart_ = 0;
-  intervalSolve_ = interval;
+  intervalSolve_ = request.intervalSelected;
   elapsed_.start();
 
-  worker_ = QThread::create([this, request, interval, nonNegative] {
-    const auto& texts = *request;
-    SolveRequest r;
-    r.functionText = texts[0];
-    r.intervalSelected = interval;
-    r.lowerText = texts[1];
-    r.upperText = texts[2];
-    r.approxText = texts[3];
-    r.nonNegativeChecked = nonNegative;
+  worker_ = QThread::create([this, r = std::move(request)] {
     const SolveOutcome outcome = command_->run(r, *this);
     const SolveSummary& summary = command_->lastSummary();
     // A time-out or a cancel ends everything the Solve started: no picture is sampled then.
     if (outcome == SolveOutcome::Searched && !summary.cancelled && !closing_) {
-      PlotData data = plotOfSolve(plotEngine_, texts[0], summary, [this] { return cancel_.load(); });
+      PlotData data = plotOfSolve(plotEngine_, r.functionText, summary, [this] { return cancel_.load(); });
       std::lock_guard lock(plotMutex_);
       lastPlot_ = std::move(data);
     }
@@ -573,7 +546,7 @@ void frmZorvan::showProgress() {
 void frmZorvan::cancelSolve() {
   if (!isSolving()) return;
   cancel_ = true;
-  ScriptControl1->engine().interrupt();
+  ScriptControl1.interrupt();
   plotEngine_.interrupt();
 }
 

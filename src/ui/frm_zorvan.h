@@ -40,16 +40,6 @@ namespace zorvan::ui {
 class PlotWindow;
 class SlantedLine;
 
-// The script engine as the window holds it: never visible.
-class ScriptControl final : public QObject {
- public:
-  explicit ScriptControl(QObject* parent);
-  VBScriptEngine& engine() { return engine_; }
-
- private:
-  VBScriptEngine engine_;
-};
-
 // The layout is given in twips; 15 make a pixel at 96 dots per inch.
 inline constexpr double kPixelsPerTwip = 1.0 / 15;
 
@@ -104,7 +94,7 @@ class frmZorvan final : public QMainWindow, private SolveHost {
   SlantedLine* Line1 = nullptr;
   QPushButton* cmdSolve = nullptr;
   QPlainTextEdit* txtResult = nullptr;
-  ScriptControl* ScriptControl1 = nullptr;
+  VBScriptEngine ScriptControl1;  // the window's script engine, never visible
 
  private:
   void place(QWidget* w, int left, int top, int width, int height);

@@ -195,7 +195,7 @@ TEST(LongSearch, ABoxOfTheSearchIsNeverUnderTheProgressBox) {
 }
 
 TEST_F(LongSearchTest, ATimeOutEndsTheSolveAndItsPlot) {
-  w->ScriptControl1->engine().setTimeout(std::chrono::milliseconds(200));
+  w->ScriptControl1.setTimeout(std::chrono::milliseconds(200));
   w->txtInput->setPlainText("Do: Loop");
   const auto start = std::chrono::steady_clock::now();
   QTest::mouseClick(w->cmdSolve, Qt::LeftButton);

@@ -29,12 +29,12 @@ Value fnAtn(const Value& a) { return Value(std::atan(number(a))); }
 Value fnExp(const Value& a) { return Value(detail::checked(std::exp(number(a)))); }
 Value fnLog(const Value& a) {
   const double d = number(a);
-  if (!(d > 0)) raise(err::InvalidCall);
+  if (!inLogDomain(d)) raise(err::InvalidCall);
   return Value(std::log(d));
 }
 Value fnSqr(const Value& a) {
   const double d = number(a);
-  if (d < 0) raise(err::InvalidCall);
+  if (!inSqrDomain(d)) raise(err::InvalidCall);
   return Value(std::sqrt(d));
 }
 Value fnAbs(const Value& a) { return absolute(a); }

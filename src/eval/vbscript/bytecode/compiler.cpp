@@ -4,7 +4,7 @@
 
 #include "eval/vbscript/builtins/builtins.h"
 #include "eval/vbscript/front/syntax_tree.h"
-#include "eval/vbscript/vm/stack_room.h"
+#include "common/stack_room.h"
 
 namespace zorvan::vbs {
 
@@ -188,8 +188,7 @@ class Compiler {
   // lands in hint when hint is a register; a variable or constant is given
   // as it lies.
   std::int32_t expr(const Expr& e, std::int32_t hint = -1) {
-    char here;
-    if (&here < stackFloor_) raise(err::OutOfStackSpace);
+    if (pastStackFloor(stackFloor_)) raise(err::OutOfStackSpace);
     if (const Value* c = constantOf(e)) return constant(*c);
     switch (e.kind) {
       case ExprKind::Literal:  // constantOf took it

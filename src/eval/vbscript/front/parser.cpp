@@ -9,7 +9,7 @@
 #include "common/error.h"
 #include "common/text_place.h"
 #include "eval/vbscript/builtins/builtins.h"
-#include "eval/vbscript/vm/stack_room.h"
+#include "common/stack_room.h"
 #include "eval/vbscript/front/lexer.h"
 #include "eval/vbscript/front/syntax_tree.h"
 
@@ -178,8 +178,7 @@ class Parser {
   class Nest {
    public:
     explicit Nest(Parser& p) : p_(p) {
-      char here;
-      if (++p_.depth_ > kMaxNesting + kStatementLevels || (p_.stackFloor_ != nullptr && &here < p_.stackFloor_)) {
+      if (++p_.depth_ > kMaxNesting + kStatementLevels || pastStackFloor(p_.stackFloor_)) {
         --p_.depth_;
         raise(err::OutOfStackSpace);
       }

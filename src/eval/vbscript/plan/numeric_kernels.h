@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "eval/vbscript/front/syntax_tree.h"
+#include "eval/vbscript/bytecode/opcodes.h"
 
 namespace zorvan::vbs {
 
@@ -16,11 +16,17 @@ inline double mulKernel(double x, double y) { return x * y; }
 inline double divKernel(double x, double y) { return y != 0 ? x / y : NAN; }
 inline double powKernel(double x, double y) { return x == 0 && y < 0 ? NAN : std::pow(x, y); }
 
+// The domains of the math functions that have one, for the kernels here and
+// for the built-ins, which fail with "Invalid procedure call or argument"
+// outside them.
+inline bool inSqrDomain(double d) { return d >= 0; }
+inline bool inLogDomain(double d) { return d > 0; }
+
 // The math functions' kernels. Machine code does Sqr and Abs inline rather
 // than call them.
-inline double sqrKernel(double d) { return d >= 0 ? std::sqrt(d) : NAN; }
+inline double sqrKernel(double d) { return inSqrDomain(d) ? std::sqrt(d) : NAN; }
 inline double absKernel(double d) { return std::fabs(d); }
-inline double logKernel(double d) { return d > 0 ? std::log(d) : NAN; }
+inline double logKernel(double d) { return inLogDomain(d) ? std::log(d) : NAN; }
 inline double atnKernel(double d) { return std::atan(d); }
 inline double sinKernel(double d) { return std::sin(d); }
 inline double cosKernel(double d) { return std::cos(d); }

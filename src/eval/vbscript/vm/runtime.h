@@ -14,7 +14,7 @@
 #include "common/abort.h"
 #include "common/error.h"
 #include "common/value.h"
-#include "eval/vbscript/vm/stack_room.h"
+#include "common/stack_room.h"
 
 namespace zorvan::vbs {
 
@@ -135,9 +135,8 @@ class Runtime {
   }
 
   void enterCall() {
-    char here;
     ++depth_;
-    if (depth_ > kMaxDepth || (stackFloor_ != nullptr && &here < stackFloor_)) {
+    if (depth_ > kMaxDepth || pastStackFloor(stackFloor_)) {
       --depth_;
       raise(err::OutOfStackSpace);
     }

@@ -1,8 +1,8 @@
-#include "eval/vbscript/vm/stack_room.h"
+#include "common/stack_room.h"
 
 #include <pthread.h>
 
-namespace zorvan::vbs {
+namespace zorvan {
 
 // Room left for unwinding and for the error's own report.
 constexpr std::size_t kMargin = std::size_t{256} * 1024;
@@ -18,4 +18,4 @@ const char* stack_room::findStackFloor() {
   return static_cast<const char*>(low) + kMargin;
 }
 
-}  // namespace zorvan::vbs
+}  // namespace zorvan

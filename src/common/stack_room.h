@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-namespace zorvan::vbs {
+namespace zorvan {
 
 namespace stack_room {
 const char* findStackFloor();
@@ -24,4 +24,11 @@ inline const char* threadStackFloor() {
   return stack_room::tStackFloor;
 }
 
-}  // namespace zorvan::vbs
+// Whether the stack has grown past floor (from threadStackFloor; null: no
+// floor known). Inlined, so that it reads its caller's depth.
+[[gnu::always_inline]] inline bool pastStackFloor(const char* floor) {
+  char here;
+  return floor != nullptr && &here < floor;
+}
+
+}  // namespace zorvan
