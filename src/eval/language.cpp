@@ -22,7 +22,7 @@ std::vector<FunctionHelp> languageFunctions() {
     all.push_back({b.name, std::string(help.arguments), std::string(help.summary)});
   }
   std::sort(all.begin(), all.end(), [](const FunctionHelp& a, const FunctionHelp& b) {
-    return vbs::foldCase(a.name) < vbs::foldCase(b.name);
+    return foldCase(a.name) < foldCase(b.name);
   });
   return all;
 }
@@ -64,7 +64,7 @@ std::size_t editDistance(std::string_view a, std::string_view b) {
 }  // namespace
 
 std::string likelyBuiltin(std::string_view name) {
-  const std::string key = vbs::foldCase(name);
+  const std::string key = foldCase(name);
   // Names other languages give the same things.
   static const std::pair<std::string_view, std::string_view> kOtherNames[] = {
       {"sqrt", "Sqr"},    {"ln", "Log"},     {"log10", "Log(x) / Log(10)"}, {"pi", "4 * Atn(1)"},

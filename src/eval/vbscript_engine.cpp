@@ -99,7 +99,7 @@ FastResult runDirect(const void* procedure, double x) {
 
 PreparedProcedure VBScriptEngine::prepare(std::string_view procedure) {
   const auto& procedures = state_->module.procedures;
-  const auto it = procedures.find(vbs::foldCase(procedure));
+  const auto it = procedures.find(foldCase(procedure));
   if (it == procedures.end()) return PreparedProcedure();
   // A procedure the host prepares is one it is about to call many times.
   if (options_.nativeCode) it->second->plan = vbs::withNativeCode(it->second->plan);

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "common/error.h"
+#include "common/fold_case.h"
 #include "common/number_text.h"
 
 namespace zorvan::vbs {
@@ -230,13 +231,6 @@ class Lexer {
 };
 
 }  // namespace
-
-std::string foldCase(std::string_view name) {
-  std::string key(name);
-  for (char& c : key)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return key;
-}
 
 std::vector<Token> tokenize(std::string_view source) { return Lexer(source).run(); }
 

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/fold_case.h"
 #include "eval/vbscript/front/token.h"
 
 namespace zorvan::vbs {
@@ -13,8 +14,5 @@ std::vector<Token> tokenize(std::string_view source);
 
 // The reserved words, in lower case.
 std::vector<std::string_view> keywordNames();
-
-// Lower-case form of an identifier, the key names are looked up by.
-std::string foldCase(std::string_view name);
 
 }  // namespace zorvan::vbs

@@ -117,7 +117,7 @@ class Translator {
     }
   }
 
-  // A choice between two short ways without calls, as an If compiles: a
+  // If-conversion: a choice between two short ways without calls, as an If compiles: a
   // branch to the second way, the first ending in a jump past the second (or
   // the second empty). Both ways are computed and the one taken is kept: a
   // branch on data that is not predictable costs more than a few
@@ -487,7 +487,7 @@ class Translator {
         as_.mov(tag(in.a), al);
         break;
       case PlanOp::Tag:
-        setTag(in.a, in.kind);
+        setTag(in.a, in.type);
         break;
       case PlanOp::Add: case PlanOp::AddL: case PlanOp::AddR: case PlanOp::AddLR:
       case PlanOp::Sub: case PlanOp::SubL: case PlanOp::SubR: case PlanOp::SubLR:
@@ -557,7 +557,7 @@ class Translator {
         break;
       case PlanOp::Return:
         if (in.a >= 0) as_.movsd(xmm0, reg(in.a)); else as_.xorpd(xmm0, xmm0);
-        result(in.kind);
+        result(in.type);
         break;
       case PlanOp::ReturnDouble:
         as_.movsd(xmm0, reg(in.a));

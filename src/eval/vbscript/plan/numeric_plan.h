@@ -37,7 +37,7 @@ class Runtime;
 #define ZORVAN_PLAN_OPCODES(X)                                                                           \
   X(Copy) X(CopyL)    /* r[a] = r[b] */                                                                  \
   X(CopyTagged)       /* r[a] = r[b], and its type tag */                                                \
-  X(Tag)              /* the tag register a holds from here is `kind` */                                 \
+  X(Tag)              /* register a holds a `type` from here, as its tag says */                                 \
   /* r[a] = r[b] op r[c], bailing out unless finite; L: r[b] written just before, R: r[c], LR: both */  \
   ZORVAN_FOUR_FORMS(X, Add) ZORVAN_FOUR_FORMS(X, Sub) ZORVAN_FOUR_FORMS(X, Mul)                          \
   ZORVAN_FOUR_FORMS(X, Div) ZORVAN_FOUR_FORMS(X, Pow)                                                    \
@@ -51,7 +51,7 @@ class Runtime;
   X(ForLoop)          /* Integer counter r[a] += r[b+2], bailing out outside Integer; goto c unless done */ \
   X(ForLoopReal)      /* Double counter r[a] += r[b+2], bailing out unless finite; goto c unless done */ \
   X(Tick)             /* a loop's turn: the time-out is checked */                                       \
-  X(Return)           /* the result: r[a] of type `kind`, or Empty when a < 0 */                         \
+  X(Return)           /* the result: r[a] of `type`, or Empty when a < 0 */                         \
   X(ReturnDouble) X(ReturnDoubleL) /* the result: r[a], a Double */                                      \
   X(ReturnTagged)     /* the result: r[a] of the type its tag says */                                    \
   X(BailOut)          /* not reached when planned; here for the form's sake */
@@ -89,7 +89,7 @@ struct PlanIns {
   PlanOp op = PlanOp::BailOut;
   BinOp bop = BinOp::Add;
   bool flag = false;
-  VType kind = VType::Empty;
+  VType type = VType::Empty;  // of Tag and Return
   std::int32_t a = 0, b = 0, c = 0;
   double (*kernel)(double) = nullptr;
 };
@@ -114,7 +114,7 @@ struct NumericPlan {
   // other register is read before it is written.
   std::vector<std::pair<std::int32_t, double>> start;
   bool loops = false;  // it has loop turns, which check the time-out
-  // Some registers may hold several kinds, told apart as it runs: they start
+  // Some registers may hold several types, told apart by a tag as it runs: they start
   // Empty, but for the argument.
   bool tagged = false;
   // Per register of the bytecode, the types it may hold, one bit per VType.

@@ -30,11 +30,11 @@ namespace {
   for (const auto& [reg, v] : plan.start) r[reg] = v;
   r[0] = x;
   double last = x;  // the value the instruction before wrote
-  VType kinds[kMaxPlanRegisters];
+  VType tags[kMaxPlanRegisters];
   if (plan.tagged) {
-    std::memset(kinds, 0, sizeof kinds);
+    std::memset(tags, 0, sizeof tags);
     static_assert(static_cast<int>(VType::Empty) == 0);
-    kinds[0] = VType::Double;
+    tags[0] = VType::Double;
   }
   const PlanIns* const start = plan.ins.data();
   const PlanIns* in = start;
@@ -81,10 +81,10 @@ CopyL:
   ZORVAN_NEXT;
 CopyTagged:
   r[in->a] = last = r[in->b];
-  kinds[in->a] = kinds[in->b];
+  tags[in->a] = tags[in->b];
   ZORVAN_NEXT;
 Tag:
-  kinds[in->a] = in->kind;
+  tags[in->a] = in->type;
   ZORVAN_NEXT;
   FOUR(Add, ADD);
   FOUR(Sub, SUB);
@@ -136,13 +136,13 @@ Tick:
   rt->tick();
   ZORVAN_NEXT;
 Return:
-  return {in->a < 0 ? 0 : r[in->a], static_cast<std::int64_t>(in->kind)};
+  return {in->a < 0 ? 0 : r[in->a], static_cast<std::int64_t>(in->type)};
 ReturnDouble:
   return {r[in->a], static_cast<std::int64_t>(VType::Double)};
 ReturnDoubleL:
   return {last, static_cast<std::int64_t>(VType::Double)};
 ReturnTagged:
-  return {r[in->a], static_cast<std::int64_t>(kinds[in->a])};
+  return {r[in->a], static_cast<std::int64_t>(tags[in->a])};
 BailOut:
   return FastResult::bailedOut();
 #undef BRANCH

@@ -22,7 +22,7 @@ std::string operands(const PlanIns& in) {
   const auto left = [&] { return leftAtHand(in.op) ? std::string("acc") : r(in.b); };
   const auto right = [&] { return rightAtHand(in.op) ? std::string("acc") : r(in.c); };
   const std::string bop(binOpText(in.bop));
-  const std::string type(typeName(in.kind));
+  const std::string type(typeName(in.type));
   if (hasFourForms(in.op)) {
     if (in.op >= PlanOp::Branch) return left() + " " + bop + " " + right() + (in.flag ? "" : " fails") + " " + jump(in.a);
     if (in.op >= PlanOp::Compare) return r(in.a) + ", " + left() + " " + bop + " " + right();

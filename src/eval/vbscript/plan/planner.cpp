@@ -264,14 +264,14 @@ class Planner {
   // the kind it holds as it runs.
   bool finish(const State& s, PlanIns& out, std::int32_t from) {
     if (returnSlot_ < 0) {
-      out = {.op = PlanOp::Return, .kind = VType::Empty, .a = -1};
+      out = {.op = PlanOp::Return, .type = VType::Empty, .a = -1};
       return true;
     }
     const Kinds k = s[static_cast<std::size_t>(returnSlot_)];
     if (!within(k, kNumeric)) return false;
     if (k & bit(VType::Empty) && static_cast<std::size_t>(from) < regs_) zeroed_.insert(from);
     const PlanOp op = k == kDouble ? PlanOp::ReturnDouble : isOne(k) ? PlanOp::Return : PlanOp::ReturnTagged;
-    out = {.op = op, .kind = theOne(k), .a = from};
+    out = {.op = op, .type = theOne(k), .a = from};
     return true;
   }
 
@@ -321,7 +321,7 @@ class Planner {
         }
         const Kinds k = after[pc][static_cast<std::size_t>(r)];
         if (!isOne(k)) return false;
-        plan_.ins.push_back({.op = PlanOp::Tag, .kind = theOne(k), .a = r});
+        plan_.ins.push_back({.op = PlanOp::Tag, .type = theOne(k), .a = r});
       }
       plan_.ins.push_back(p.ins);
     }

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "common/fold_case.h"
 #include "eval/vbscript/builtins/builtins.h"
 #include "eval/vbscript/bytecode/program.h"
 #include "eval/vbscript/vm/array_ops.h"
 #include "eval/vbscript/vm/error_handling.h"
-#include "eval/vbscript/front/lexer.h"
 #include "eval/vbscript/plan/numeric_kernels.h"
 #include "eval/vbscript/vm/threaded_dispatch.h"
 
