@@ -50,6 +50,10 @@ VBScriptEngine::VBScriptEngine(VBScriptOptions options)
     const auto it = state.module.procedures.find(std::string(key));
     return it == state.module.procedures.end() ? nullptr : it->second.get();
   };
+  state.runtime.findGlobal = [&state](std::string_view key) {
+    const auto it = state.module.globals.find(std::string(key));
+    return it == state.module.globals.end() ? -1 : it->second;
+  };
 }
 
 VBScriptEngine::~VBScriptEngine() = default;

@@ -47,15 +47,21 @@ TEST(Null, ConditionsTakeItAsFalse) {
 }
 
 TEST(Null, FunctionsPassItOnOrRefuseIt) {
-  for (const char* e : {"Len(Null)", "Left(Null, 1)", "Mid(Null, 2)", "UCase(Null)", "Trim(Null)", "InStr(\"a\", Null)",
-                        "InStrRev(Null, \"a\")", "StrComp(Null, \"a\")", "Hex(Null)"})
+  // Every function whose reference says a Null argument gives Null.
+  for (const char* e : {"Len(Null)", "Left(Null, 1)", "Right(Null, 1)", "Mid(Null, 2)", "UCase(Null)", "LCase(Null)",
+                        "Trim(Null)", "LTrim(Null)", "RTrim(Null)", "InStr(\"a\", Null)", "InStr(Null, \"a\")",
+                        "InStr(1, Null, \"a\")", "InStrRev(Null, \"a\")", "InStrRev(\"a\", Null)", "StrComp(Null, \"a\")",
+                        "StrComp(\"a\", Null)", "Hex(Null)", "Oct(Null)", "String(Null, \"a\")", "String(2, Null)"})
     EXPECT_EQ(expr(e), "Null") << e;
   EXPECT_EQ(expr("IsNull(Null)"), "Boolean True");
   EXPECT_EQ(expr("IsNull(Empty)"), "Boolean False");
   EXPECT_EQ(expr("IsNull(Null + 1)"), "Boolean True");
   EXPECT_EQ(expr("IsEmpty(Null)"), "Boolean False");
   EXPECT_EQ(expr("IsNumeric(Null)"), "Boolean False");
-  for (const char* e : {"CDbl(Null)", "CStr(Null)", "CInt(Null)", "Sgn(Null)", "Sqr(Null)", "Space(Null)"})
+  // And those whose reference says it is an error.
+  for (const char* e : {"CDbl(Null)", "CStr(Null)", "CInt(Null)", "Sgn(Null)", "Sqr(Null)", "Space(Null)",
+                        "InStr(Null, \"a\", \"b\")", "Left(\"ab\", Null)", "Replace(Null, \"a\", \"b\")",
+                        "StrReverse(Null)", "Chr(Null)", "Asc(Null)"})
     EXPECT_EQ(expr(e), "Error 94 : Invalid use of Null") << e;
   EXPECT_EQ(evalAt("MyFunction = Null"), "Null");
   EXPECT_EQ(evalAt("y = Null\r\nMyFunction = y * 2"), "Null");  // a variable holding Null, past any fast path

@@ -95,6 +95,45 @@ TEST(ExecuteGlobal, TheLastDeclarationOfAProcedureIsInForce) {
   EXPECT_EQ(f(Value(2.0))->toDouble(), 20);
 }
 
+TEST(Names, AVariableMadeByItsUseIsTheGlobalDeclaredSince) {
+  // Declared in the same call, or by a procedure it calls, before the name is first used.
+  EXPECT_EQ(evalAt("ExecuteGlobal \"Dim gg : gg = 5\"\r\nMyFunction = gg"), "Integer 5");
+  EXPECT_EQ(evalWith("MyFunction = G() + gg", "Function G()\r\nExecuteGlobal \"Dim gg : gg = 5\"\r\nG = gg\r\nEnd Function"),
+            "Integer 10");
+  EXPECT_EQ(evalAt("ExecuteGlobal \"Dim gg\"\r\ngg = x\r\nExecuteGlobal \"gg = gg * 2\"\r\nMyFunction = gg", 3), "Double 6");
+  // One the call has given a value of its own stays its own.
+  EXPECT_EQ(evalAt("gg = 1\r\nExecuteGlobal \"Dim gg : gg = 5\"\r\nMyFunction = gg"), "Integer 1");
+  // Code added later declares it: the next call reads it, its plan gone, and it is no longer pure.
+  VBScriptEngine engine;
+  ASSERT_TRUE(engine.addCode(buildScript("MyFunction = gg * x")));
+  const UserFunction f(engine);
+  EXPECT_EQ(f(Value(2.0))->toDouble(), 0);
+  ASSERT_TRUE(engine.addCode("Dim gg : gg = 4"));
+  EXPECT_EQ(f(Value(2.0))->toDouble(), 8);
+  EXPECT_FALSE(engine.isPure(engine.prepare(kUserProcedure)));
+}
+
+TEST(LateCall, PassesAVariableByReferenceAsABoundCallDoes) {
+  const char* twice = "ExecuteGlobal \"Sub Twice(a) : a = a * 2 : End Sub\"\r\n";
+  EXPECT_EQ(evalAt(std::string(twice) + "y = x\r\nTwice y\r\nCall Twice(y)\r\nMyFunction = y", 3), "Double 12");
+  EXPECT_EQ(evalAt(std::string(twice) + "Twice x\r\nMyFunction = x", 3), "Double 6");
+  EXPECT_EQ(evalAt(std::string(twice) + "y = x\r\nTwice (y)\r\nTwice y + 0\r\nMyFunction = y", 3), "Double 3");
+  EXPECT_EQ(evalAt("ExecuteGlobal \"Sub Twice(ByVal a) : a = a * 2 : End Sub\"\r\ny = x\r\nTwice y\r\nMyFunction = y", 3),
+            "Double 3");
+  EXPECT_EQ(evalAt("ExecuteGlobal \"Dim g : g = 2\"\r\n" + std::string(twice) + "Twice g\r\nMyFunction = Eval(\"g\")"),
+            "Integer 4");
+}
+
+TEST(Execute, ItsVariablesLiveForTheRestOfTheCall) {
+  EXPECT_EQ(evalAt("Execute \"zz = 5\"\r\nExecute \"zz = zz + 1\"\r\nMyFunction = Eval(\"zz\") + x", 1), "Double 7");
+  EXPECT_EQ(evalAt("Execute \"Dim a(2) : a(1) = x\"\r\nMyFunction = Eval(\"a(1) * 2\")", 4), "Double 8");
+  // Each call starts without them.
+  VBScriptEngine engine;
+  ASSERT_TRUE(engine.addCode(buildScript("Execute \"zz = zz + 1\"\r\nMyFunction = Eval(\"zz\")")));
+  const UserFunction f(engine);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(f(Value(1.0))->toDouble(), 1);
+}
+
 TEST(ScriptTextSandbox, NothingOutsideTheEngineIsReachable) {
   EXPECT_EQ(evalAt("MyFunction = Eval(\"CreateObject(\"\"WScript.Shell\"\")\")"),
             "Error 429 : ActiveX component can't create object: 'WScript.Shell'");

@@ -14,13 +14,15 @@ namespace {
 
 // A procedure's names, kept with its code for the text Eval and Execute
 // compile while it runs.
-std::shared_ptr<const LocalScope> localScope(const Scope& scope, int slotCount) {
+std::shared_ptr<const LocalScope> localScope(const Scope& scope, int slotCount, std::size_t globalsKnown) {
   auto names = std::make_shared<LocalScope>();
   names->procedure = scope.proc->key;
   names->locals = scope.locals;
   names->constants = scope.constants;
   names->fixedArrays = scope.fixedArrays;
   names->slotCount = slotCount;
+  names->implicit = scope.implicit;
+  names->globalsKnown = globalsKnown;
   return names;
 }
 
@@ -31,14 +33,14 @@ CodeUnit generate(ParsedUnit& parsed, bool fastPaths) {
   for (std::size_t i = 0; i < unit.procedures.size(); ++i) {
     Procedure& p = *unit.procedures[i];
     Scope& scope = parsed.procedures[i];
-    p.code = compileBody(scope.body, p.slotCount, fastPaths, p.arrays, localScope(scope, p.slotCount));
+    p.code = compileBody(scope.body, p.slotCount, fastPaths, p.arrays, localScope(scope, p.slotCount, parsed.globalsKnown));
     p.plan = planFor(*p.code, p.params.size(), p.returnSlot);
     scope.body.clear();
   }
   const Procedure* inner = parsed.inner.get();
   unit.globalCode = compileBody(parsed.global.body, parsed.variables, fastPaths,
                                 inner != nullptr ? inner->arrays : unit.arrays,
-                                inner != nullptr ? localScope(parsed.global, inner->slotCount) : nullptr);
+                                inner != nullptr ? localScope(parsed.global, inner->slotCount, parsed.globalsKnown) : nullptr);
   return std::move(unit);
 }
 

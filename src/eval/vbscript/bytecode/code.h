@@ -44,7 +44,7 @@ struct CallArg {
 };
 
 struct CallSite {
-  const Procedure* procedure;
+  const Procedure* procedure;  // null for a late-bound call, which finds it by name
   std::vector<CallArg> args;
 };
 

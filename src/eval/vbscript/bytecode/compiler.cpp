@@ -344,10 +344,26 @@ class Compiler {
     return emitted(in);
   }
 
-  // A call of the procedure of that name found when the call runs, with its
-  // arguments by value.
+  // A call of the procedure of that name found when the call runs: a
+  // variable passed goes by reference where the procedure then takes it so.
   std::int32_t lateCall(const std::string& name, const ExprList& args, std::int32_t hint) {
-    Ins in = withArguments(Op::LateCall, args, hint);
+    const std::int32_t mark = top_;
+    CallSite site{nullptr, {}};
+    for (const ExprPtr& arg : args) {
+      const auto* var = as<VarExpr>(*arg);
+      if (var != nullptr && var->name.binding == Binding::Local) {
+        site.args.push_back({CallArg::Kind::Local, var->name.index});
+      } else if (var != nullptr && var->name.binding == Binding::Global) {
+        site.args.push_back({CallArg::Kind::Global, var->name.index});
+      } else {
+        const std::int32_t r = temp();
+        exprInto(*arg, r);
+        site.args.push_back({CallArg::Kind::Value, r});
+      }
+    }
+    code_.calls.push_back(std::move(site));
+    top_ = mark;
+    Ins in = make(Op::LateCall, target(hint), 0, static_cast<std::int32_t>(code_.calls.size()) - 1);
     in.n = text(name);
     return emitted(in);
   }

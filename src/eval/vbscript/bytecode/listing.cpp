@@ -63,7 +63,10 @@ class Lister {
       case Op::Math: case Op::Unary:
         return r(in.a) + ", " + in.builtin->name + "(" + rk(in.b) + ")";
       case Op::CallBuiltin: return r(in.a) + ", " + in.builtin->name + registers(in.b, in.c);
-      case Op::CallProc: return r(in.a) + ", " + call(code_.calls[static_cast<std::size_t>(in.c)]);
+      case Op::CallProc: {
+        const CallSite& site = code_.calls[static_cast<std::size_t>(in.c)];
+        return r(in.a) + ", " + call(site.procedure->name, site);
+      }
       case Op::ToNumber: return r(in.a);
       case Op::ForPrep:
         return "counter " + place(in.a) + ", from " + registers(in.b, 3) + " " + jump(in.c) + " when done";
@@ -79,7 +82,8 @@ class Lister {
         const char* kind = in.c >= 0 && in.c < 5 ? kKinds[in.c] : "?";
         return r(in.a) + ", " + kind + "(" + r(in.b) + ")";
       }
-      case Op::LateCall: return r(in.a) + ", " + text(in.n) + registers(in.b, in.c) + "  late-bound";
+      case Op::LateCall:
+        return r(in.a) + ", " + call(text(in.n), code_.calls[static_cast<std::size_t>(in.c)]) + "  late-bound";
       case Op::NewArray:
         return place(in.a) + (in.flag ? ", shape " + std::to_string(in.b) : ", unsized");
       case Op::MakeArray: return r(in.a) + ", Array" + registers(in.b, in.c);
@@ -99,14 +103,14 @@ class Lister {
   }
 
  private:
-  static std::string call(const CallSite& site) {
-    std::string s = site.procedure->name + "(";
+  static std::string call(const std::string& name, const CallSite& site) {
+    std::string s = name + "(";
     for (std::size_t i = 0; i < site.args.size(); ++i) {
       const CallArg& arg = site.args[i];
       if (i > 0) s += ", ";
       if (arg.kind == CallArg::Kind::Value) s += r(arg.index);
-      else if (arg.kind == CallArg::Kind::Local) s += "ByRef " + r(arg.index);
-      else s += "ByRef g" + std::to_string(arg.index);
+      else if (arg.kind == CallArg::Kind::Local) s += "&" + r(arg.index);
+      else s += "&g" + std::to_string(arg.index);
     }
     return s + ")";
   }

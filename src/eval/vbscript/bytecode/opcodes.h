@@ -42,7 +42,7 @@ namespace zorvan::vbs {
   X(ErrRaise)     /* Err.Raise with R[a] .. R[a+b-1], those of bit mask c given */                          \
   X(ErrSet)       /* Err's property b = R[a] */                                                             \
   X(ScriptText)   /* R[a] = Eval, Execute or ExecuteGlobal (c) of R[b] */                                   \
-  X(LateCall)     /* R[a] = the procedure named by text n, found when called, with R[b] .. R[b+c-1] */      \
+  X(LateCall)     /* R[a] = the procedure named by text n, found when called, with call site c's arguments */ \
   X(NewArray)     /* place a (register, or global ~a) = a new array of shape b, or unsized (flag false) */  \
   X(MakeArray)    /* R[a] = Array(R[b] .. R[b+c-1]) */                                                      \
   X(Index)        /* R[a] = place b (R[c] .. R[c+n-1]) */                                                   \

@@ -17,7 +17,19 @@ void merge(Module& module, CodeUnit& unit) {
     *slot = std::move(*p);
   }
   unit.procedures.clear();
-  for (auto& [key, index] : unit.globals) module.globals[key] = index;
+  for (auto& [key, index] : unit.globals) {
+    module.globals[key] = index;
+    // A procedure's variable of that name made by its use is the global now.
+    for (auto& [name, p] : module.procedures) {
+      const LocalScope* scope = p->code != nullptr ? p->code->scope.get() : nullptr;
+      if (scope == nullptr || scope->globalsKnown > static_cast<std::size_t>(index)) continue;
+      for (const auto& [implicitKey, slot] : scope->implicit)
+        if (implicitKey == key) {
+          p->readsLateGlobals = true;
+          p->plan.reset();
+        }
+    }
+  }
   module.globalCount += static_cast<int>(unit.globals.size());
   for (auto& [key, v] : unit.constants) module.constants[key] = v;
   module.fixedGlobals.insert(unit.fixedGlobals.begin(), unit.fixedGlobals.end());

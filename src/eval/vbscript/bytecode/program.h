@@ -33,6 +33,12 @@ struct LocalScope {
   std::unordered_map<std::string, Value> constants;
   std::unordered_set<std::string> fixedArrays;
   int slotCount = 0;
+  // The variables made by their use rather than declared, each with its
+  // register: VBScript finds such a name among the globals when it runs, so
+  // a global of that name declared since (by ExecuteGlobal) is the one read
+  // and written. How many globals there were when the names were bound.
+  std::vector<std::pair<std::string, int>> implicit;
+  std::size_t globalsKnown = 0;
 };
 
 struct Param {
@@ -51,6 +57,9 @@ struct Procedure {
   std::shared_ptr<const Code> code;
   // The same code for a call with a Double, where it is numeric throughout.
   std::shared_ptr<const NumericPlan> plan;
+  // A global declared since it was compiled has the name of one of its
+  // variables made by use: it reaches outside its frame, and has no plan.
+  bool readsLateGlobals = false;
 };
 
 // What the code added so far has declared.

@@ -60,6 +60,7 @@ bool isPure(const Procedure& p) {
   while (!pending.empty()) {
     const Procedure* next = pending.back();
     pending.pop_back();
+    if (next->readsLateGlobals) return false;
     if (next->code == nullptr) continue;
     callees.clear();
     for (const Ins& in : next->code->ins)

@@ -19,6 +19,7 @@ class Binder {
     for (std::size_t i = 0; i < parsed_.unit.procedures.size(); ++i)
       resolveProcedure(*parsed_.unit.procedures[i], parsed_.procedures[i]);
     parsed_.variables = inner != nullptr ? inner->slotCount : 0;
+    parsed_.globalsKnown = static_cast<std::size_t>(module_.globalCount) + parsed_.unit.globals.size();
     if (parsed_.expression) {
       // Eval's value lands in a register after the variables.
       Name& result = static_cast<AssignStmt&>(*parsed_.global.body.front()).target;
@@ -112,6 +113,7 @@ class Binder {
       } else {
         const int slot = static_cast<int>(scope.locals.size());
         scope.locals.emplace(n.key, slot);
+        scope.implicit.emplace_back(n.key, slot);
         n.binding = Binding::Local;
         n.index = slot;
       }

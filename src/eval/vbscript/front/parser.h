@@ -23,6 +23,7 @@ struct Scope {
   std::unordered_map<std::string, Value> constants;
   std::unordered_set<std::string> fixedArrays;  // locals declared with their size
   std::vector<Name*> names;
+  std::vector<std::pair<std::string, int>> implicit;  // variables made by their use, with their registers
   Block body;
   int forDepth = 0, doDepth = 0;
   bool root = false;  // the outermost level of the text: procedures may be declared here
@@ -40,8 +41,10 @@ struct ParsedUnit {
   std::unique_ptr<Procedure> inner;
   // Eval's text: its one statement assigns the expression's value.
   bool expression = false;
-  // The registers of the global code's variables, set by the binder.
+  // The registers of the global code's variables, and how many globals
+  // there are once the names are bound; set by the binder.
   int variables = 0;
+  std::size_t globalsKnown = 0;
 
   int addGlobal(const std::string& key, const Module& module);
   bool fixedGlobal(int index, const Module& module) const;

@@ -1,5 +1,8 @@
 #include "eval/vbscript/vm/dynamic_code.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "common/memory_budget.h"
 #include "eval/vbscript/vm/interpreter.h"
 
@@ -37,11 +40,37 @@ bool runScriptText(Module& module, Runtime& rt, Special kind, std::string_view t
   }
   // The compiled form counts against the budget while the text runs.
   const MemoryCharge compiled(compiledSize(text));
-  CodeUnit unit = compileInScope(text, module, scope, kind == Special::Eval, fastPaths);
+  if (scope == nullptr) {
+    CodeUnit unit = compileInScope(text, module, nullptr, kind == Special::Eval, fastPaths);
+    adopt(module, rt, unit);
+    return runInScope(*unit.globalCode, rt, regs, 0, {}, unit.resultSlot, result);
+  }
+  // Inside a call, the text sees the call's variables, then those text run
+  // before in the call made; the variables it makes itself are kept too.
+  CallVariables* kept = nullptr;
+  LocalScope names = *scope;
+  if (auto it = rt.callVariables.find(regs); it != rt.callVariables.end()) {
+    kept = &it->second;
+    for (const std::string& key : kept->keys) names.locals.emplace(key, names.slotCount++);
+  }
+  CodeUnit unit = compileInScope(text, module, &names, kind == Special::Eval, fastPaths);
   adopt(module, rt, unit);
-  // The text's first registers are the call's variables.
-  const int shared = scope != nullptr ? scope->slotCount : 0;
-  return runInScope(*unit.globalCode, rt, regs, shared, unit.resultSlot, result);
+  const LocalScope& made = *unit.globalCode->scope;
+  std::vector<std::pair<int, std::string>> added;
+  for (const auto& [key, slot] : made.locals)
+    if (slot >= names.slotCount && slot != unit.resultSlot) added.emplace_back(slot, key);
+  if (!added.empty()) {
+    std::sort(added.begin(), added.end());
+    kept = &rt.callVariables[regs];
+    for (auto& [slot, key] : added) {
+      kept->keys.push_back(std::move(key));
+      kept->values.emplace_back();
+    }
+  }
+  std::vector<Value*> refs;
+  if (kept != nullptr)
+    for (Value& v : kept->values) refs.push_back(&v);
+  return runInScope(*unit.globalCode, rt, regs, scope->slotCount, refs, unit.resultSlot, result);
 }
 
 }  // namespace zorvan::vbs

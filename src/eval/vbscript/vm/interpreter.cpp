@@ -30,22 +30,25 @@ class CallGuard {
   Runtime& rt_;
 };
 
-// The registers of one call, popped however the call ends.
-// bound: how many of its first registers the call binds to other variables.
+// The registers of one call, popped however the call ends, with the
+// variables Execute made in it.
 class FrameScope {
  public:
-  FrameScope(Runtime& rt, int registers, std::size_t bound = 0)
-      : rt_(rt), n_(static_cast<std::size_t>(registers)), bound_(bound) {
+  FrameScope(Runtime& rt, int registers) : rt_(rt), n_(static_cast<std::size_t>(registers)) {
     regs_ = rt_.stack.push(n_, mark_);
   }
-  ~FrameScope() { rt_.stack.pop(mark_, regs_, n_, bound_); }
+  ~FrameScope() {
+    if (!rt_.callVariables.empty()) [[unlikely]]
+      rt_.callVariables.erase(regs_);
+    rt_.stack.pop(mark_, regs_, n_);
+  }
   FrameScope(const FrameScope&) = delete;
   FrameScope& operator=(const FrameScope&) = delete;
   Slot* regs() const { return regs_; }
 
  private:
   Runtime& rt_;
-  std::size_t n_, bound_;
+  std::size_t n_;
   SlotStack::Mark mark_{};
   Slot* regs_;
 };
@@ -101,7 +104,29 @@ bool forContinues(const Value& counter, const Value& end, bool down) {
   return down ? c >= 0 : c <= 0;
 }
 
-bool callSite(const CallSite& site, Frame& caller, Value& result);
+bool callProcedure(const Procedure& p, const CallSite& site, Frame& caller, Value& result);
+inline bool callSite(const CallSite& site, Frame& caller, Value& result) {
+  return callProcedure(*site.procedure, site, caller, result);
+}
+
+// The variables of the call made by their use that name a global declared
+// since they were bound: each is that global from now on, unless the call
+// has given it a value of its own already.
+[[gnu::noinline]] void bindLateGlobals(const Code& code, Frame& f) {
+  Runtime& rt = *f.rt;
+  f.globalsSeen = rt.globals.size();
+  if (!rt.findGlobal) return;
+  for (const auto& [key, slot] : code.scope->implicit) {
+    Slot& s = f.regs[slot];
+    if (s.ref != &s.own || !s.own.isEmpty()) continue;
+    const int global = rt.findGlobal(key);
+    if (global >= 0) s.ref = &rt.globals[static_cast<std::size_t>(global)];
+  }
+}
+// Whether globals were declared since the call last looked.
+inline bool globalsAdded(const Code& code, const Frame& f) {
+  return code.scope != nullptr && !code.scope->implicit.empty() && f.rt->globals.size() > f.globalsSeen;
+}
 
 // Eval, Execute or ExecuteGlobal of a register's text; false when the
 // text's run failed, with its error in rt.failure.
@@ -114,16 +139,13 @@ bool callSite(const CallSite& site, Frame& caller, Value& result);
   return true;
 }
 
-// A call of a procedure that text run since may have declared.
-[[gnu::noinline]] void lateCall(const Ins& in, const Code& code, Slot* R, Runtime& rt) {
+// A call of the procedure of that name found as it runs, which text run
+// since may have declared; its variables go by reference where it takes them so.
+[[gnu::noinline]] bool lateCall(const Ins& in, const Code& code, Frame& f, Value& result) {
   const std::string& name = code.texts[static_cast<std::size_t>(in.n)];
-  const Procedure* p = rt.findProcedure ? rt.findProcedure(foldCase(name)) : nullptr;
+  const Procedure* p = f.rt->findProcedure ? f.rt->findProcedure(foldCase(name)) : nullptr;
   if (p == nullptr) raise(err::TypeMismatch, name);
-  std::vector<Value> args(static_cast<std::size_t>(in.c));
-  for (std::int32_t i = 0; i < in.c; ++i) args[static_cast<std::size_t>(i)] = *R[in.b + i].ref;
-  CallGuard guard(rt);
-  Value v = callFromHost(*p, rt, args.data(), args.size());
-  *R[in.a].ref = std::move(v);
+  return callProcedure(*p, code.calls[static_cast<std::size_t>(in.c)], f, result);
 }
 
 // Stores a fast path's result where it is finite; anything else is for the
@@ -166,7 +188,9 @@ bool execute(const Code& code, Slot* const R, Runtime& rt) {
   static constexpr Op kOrder[] = {ZORVAN_OPCODES(ZORVAN_OPCODE_VALUE)};
 #undef ZORVAN_OPCODE_VALUE
   static_assert(std::size(kHandlers) == kOpCount && inListOrder(kOrder));
-  Frame f{R, &rt};
+  Frame f{R, &rt, false, code.scope != nullptr ? code.scope->globalsKnown : 0};
+  if (globalsAdded(code, f)) [[unlikely]]
+    bindLateGlobals(code, f);
   const Value* const K = code.constants.data();
   const Ins* const start = code.ins.data();
   const Ins* in = start;  // the instruction being run
@@ -286,6 +310,8 @@ bool execute(const Code& code, Slot* const R, Runtime& rt) {
     op_CallProc:
       if (!callSite(code.calls[static_cast<std::size_t>(in->c)], f, reg(in->a))) [[unlikely]]
         goto failed;
+      if (globalsAdded(code, f)) [[unlikely]]
+        bindLateGlobals(code, f);
       ZORVAN_NEXT;
     op_ToNumber:
       reg(in->a) = reg(in->a).toNumber();
@@ -347,10 +373,15 @@ bool execute(const Code& code, Slot* const R, Runtime& rt) {
       ZORVAN_NEXT;
     op_ScriptText:
       if (!scriptText(*in, code, R, rt)) goto failed;
+      if (globalsAdded(code, f)) bindLateGlobals(code, f);
       ZORVAN_NEXT;
-    op_LateCall:
-      lateCall(*in, code, R, rt);
+    op_LateCall: {
+      Value v;
+      if (!lateCall(*in, code, f, v)) goto failed;
+      reg(in->a) = std::move(v);
+      if (globalsAdded(code, f)) bindLateGlobals(code, f);
       ZORVAN_NEXT;
+    }
     op_NewArray:
       newArrayOp(*in, code, R, rt);
       ZORVAN_NEXT;
@@ -419,29 +450,35 @@ struct Callee {
   Value result(Slot* regs) const { return resultIn(regs, returnSlot); }
 };
 
-bool callSite(const CallSite& site, Frame& caller, Value& result) {
-  const Procedure& p = *site.procedure;
+bool callProcedure(const Procedure& p, const CallSite& site, Frame& caller, Value& result) {
   // Declared again since this call was compiled, it may take other arguments.
   if (site.args.size() != p.params.size()) [[unlikely]]
     raise(err::WrongArguments, p.name);
   const Callee callee(p);
   Runtime& rt = *caller.rt;
   CallGuard guard(rt);
-  FrameScope frame(rt, callee.code.registers, site.args.size());
+  FrameScope frame(rt, callee.code.registers);
   Slot* s = frame.regs();
   for (std::size_t i = 0; i < site.args.size(); ++i) {
     const CallArg& a = site.args[i];
+    // A variable goes by reference where the parameter is ByRef, as the
+    // procedure declares it when the call runs; otherwise its value is copied.
+    Value* variable = nullptr;
     switch (a.kind) {
       case CallArg::Kind::Local:
-        s[i].ref = caller.regs[a.index].ref;
+        variable = caller.regs[a.index].ref;
         break;
       case CallArg::Kind::Global:
-        s[i].ref = &rt.globals[static_cast<std::size_t>(a.index)];
+        variable = &rt.globals[static_cast<std::size_t>(a.index)];
         break;
       case CallArg::Kind::Value:
         s[i].own = std::move(caller.regs[a.index].own);
-        break;
+        continue;
     }
+    if (p.params[i].byRef) [[likely]]
+      s[i].ref = variable;
+    else
+      s[i].own = *variable;
   }
   if (!run(callee.code, s, rt)) return false;
   result = callee.result(s);
@@ -463,11 +500,13 @@ Value callFromHost(const Procedure& p, Runtime& rt, const Value* args, std::size
   return callee.result(s);
 }
 
-bool runInScope(const Code& code, Runtime& rt, Slot* outer, int shared, int resultSlot, Value& result) {
+bool runInScope(const Code& code, Runtime& rt, Slot* outer, int shared, std::span<Value* const> kept, int resultSlot,
+                Value& result) {
   CallGuard guard(rt);
-  FrameScope frame(rt, code.registers, static_cast<std::size_t>(shared));
+  FrameScope frame(rt, code.registers);
   Slot* s = frame.regs();
   for (int i = 0; i < shared; ++i) s[i].ref = outer[i].ref;
+  for (std::size_t i = 0; i < kept.size(); ++i) s[static_cast<std::size_t>(shared) + i].ref = kept[i];
   if (!run(code, s, rt)) return false;
   result = resultIn(s, resultSlot);
   return true;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string_view>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "common/abort.h"
@@ -30,8 +31,7 @@ struct Slot {
 // Frames live in chunks that never move, so a ByRef pointer stays valid and
 // a call costs no allocation once the chunks exist. Every slot of a chunk
 // refers to its own value except while a call binds it to another variable;
-// popping a frame empties its values and takes back the bindings of its
-// first `bound` slots, the only ones a call binds.
+// popping a frame empties its values and takes back its bindings.
 class SlotStack {
  public:
   struct Mark {
@@ -47,9 +47,13 @@ class SlotStack {
     return s;
   }
 
-  void pop(const Mark& mark, Slot* s, std::size_t n, std::size_t bound) noexcept {
-    for (std::size_t i = 0; i < bound; ++i) s[i].ref = &s[i].own;
-    for (std::size_t i = 0; i < n; ++i) s[i].own.reset();
+  // A call binds its arguments, and a variable made by its use to a global
+  // declared since; every binding is taken back.
+  void pop(const Mark& mark, Slot* s, std::size_t n) noexcept {
+    for (std::size_t i = 0; i < n; ++i) {
+      s[i].ref = &s[i].own;
+      s[i].own.reset();
+    }
     if (mark.chunk != chunk_) [[unlikely]] {
       chunk_ = mark.chunk;
       base_ = chunks_[chunk_].get();
@@ -82,6 +86,12 @@ class SlotStack {
   std::vector<std::size_t> sizes_;
   std::size_t chunk_ = 0, top_ = 0, size_ = 0;
   Slot* base_ = nullptr;
+};
+
+// Variables that text run by Execute inside a call made, in the order made.
+struct CallVariables {
+  std::vector<std::string> keys;
+  std::deque<Value> values;  // never moving: the text's registers refer to them
 };
 
 // What the script's Err object holds: the last error that On Error Resume
@@ -117,6 +127,11 @@ class Runtime {
   // The procedure of that folded name the module holds now, or null: for
   // calls of procedures that text run since declared.
   std::function<const Procedure*(std::string_view key)> findProcedure;
+  // The index of the global of that key, or -1.
+  std::function<int(std::string_view key)> findGlobal;
+  // The variables Execute made inside calls still running, by the call's
+  // registers: they live for the rest of the call.
+  std::unordered_map<const Slot*, CallVariables> callVariables;
 
   // Called at every loop turn and procedure call: a run cut off by the
   // watchdog stops here.
@@ -169,6 +184,7 @@ struct Frame {
   Slot* regs;
   Runtime* rt;
   bool resumeNext = false;  // On Error Resume Next is in force in this call
+  std::size_t globalsSeen = 0;  // the count of globals its variables made by use were last looked up in
 };
 
 
