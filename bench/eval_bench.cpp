@@ -54,6 +54,15 @@ void sweep(benchmark::State& state, F&& f) {
   for (int i = 1; i <= 20; ++i) s = s + std::sin(i * x) / i;
   return s;
 }
+// F4: a helper procedure called twice; F5: Horner over an array built at each call.
+[[gnu::noinline]] double g4(double t) { return t * t - 2; }
+[[gnu::noinline]] double f4(double x) { return g4(x) * std::cos(x) + g4(x / 2); }
+[[gnu::noinline]] double f5(double x) {
+  const double c[] = {1, -3, 0.5, 2, -1, 0.25, 0.1, -0.05, 0.01};
+  double s = 0;
+  for (int i = 8; i >= 0; --i) s = s * x + c[i];
+  return s;
+}
 
 struct Function {
   const char* script;  // the user's text
@@ -71,6 +80,18 @@ const Function kF2{"If x < 0 Then\r\n  MyFunction = -x*x + 1\r\nElse\r\n  MyFunc
                    "function f(x) if x < 0 then return -x*x + 1 else return math.sqrt(x) - 1 end end"};
 const Function kF3{"s = 0\r\nFor i = 1 To 20\r\n  s = s + Sin(i*x)/i\r\nNext\r\nMyFunction = s\r\n", f3, nullptr,
                    nullptr, "function f(x) local s = 0 for i = 1, 20 do s = s + math.sin(i*x)/i end return s end"};
+
+// The function box's text sits inside UserFN: a helper procedure is
+// declared by ending UserFN early and leaving one open for the closing lines.
+const Function kF4{"MyFunction = G(x)*Cos(x) + G(x/2)\r\nUserFN = MyFunction\r\nEnd Function\r\nFunction G(t)\r\n"
+                   "  G = t*t - 2\r\nEnd Function\r\nFunction Unused()\r\n",
+                   f4, nullptr, nullptr,
+                   "local function g(t) return t*t - 2 end function f(x) return g(x)*math.cos(x) + g(x/2) end"};
+const Function kF5{"c = Array(1, -3, 0.5, 2, -1, 0.25, 0.1, -0.05, 0.01)\r\ns = 0\r\nFor i = UBound(c) To 0 Step -1\r\n"
+                   "  s = s*x + c(i)\r\nNext\r\nMyFunction = s\r\n",
+                   f5, nullptr, nullptr,
+                   "function f(x) local c = {1, -3, 0.5, 2, -1, 0.25, 0.1, -0.05, 0.01} local s = 0 "
+                   "for i = #c, 1, -1 do s = s*x + c[i] end return s end"};
 
 template <bool Chained>
 void native(benchmark::State& state, const Function& fn) {
@@ -141,7 +162,7 @@ void registerFamily(const char* family, const Function& fn) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  for (auto [name, fn] : {std::pair{"F0", &kF0}, {"F1", &kF1}, {"F2", &kF2}, {"F3", &kF3}}) {
+  for (auto [name, fn] : {std::pair{"F0", &kF0}, {"F1", &kF1}, {"F2", &kF2}, {"F3", &kF3}, {"F4", &kF4}, {"F5", &kF5}}) {
     registerFamily<false>(name, *fn);
     registerFamily<true>(name, *fn);
   }

@@ -34,9 +34,11 @@ CodeUnit generate(ParsedUnit& parsed, bool fastPaths) {
     Procedure& p = *unit.procedures[i];
     Scope& scope = parsed.procedures[i];
     p.code = compileBody(scope.body, p.slotCount, fastPaths, p.arrays, localScope(scope, p.slotCount, parsed.globalsKnown));
-    p.plan = planFor(*p.code, p.params.size(), p.returnSlot);
     scope.body.clear();
   }
+  // Planned once every procedure has its code: a plan takes in the code of
+  // the procedures it calls.
+  for (auto& p : unit.procedures) p->plan = planFor(*p->code, p->params.size(), p->returnSlot);
   const Procedure* inner = parsed.inner.get();
   unit.globalCode = compileBody(parsed.global.body, parsed.variables, fastPaths,
                                 inner != nullptr ? inner->arrays : unit.arrays,

@@ -26,6 +26,7 @@
 namespace zorvan::vbs {
 
 struct Code;
+struct Procedure;
 class Runtime;
 
 // The plan's instruction set, in one list that the enum, the names the
@@ -119,6 +120,9 @@ struct NumericPlan {
   bool tagged = false;
   // Per register of the bytecode, the types it may hold, one bit per VType.
   std::vector<std::uint8_t> types;
+  // The procedures whose calls it runs as their own code, inlined: declared
+  // again, they leave it out of date.
+  std::vector<const Procedure*> inlined;
   // The same in machine code, where it was asked for and this machine has it.
   std::shared_ptr<const NativePlan> native;
 };

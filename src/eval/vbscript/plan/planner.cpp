@@ -9,6 +9,7 @@
 
 #include "eval/vbscript/builtins/builtins.h"
 #include "eval/vbscript/bytecode/code.h"
+#include "eval/vbscript/plan/inline_calls.h"
 
 namespace zorvan::vbs {
 
@@ -47,8 +48,10 @@ struct Planned {
 
 class Planner {
  public:
-  Planner(const Code& code, int returnSlot)
-      : code_(code), regs_(static_cast<std::size_t>(code.registers)), returnSlot_(returnSlot) {}
+  Planner(const Code& code, int returnSlot, std::vector<const Procedure*> inlined = {})
+      : code_(code), regs_(static_cast<std::size_t>(code.registers)), returnSlot_(returnSlot) {
+    plan_.inlined = std::move(inlined);
+  }
 
   std::shared_ptr<const NumericPlan> plan() {
     // A long body gains little from a plan, and its kinds cost its length
@@ -392,6 +395,8 @@ class Planner {
 
 std::shared_ptr<const NumericPlan> planFor(const Code& code, std::size_t params, int returnSlot) {
   if (params != 1 || !code.fast) return nullptr;
+  if (std::optional<InlinedCode> inlined = inlineCalls(code))
+    return Planner(inlined->code, returnSlot, std::move(inlined->callees)).plan();
   return Planner(code, returnSlot).plan();
 }
 
