@@ -127,10 +127,17 @@ class NumericFunctionGenerator : public RandomFunction {
 
  private:
   std::string prelude() override { return "a = 0.5 : b = -1.5\r\n"; }
+  // A helper the expressions call, which writes its argument back when it
+  // is a variable; and a Sub that does.
+  std::string epilogue() override {
+    return "UserFN = MyFunction\r\nEnd Function\r\nFunction G(t)\r\nIf t > 1 Then t = t * 0.5\r\nG = t * t - 2\r\n"
+           "End Function\r\nSub Halve(v)\r\nv = v / 2\r\nEnd Sub\r\nFunction Unused()\r\n";
+  }
 
   std::string expression(int depth) override {
     static const char* const kLeaves[] = {"x", "x", "a", "b", "0.5", "2.5", "-3.25", "1E200", "1E-300", "0.0"};
     if (depth == 0 || pick(0, 3) == 0) return oneOf(kLeaves);
+    if (pick(0, 7) == 0) return pick(0, 1) == 0 ? "G(" + expression(depth - 1) + ")" : "G(a)";
     switch (pick(0, 4)) {
       case 0: {
         static const char* const kFunctions[] = {"Sin", "Cos", "Sqr", "Abs", "Int", "Fix", "Log", "Exp", "Atn", "Tan"};
@@ -158,6 +165,7 @@ class NumericFunctionGenerator : public RandomFunction {
         return "For i" + std::to_string(depth) + " = 1 To " + std::to_string(pick(0, 5)) + "\r\n" +
                statement(depth - 1) + "Next\r\n";
       default:
+        if (pick(0, 9) == 0) return "Halve b\r\n";
         return std::string(oneOf(kTargets)) + " = " + expression(3) + "\r\n";
     }
   }

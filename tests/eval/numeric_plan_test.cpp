@@ -35,6 +35,8 @@ TEST(NumericPlan, NumericCodeGetsOneAndNothingElseDoes) {
            "MyFunction = 5",
            "MyFunction = x > 1",
            "s = 0 : For i = 1 To 3 : s = s + x : Next : MyFunction = s",  // Integer or Double, told apart
+           "MyFunction = G(x) + G(x / 2)\r\nUserFN = MyFunction\r\nEnd Function\r\nFunction G(t)\r\nG = t*t - 2\r\n"
+           "End Function\r\nFunction Unused()",  // a helper, taken in
        })
     EXPECT_TRUE(planned(text)) << text;
   for (const char* text : {
@@ -49,6 +51,8 @@ TEST(NumericPlan, NumericCodeGetsOneAndNothingElseDoes) {
            "MyFunction = Eval(\"x\")",                               // script text
            "If x Then MyFunction = 1",                               // a Double as a condition
            "If x > 1 Then Exit Function\r\nMyFunction = x",          // leaving early clears Err
+           "MyFunction = F(x)\r\nUserFN = MyFunction\r\nEnd Function\r\nFunction F(t)\r\nIf t > 1 Then F = F(t - 1) * 2 "
+           "Else F = t\r\nEnd Function\r\nFunction Unused()",  // recursion
        })
     EXPECT_FALSE(planned(text)) << text;
 }
@@ -83,6 +87,21 @@ TEST(NumericPlan, EndsExactlyAsTheBytecodeDoes) {
            "If x > 1 Then Exit Function\r\nMyFunction = x ^ 2 / 3",
            "If x = 1 Then MyFunction = 7",     // Integer or Empty by the way taken
            "s = 0 : For i = 1 To 20 : s = s + Sin(i*x)/i : Next : MyFunction = s",
+           // Calls of helper procedures, which the plan takes in.
+           "MyFunction = G(x)*Cos(x) + G(x/2)\r\nUserFN = MyFunction\r\nEnd Function\r\nFunction G(t)\r\nG = t*t - 2\r\n"
+           "End Function\r\nFunction Unused()",
+           "y = x\r\nBump y\r\nBump (y)\r\nMyFunction = y * 2\r\nUserFN = MyFunction\r\nEnd Function\r\nSub Bump(v)\r\n"
+           "v = v * 1.5 + 1\r\nEnd Sub\r\nFunction Unused()",
+           "y = x\r\nBump y\r\nMyFunction = y\r\nUserFN = MyFunction\r\nEnd Function\r\nSub Bump(ByVal v)\r\nv = v + 1\r\n"
+           "End Sub\r\nFunction Unused()",
+           // A result never assigned is Empty; a variable read before written starts Empty at every call.
+           "MyFunction = x + H(x) + H(x + 2)\r\nUserFN = MyFunction\r\nEnd Function\r\nFunction H(t)\r\n"
+           "If t > 1 Then H = t * u\r\nu = u + t\r\nEnd Function\r\nFunction Unused()",
+           "For i = 1 To 3 : s = s + K(x * i) : Next : MyFunction = s\r\nUserFN = MyFunction\r\nEnd Function\r\n"
+           "Function K(t)\r\nu = u + t\r\nK = u ^ 2\r\nEnd Function\r\nFunction Unused()",
+           // Calls within calls, and one that overflows.
+           "MyFunction = G(G(x)) - P(x)\r\nUserFN = MyFunction\r\nEnd Function\r\nFunction G(t)\r\nG = P(t) * 0.5\r\n"
+           "End Function\r\nFunction P(t)\r\nP = t ^ 3 - t\r\nEnd Function\r\nFunction Unused()",
            "If x < 5 Then\r\nFor i = 1 To x : s = s + 1.5 : Next\r\nEnd If\r\nMyFunction = s",  // Empty without a turn
            "If x > 0 Then s = 70000 Else s = True\r\nt = s\r\nMyFunction = t",
            // Where two ways meet, the value written last differs by the way taken.
@@ -115,6 +134,17 @@ TEST(NumericPlan, APreparedCallFollowsTheProcedureDeclaredAgain) {
   EXPECT_EQ(f(Value(3.0))->rawDouble(), 6);
   ASSERT_TRUE(engine.run("AsText", {}));
   EXPECT_EQ(f(Value(3.0))->toText(), "3!");
+}
+
+TEST(NumericPlan, APlanThatTookInAHelperFollowsItsNewDeclaration) {
+  VBScriptEngine engine(VBScriptOptions{true});
+  ASSERT_TRUE(engine.addCode(buildScript("MyFunction = G(x) + 1") +
+                             "\r\nFunction G(t)\r\nG = t * t\r\nEnd Function\r\n"
+                             "Sub Swap\r\nExecuteGlobal \"Function G(t) : G = t + 100 : End Function\"\r\nEnd Sub"));
+  const UserFunction f(engine);
+  EXPECT_EQ(f(Value(3.0))->rawDouble(), 10);
+  ASSERT_TRUE(engine.run("Swap", {}));
+  EXPECT_EQ(f(Value(3.0))->rawDouble(), 104);
 }
 
 TEST(NumericPlan, APlannedLoopMeetsTheTimeOutAndAnInterrupt) {

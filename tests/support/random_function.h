@@ -15,13 +15,15 @@ class RandomFunction {
     std::string text = prelude();
     const int statements = pick(1, 4);
     for (int i = 0; i < statements; ++i) text += statement(2);
-    return text + "MyFunction = " + expression(3) + "\r\n";
+    return text + "MyFunction = " + expression(3) + "\r\n" + epilogue();
   }
 
  protected:
   explicit RandomFunction(unsigned seed) : rng_(seed) {}
 
   virtual std::string prelude() { return {}; }
+  // After the function's text: helper procedures, for instance.
+  virtual std::string epilogue() { return {}; }
   virtual std::string statement(int depth) = 0;
   virtual std::string expression(int depth) = 0;
 
