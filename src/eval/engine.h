@@ -25,20 +25,23 @@ class PreparedProcedure {
   // engine has one: it gives the result at once, or declines and leaves the
   // call to run, which does not try it again. It never fails. Its result is
   // a FastResult.
-  using Direct = FastResult (*)(const void* procedure, double x);
+  using Direct = FastResult (*)(const void* procedure, void* engine, double x);
 
   PreparedProcedure() = default;
-  explicit PreparedProcedure(const void* procedure, Direct direct = nullptr)
-      : procedure_(procedure), direct_(direct) {}
+  explicit PreparedProcedure(const void* procedure, Direct direct = nullptr, void* engine = nullptr)
+      : procedure_(procedure), direct_(direct), engine_(engine) {}
   explicit operator bool() const { return procedure_ != nullptr; }
   const void* get() const { return procedure_; }
-  FastResult callDirect(double x) const { return direct_ != nullptr ? direct_(procedure_, x) : FastResult::bailedOut(); }
+  FastResult callDirect(double x) const {
+    return direct_ != nullptr ? direct_(procedure_, engine_, x) : FastResult::bailedOut();
+  }
   // The same procedure, every call of which goes through run.
   PreparedProcedure withoutDirect() const { return PreparedProcedure(procedure_); }
 
  private:
   const void* procedure_ = nullptr;
   Direct direct_ = nullptr;
+  void* engine_ = nullptr;  // what the direct call needs of the engine
 };
 
 class ScriptEngine {

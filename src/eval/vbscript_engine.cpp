@@ -20,6 +20,8 @@ struct EngineState {
   Module module;
   Runtime runtime;
   Watchdog watchdog{VBScriptEngine::kDefaultTimeout};
+  // A direct call's loop met the abort flag: the run that follows fails at once.
+  bool directAborted = false;
 };
 }  // namespace vbs
 
@@ -66,6 +68,7 @@ void VBScriptEngine::reset() {
   state_->module = vbs::Module{};
   state_->runtime.globals.clear();
   state_->runtime.err.clear();
+  state_->directAborted = false;
 }
 
 void VBScriptEngine::fail(ScriptError e) {
@@ -91,12 +94,29 @@ bool VBScriptEngine::addCode(std::string_view code) {
 
 namespace {
 
-// A plan without loops raises nothing and ends at once, so it needs no watch.
-// The plan is read at each call: code a run adds may declare the procedure again.
-FastResult runDirect(const void* procedure, double x) {
+// A plan without loops raises nothing and ends at once, so it needs no
+// watch; one with loops runs in machine code under the watch on the
+// time-out, and where its loop is cut off, the run the caller then asks for
+// fails with the time-out. The plan is read at each call: code a run adds
+// may declare the procedure again.
+[[gnu::noinline]] FastResult runLoopingDirect(const vbs::NumericPlan* plan, void* engine, double x) {
+  if (plan->native == nullptr) return FastResult::bailedOut();
+  auto& state = *static_cast<vbs::EngineState*>(engine);
+  const vbs::Watchdog::Run watched(state.watchdog);
+  const FastResult r = plan->native->run(x, state.watchdog.abortFlag());
+  if (r.tag == FastResult::kAborted) {
+    state.directAborted = true;
+    return FastResult::bailedOut();
+  }
+  return r;
+}
+
+FastResult runDirect(const void* procedure, void* engine, double x) {
   const vbs::NumericPlan* plan = static_cast<const vbs::Procedure*>(procedure)->plan.get();
-  if (plan == nullptr || plan->loops) return FastResult::bailedOut();
-  return vbs::runLoopFreePlan(*plan, x);
+  if (plan == nullptr) return FastResult::bailedOut();
+  if (!plan->loops) [[likely]]
+    return vbs::runLoopFreePlan(*plan, x);
+  return runLoopingDirect(plan, engine, x);
 }
 
 }  // namespace
@@ -107,7 +127,7 @@ PreparedProcedure VBScriptEngine::prepare(std::string_view procedure) {
   if (it == procedures.end()) return PreparedProcedure();
   // A procedure the host prepares is one it is about to call many times.
   if (options_.nativeCode) it->second->plan = vbs::withNativeCode(it->second->plan);
-  return PreparedProcedure(it->second.get(), runDirect);
+  return PreparedProcedure(it->second.get(), runDirect, state_.get());
 }
 
 bool VBScriptEngine::isPure(PreparedProcedure procedure) const {
@@ -120,6 +140,10 @@ std::optional<Value> VBScriptEngine::run(PreparedProcedure procedure, std::span<
     return std::nullopt;
   }
   const auto& p = *static_cast<const vbs::Procedure*>(procedure.get());
+  if (state_->directAborted) [[unlikely]] {
+    state_->directAborted = false;
+    return guarded([]() -> Value { raise(err::TimedOut); });
+  }
   // A plan without loops is the handle's direct call, which callers try
   // before run; one with loops runs here, inside the watch on the time-out.
   const vbs::NumericPlan* looping =

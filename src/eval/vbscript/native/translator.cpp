@@ -43,6 +43,11 @@ class Translator {
     std::int32_t top = 0;
     for (const auto& [reg, v] : plan.start) top = std::max(top, reg);
     for (const PlanIns& in : plan.ins) {
+      if (in.op == PlanOp::MakeArray) {
+        for (std::int32_t j = 0; j < in.c; ++j) written.insert(in.a + j);
+        top = std::max({top, in.a + in.c - 1, in.b + in.c - 1});
+      }
+      if (in.op == PlanOp::LoadIndexed) top = std::max(top, in.b + in.n - 1);
       if (writesA(in.op)) written.insert(in.a);
       if (isLoopOp(in.op)) {
         written.insert(in.b);
@@ -67,6 +72,8 @@ class Translator {
     }
     integerLow_ = constant(-32768.0);
     integerHigh_ = constant(32767.0);
+    longLow_ = constant(-2147483648.0);
+    longHigh_ = constant(2147483647.0);
     // Doubled, the bits of every infinity and NaN are at least these.
     notFinite_ = constant(std::bit_cast<double>(0xFFE0000000000000ULL));
   }
@@ -279,6 +286,13 @@ class Translator {
       case PlanOp::Copy: case PlanOp::CopyTagged: case PlanOp::Neg: case PlanOp::Math: case PlanOp::JumpIf:
         note(in.b);
         break;
+      case PlanOp::MakeArray:
+        for (std::int32_t j = 0; j < in.c; ++j) note(in.b + j);
+        break;
+      case PlanOp::LoadIndexed:  // the whole block, by a subscript known only as it runs
+        if (!in.flag) note(in.c);
+        for (std::int32_t j = 0; j < in.n; ++j) note(in.b + j);
+        break;
       case PlanOp::ForPrep: case PlanOp::ForLoop: case PlanOp::ForLoopReal:
         for (std::int32_t r : {in.a, in.b, in.b + 1, in.b + 2}) note(r);
         break;
@@ -414,10 +428,11 @@ class Translator {
     as_.movsd(xmm2, reg(in.b + 2));
     as_.addsd(xmm1, xmm2);
     if (integer) {
-      as_.movsd(xmm2, pooled(integerLow_));
+      const bool isLong = in.type == VType::Long;
+      as_.movsd(xmm2, pooled(isLong ? longLow_ : integerLow_));
       as_.ucomisd(xmm1, xmm2);
       as_.jb(bailOut_);
-      as_.movsd(xmm2, pooled(integerHigh_));
+      as_.movsd(xmm2, pooled(isLong ? longHigh_ : integerHigh_));
       as_.ucomisd(xmm1, xmm2);
       as_.ja(bailOut_);
     } else {
@@ -428,6 +443,11 @@ class Translator {
     Label down, done;
     const Label& again = at_[static_cast<std::size_t>(in.c)];
     as_.movsd(xmm2, reg(in.b + 1));
+    if (in.n != 0) {  // the direction known when planned
+      if (in.n > 0) as_.ucomisd(xmm2, xmm1); else as_.ucomisd(xmm1, xmm2);
+      as_.jae(again);
+      return;
+    }
     as_.movsd(xmm3, reg(in.b));
     as_.xorpd(xmm4, xmm4);
     as_.ucomisd(xmm3, xmm4);
@@ -555,6 +575,21 @@ class Translator {
       case PlanOp::Tick:
         stopIfAborted();
         break;
+      case PlanOp::MakeArray:
+        for (std::int32_t j = 0; j < in.c; ++j) {
+          as_.movsd(xmm1, reg(in.b + j));
+          as_.movsd(reg(in.a + j), xmm1);
+        }
+        break;
+      case PlanOp::LoadIndexed:
+        // A whole subscript: truncated, it is itself; out of range (as an
+        // unsigned number, below nought too), the plan bails out.
+        if (in.flag) as_.cvttsd2si(rax, xmm0); else as_.cvttsd2si(rax, reg(in.c));
+        as_.cmp(rax, in.n);
+        as_.jae(bailOut_);
+        as_.movsd(xmm0, qword[rsp + rax * 8 + 8 * in.b]);
+        write(in);
+        break;
       case PlanOp::Return:
         if (in.a >= 0) as_.movsd(xmm0, reg(in.a)); else as_.xorpd(xmm0, xmm0);
         result(in.type);
@@ -591,7 +626,7 @@ class Translator {
   std::vector<std::pair<std::int32_t, double>> framed_;  // registers in the frame with a value at the start
   std::unique_ptr<Label[]> at_;  // each instruction's label
   Label bailOut_, aborted_, constantPool_;
-  std::int32_t integerLow_ = 0, integerHigh_ = 0, notFinite_ = 0;
+  std::int32_t integerLow_ = 0, integerHigh_ = 0, longLow_ = 0, longHigh_ = 0, notFinite_ = 0;
 };
 
 }  // namespace

@@ -77,13 +77,13 @@ class Inliner {
           in.b = rk(in.b);
           push(in);
           returns.push_back(out_.code.ins.size());
-          push(Ins{.op = Op::Jump});
+          push(make(Op::Jump));
           continue;
         case Op::Return:
           if (base == 0) break;
           if (pc + 1 == code.ins.size()) continue;  // the end is next
           returns.push_back(out_.code.ins.size());
-          push(Ins{.op = Op::Jump});
+          push(make(Op::Jump));
           continue;
         case Op::CallProc:
           if (!call(code, in, base, chain)) return false;
@@ -108,6 +108,13 @@ class Inliner {
   static std::int32_t& index_target(Ins& in) { return in.op == Op::ForPrep || in.op == Op::ForLoop ? in.c : in.a; }
 
   void push(const Ins& in) { out_.code.ins.push_back(in); }
+  static Ins make(Op op, std::int32_t a = 0, std::int32_t b = 0) {
+    Ins in;
+    in.op = op;
+    in.a = a;
+    in.b = b;
+    return in;
+  }
 
   std::int32_t emptyConstant() {
     if (empty_ < 0) {
@@ -136,7 +143,7 @@ class Inliner {
       const CallArg& a = site.args[i];
       if (a.kind == CallArg::Kind::Global) return false;
       const auto param = calleeBase + static_cast<std::int32_t>(i);
-      push(Ins{.op = Op::Move, .a = param, .b = a.index + base});
+      push(make(Op::Move, param, a.index + base));
       if (a.kind == CallArg::Kind::Local && p.params[i].byRef && writes(callee, static_cast<std::int32_t>(i))) {
         // Passed twice by reference, the two parameters would be one variable.
         for (const auto& [caller, ignored] : writeBacks)
@@ -146,15 +153,15 @@ class Inliner {
     }
     const std::vector<bool> reset = readBeforeWritten(callee, p.returnSlot);
     for (std::int32_t r = static_cast<std::int32_t>(site.args.size()); r < callee.registers; ++r)
-      if (reset[static_cast<std::size_t>(r)]) push(Ins{.op = Op::Move, .a = calleeBase + r, .b = emptyConstant()});
+      if (reset[static_cast<std::size_t>(r)]) push(make(Op::Move, calleeBase + r, emptyConstant()));
     chain.push_back(&p);
     const bool ok = append(callee, calleeBase, chain);
     chain.pop_back();
     if (!ok) return false;
     if (std::find(out_.callees.begin(), out_.callees.end(), &p) == out_.callees.end()) out_.callees.push_back(&p);
-    for (const auto& [caller, param] : writeBacks) push(Ins{.op = Op::Move, .a = caller, .b = param});
+    for (const auto& [caller, param] : writeBacks) push(make(Op::Move, caller, param));
     const std::int32_t result = p.returnSlot >= 0 ? calleeBase + p.returnSlot : emptyConstant();
-    push(Ins{.op = Op::Move, .a = in.a + base, .b = result});
+    push(make(Op::Move, in.a + base, result));
     return true;
   }
 

@@ -49,9 +49,11 @@ class Runtime;
   X(JumpIf) X(JumpIfL) /* goto a when (r[b] != 0) == flag */                                             \
   X(Jump)             /* goto a */                                                                       \
   X(ForPrep)          /* counter r[a] = r[b]; r[b] = the step's sign as a Boolean; goto c when done */   \
-  X(ForLoop)          /* Integer counter r[a] += r[b+2], bailing out outside Integer; goto c unless done */ \
+  X(ForLoop)          /* whole counter r[a] += r[b+2], bailing out outside its `type`; goto c unless done */ \
   X(ForLoopReal)      /* Double counter r[a] += r[b+2], bailing out unless finite; goto c unless done */ \
   X(Tick)             /* a loop's turn: the time-out is checked */                                       \
+  X(MakeArray)        /* r[a .. a+c-1] = r[b .. b+c-1]: the array's block made */                        \
+  X(LoadIndexed)      /* r[a] = r[b + r[c]] (flag: r[c] at hand), bailing out unless 0 <= r[c] < n */    \
   X(Return)           /* the result: r[a] of `type`, or Empty when a < 0 */                         \
   X(ReturnDouble) X(ReturnDoubleL) /* the result: r[a], a Double */                                      \
   X(ReturnTagged)     /* the result: r[a] of the type its tag says */                                    \
@@ -92,6 +94,7 @@ struct PlanIns {
   bool flag = false;
   VType type = VType::Empty;  // of Tag and Return
   std::int32_t a = 0, b = 0, c = 0;
+  std::int32_t n = 0;  // of LoadIndexed: the array's length; of ForLoop: 1 counting up, -1 down, 0 not known
   double (*kernel)(double) = nullptr;
 };
 
@@ -119,7 +122,7 @@ struct NumericPlan {
   // Empty, but for the argument.
   bool tagged = false;
   // Per register of the bytecode, the types it may hold, one bit per VType.
-  std::vector<std::uint8_t> types;
+  std::vector<std::uint16_t> types;
   // The procedures whose calls it runs as their own code, inlined: declared
   // again, they leave it out of date.
   std::vector<const Procedure*> inlined;

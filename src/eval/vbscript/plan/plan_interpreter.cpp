@@ -126,8 +126,9 @@ ForPrep:
     ZORVAN_NEXT;                                                                           \
   } while (0)
 ForLoop:
-  // An Integer counter past Integer's range becomes a Long.
-  TURN(r[in->a] + r[in->b + 2], next >= -32768 && next <= 32767);
+  // A whole counter past its type's range becomes another type.
+  TURN(r[in->a] + r[in->b + 2], in->type == VType::Integer ? next >= -32768 && next <= 32767
+                                                            : next >= -2147483648.0 && next <= 2147483647.0);
 ForLoopReal:
   // A Double one overflows.
   TURN(r[in->a] + r[in->b + 2], std::isfinite(next));
@@ -135,6 +136,15 @@ ForLoopReal:
 Tick:
   rt->tick();
   ZORVAN_NEXT;
+MakeArray:
+  std::memcpy(&r[in->a], &r[in->b], sizeof(double) * static_cast<std::size_t>(in->c));
+  ZORVAN_NEXT;
+LoadIndexed: {
+  const double i = in->flag ? last : r[in->c];
+  if (!(i >= 0 && i < in->n)) return FastResult::bailedOut();
+  r[in->a] = last = r[in->b + static_cast<std::int32_t>(i)];
+  ZORVAN_NEXT;
+}
 Return:
   return {in->a < 0 ? 0 : r[in->a], static_cast<std::int64_t>(in->type)};
 ReturnDouble:

@@ -39,18 +39,23 @@ std::string operands(const PlanIns& in) {
     case PlanOp::Jump: return jump(in.a);
     case PlanOp::ForPrep:
       return "counter " + r(in.a) + ", from " + r(in.b) + ".." + r(in.b + 2) + " " + jump(in.c) + " when done";
-    case PlanOp::ForLoop: case PlanOp::ForLoopReal:
+    case PlanOp::ForLoop:
+      return type + " counter " + r(in.a) + ", step " + r(in.b + 2) + " " + jump(in.c) + " again";
+    case PlanOp::ForLoopReal:
       return "counter " + r(in.a) + ", step " + r(in.b + 2) + " " + jump(in.c) + " again";
     case PlanOp::Return: return (in.a >= 0 ? r(in.a) : std::string("0")) + " as " + type;
+    case PlanOp::MakeArray:
+      return r(in.a) + ".." + r(in.a + in.c - 1) + ", " + r(in.b) + ".." + r(in.b + in.c - 1);
+    case PlanOp::LoadIndexed: return r(in.a) + ", " + r(in.b) + "[" + r(in.c) + "] of " + std::to_string(in.n);
     case PlanOp::ReturnDouble: case PlanOp::ReturnTagged: return r(in.a);
     case PlanOp::ReturnDoubleL: return "acc";
     default: return "";
   }
 }
 
-std::string types(std::uint8_t bits) {
+std::string types(std::uint16_t bits) {
   std::string s;
-  for (int t = 0; t < 8; ++t) {
+  for (int t = 0; t <= static_cast<int>(VType::Array); ++t) {
     if ((bits & (1u << t)) == 0) continue;
     if (!s.empty()) s += "|";
     s += typeName(static_cast<VType>(t));

@@ -17,13 +17,17 @@ namespace {
 
 // What the planner knows a register may hold at an instruction: a set of
 // the numeric kinds, one bit each; none before any way in is seen.
-using Kinds = std::uint8_t;
+using Kinds = std::uint16_t;
 constexpr Kinds bit(VType t) { return static_cast<Kinds>(1u << static_cast<unsigned>(t)); }
 constexpr Kinds kDouble = bit(VType::Double);
 constexpr Kinds kWhole = bit(VType::Empty) | bit(VType::Integer) | bit(VType::Long) | bit(VType::Boolean);
 constexpr Kinds kNumeric = kWhole | kDouble;
 // The ends and steps of For loops a plan runs.
 constexpr Kinds kLoopNumbers = bit(VType::Integer) | bit(VType::Long) | kDouble;
+// The array the procedure makes of numbers, one per plan, which lives in a
+// block of plan registers.
+constexpr Kinds kArray = bit(VType::Array);
+constexpr std::size_t kMaxArrayLength = 64;
 
 constexpr bool isOne(Kinds k) { return std::has_single_bit(k); }
 constexpr VType theOne(Kinds k) { return static_cast<VType>(std::countr_zero(k)); }
@@ -70,7 +74,7 @@ class Planner {
       State s = states_[static_cast<std::size_t>(pc)];
       if (!step(pc, s)) return nullptr;
     }
-    if (strayed_ || !emit() || regs_ + numbers_.size() > kMaxPlanRegisters) return nullptr;
+    if (strayed_ || !emit() || regs_ + extra_ > kMaxPlanRegisters) return nullptr;
     for (std::int32_t r : zeroed_) plan_.start.emplace_back(r, 0.0);
     for (const auto& [bits, r] : numbers_) plan_.start.emplace_back(r, std::bit_cast<double>(bits));
     // For the listing: every type each register may hold anywhere.
@@ -119,8 +123,53 @@ class Planner {
   // A register holding a number known when planned, one for each number.
   std::int32_t number(double v) {
     const auto [it, added] = numbers_.try_emplace(std::bit_cast<std::uint64_t>(v), 0);
-    if (added) it->second = static_cast<std::int32_t>(regs_ + numbers_.size() - 1);
+    if (added) it->second = static_cast<std::int32_t>(regs_ + extra_++);
     return it->second;
+  }
+
+  // Array(...) of numbers, made at one place of the code: its elements are
+  // copied into the block at each making, and their types are those every
+  // making may give them.
+  bool makeArray(std::int32_t pc, const Ins& in, State& s, Planned& p) {
+    if (arrayAt_ >= 0 && arrayAt_ != pc) return false;  // one array a plan
+    if (in.c <= 0 || static_cast<std::size_t>(in.c) > kMaxArrayLength) return false;
+    if (arrayAt_ < 0) {
+      arrayAt_ = pc;
+      arrayBlock_ = static_cast<std::int32_t>(regs_ + extra_);
+      extra_ += static_cast<std::size_t>(in.c);
+      arrayLength_ = in.c;
+    }
+    for (std::int32_t j = 0; j < in.c; ++j) {
+      const Kinds k = s[static_cast<std::size_t>(in.b + j)];
+      if (!within(k, kNumeric)) return false;
+      if (k & bit(VType::Empty)) zeroed_.insert(in.b + j);
+      elementKinds_ |= k;
+    }
+    p.ins = {.op = PlanOp::MakeArray, .a = arrayBlock_, .b = in.b, .c = in.c};
+    s[static_cast<std::size_t>(in.a)] = kArray;
+    p.wrote[0] = in.a;
+    return true;
+  }
+
+  // An element of the array by one whole subscript; out of range, the plan
+  // bails out and the bytecode fails as it does.
+  bool index(const Ins& in, State& s, Planned& p) {
+    if (subscriptCount(in.n) != 1 || in.b < 0 || s[static_cast<std::size_t>(in.b)] != kArray) return false;
+    if (!within(s[static_cast<std::size_t>(in.c)], bit(VType::Integer) | bit(VType::Long))) return false;
+    p.ins = {.op = PlanOp::LoadIndexed, .a = in.a, .b = arrayBlock_, .c = in.c, .n = arrayLength_};
+    s[static_cast<std::size_t>(in.a)] = elementKinds_;
+    p.wrote[0] = in.a;
+    return true;
+  }
+
+  // UBound and LBound of the array: numbers known when planned.
+  bool bound(const Ins& in, State& s, Planned& p) {
+    const std::string_view key = in.builtin->key;
+    if (in.c != 1 || (key != "ubound" && key != "lbound") || s[static_cast<std::size_t>(in.b)] != kArray) return false;
+    p.ins = {.op = PlanOp::Copy, .a = in.a, .b = number(key == "ubound" ? arrayLength_ - 1 : 0)};
+    s[static_cast<std::size_t>(in.a)] = bit(VType::Long);
+    p.wrote[0] = in.a;
+    return true;
   }
 
   // Plans instruction pc with the kinds s that reach it and passes on the
@@ -137,6 +186,12 @@ class Planner {
     switch (in.op) {
       case Op::Move:
       case Op::Assign: {
+        if (in.b >= 0 && s[static_cast<std::size_t>(in.b)] == kArray && !in.flag) {
+          // The array is the block: the register only says which.
+          p.ins = {.op = PlanOp::Copy, .a = in.a, .b = number(0)};
+          write(in.a, kArray);
+          break;
+        }
         const auto k = read(s, in.b, b);
         if (!k || in.flag) return false;  // Set takes objects only
         p.ins = {.op = PlanOp::Copy, .a = in.a, .b = b};
@@ -191,6 +246,16 @@ class Planner {
         break;
       }
       case Op::Neg:
+        if (in.b < 0) {
+          // A negative literal: its value as Neg gives it, of a number only.
+          const Value& k = code_.constants[static_cast<std::size_t>(~in.b)];
+          if (k.type() != VType::Double && !within(bit(k.type()), kWhole)) return false;
+          const Value v = negate(k);
+          if (v.type() != VType::Double && !within(bit(v.type()), kWhole)) return false;
+          p.ins = {.op = PlanOp::Copy, .a = in.a, .b = number(v.type() == VType::Double ? v.rawDouble() : v.rawWhole())};
+          write(in.a, bit(v.type()));
+          break;
+        }
         if (read(s, in.b, b) != kDouble) return false;
         p.ins = {.op = PlanOp::Neg, .a = in.a, .b = b};
         write(in.a, kDouble);
@@ -230,6 +295,15 @@ class Planner {
       case Op::Tick:
         p.ins = {.op = PlanOp::Tick};
         break;
+      case Op::MakeArray:
+        if (!makeArray(pc, in, s, p)) return false;
+        break;
+      case Op::Index:
+        if (!index(in, s, p)) return false;
+        break;
+      case Op::CallBuiltin:
+        if (!bound(in, s, p)) return false;
+        break;
       default:
         return false;  // reaches outside the registers, or has no numeric fast path
     }
@@ -245,7 +319,8 @@ class Planner {
     const auto at = [&](std::int32_t r) { return s[static_cast<std::size_t>(r)]; };
     const Kinds counter = in.op == Op::ForPrep ? at(in.b) : at(in.a);
     const Kinds end = at(in.b + 1), step = at(in.b + 2);
-    const bool whole = counter == bit(VType::Integer) && step == bit(VType::Integer);
+    // A whole counter keeps its type: Integer, or Long as UBound gives it.
+    const bool whole = (counter == bit(VType::Integer) || counter == bit(VType::Long)) && step == bit(VType::Integer);
     const bool real = counter == kDouble && within(step, kLoopNumbers);
     if (!within(end, kLoopNumbers) || !(whole || real)) return false;
     if (in.op == Op::ForPrep) {
@@ -256,10 +331,35 @@ class Planner {
       p.wrote[1] = in.b;
     } else {
       if (at(in.b) != bit(VType::Boolean)) return false;
-      p.ins = {.op = whole ? PlanOp::ForLoop : PlanOp::ForLoopReal, .a = in.a, .b = in.b, .c = in.c};
+      p.ins = {.op = whole ? PlanOp::ForLoop : PlanOp::ForLoopReal, .type = theOne(counter), .a = in.a, .b = in.b,
+               .c = in.c, .n = stepSign(in.c - 1)};
       p.wrote[0] = in.a;
     }
     return true;
+  }
+
+  // The direction of the For loop that starts at forPrep where the code sets
+  // its step to a number just before, in one straight run of instructions:
+  // 1 up, -1 down, 0 not known when planned.
+  int stepSign(std::int32_t forPrep) const {
+    if (forPrep < 0 || code_.ins[static_cast<std::size_t>(forPrep)].op != Op::ForPrep) return 0;
+    std::vector<bool> target(code_.ins.size() + 1, false);
+    for (const Ins& in : code_.ins) {
+      if (in.op == Op::Branch || in.op == Op::BranchK || in.op == Op::Jump || in.op == Op::JumpIf) target[static_cast<std::size_t>(in.a)] = true;
+      if (in.op == Op::ForPrep || in.op == Op::ForLoop || in.op == Op::ForEachPrep || in.op == Op::ForEachLoop)
+        target[static_cast<std::size_t>(in.c)] = true;
+    }
+    const std::int32_t step = code_.ins[static_cast<std::size_t>(forPrep)].b + 2;
+    for (std::int32_t pc = forPrep - 1; pc >= 0 && !target[static_cast<std::size_t>(pc + 1)]; --pc) {
+      const Ins& in = code_.ins[static_cast<std::size_t>(pc)];
+      if (in.a != step || in.op == Op::ToNumber) continue;
+      if ((in.op != Op::Move && in.op != Op::Neg) || in.b >= 0) return 0;
+      const Value& k = code_.constants[static_cast<std::size_t>(~in.b)];
+      if (k.type() != VType::Double && !within(bit(k.type()), kWhole)) return 0;
+      const double v = in.op == Op::Neg ? -k.toDouble() : k.toDouble();
+      return v < 0 ? -1 : 1;  // a step of 0 counts up, as For takes it
+    }
+    return 0;
   }
 
   // The call ends with the value of its result register, found in plan
@@ -360,6 +460,10 @@ class Planner {
         case PlanOp::CopyTagged:
           last = in.a;
           break;
+        case PlanOp::LoadIndexed:
+          in.flag = in.c == last;  // the subscript at hand
+          last = in.a;
+          break;
         case PlanOp::Branch:
           in.op = withLast(in.op, in.b == last, in.c == last);
           break;
@@ -388,6 +492,9 @@ class Planner {
   std::map<std::uint64_t, std::int32_t> numbers_;
   std::set<std::int32_t> tagged_;
   std::set<std::int32_t> zeroed_;  // read while they may still be Empty
+  std::size_t extra_ = 0;          // plan registers after the code's: numbers and the array's block
+  std::int32_t arrayAt_ = -1, arrayBlock_ = -1, arrayLength_ = 0;
+  Kinds elementKinds_ = 0;
   bool strayed_ = false;
 };
 
