@@ -126,7 +126,7 @@ class NumericFunctionGenerator : public RandomFunction {
   explicit NumericFunctionGenerator(unsigned seed) : RandomFunction(seed) {}
 
  private:
-  std::string prelude() override { return "a = 0.5 : b = -1.5\r\n"; }
+  std::string prelude() override { return "a = 0.5 : b = -1.5 : k = Array(0.25, -2.5, x)\r\n"; }
   // A helper the expressions call, which writes its argument back when it
   // is a variable; and a Sub that does.
   std::string epilogue() override {
@@ -135,7 +135,8 @@ class NumericFunctionGenerator : public RandomFunction {
   }
 
   std::string expression(int depth) override {
-    static const char* const kLeaves[] = {"x", "x", "a", "b", "0.5", "2.5", "-3.25", "1E200", "1E-300", "0.0"};
+    static const char* const kLeaves[] = {"x", "x", "a", "b", "0.5", "2.5", "-3.25", "1E200", "1E-300", "0.0",
+                                          "k(0)", "k(UBound(k))"};
     if (depth == 0 || pick(0, 3) == 0) return oneOf(kLeaves);
     if (pick(0, 7) == 0) return pick(0, 1) == 0 ? "G(" + expression(depth - 1) + ")" : "G(a)";
     switch (pick(0, 4)) {
@@ -166,6 +167,7 @@ class NumericFunctionGenerator : public RandomFunction {
                statement(depth - 1) + "Next\r\n";
       default:
         if (pick(0, 9) == 0) return "Halve b\r\n";
+        if (pick(0, 9) == 0) return "For j = UBound(k) To 0 Step -1 : a = a * x + k(j) : Next\r\n";
         return std::string(oneOf(kTargets)) + " = " + expression(3) + "\r\n";
     }
   }

@@ -37,6 +37,7 @@ TEST(NumericPlan, NumericCodeGetsOneAndNothingElseDoes) {
            "s = 0 : For i = 1 To 3 : s = s + x : Next : MyFunction = s",  // Integer or Double, told apart
            "MyFunction = G(x) + G(x / 2)\r\nUserFN = MyFunction\r\nEnd Function\r\nFunction G(t)\r\nG = t*t - 2\r\n"
            "End Function\r\nFunction Unused()",  // a helper, taken in
+           "c = Array(1, -3, 0.5)\r\nFor i = UBound(c) To 0 Step -1 : s = s*x + c(i) : Next\r\nMyFunction = s",  // an array
        })
     EXPECT_TRUE(planned(text)) << text;
   for (const char* text : {
@@ -46,7 +47,10 @@ TEST(NumericPlan, NumericCodeGetsOneAndNothingElseDoes) {
            "If x > 0 Then s = 1 Else s = 0.5\r\nMyFunction = s * 2",    // Integer arithmetic one way
            "n = 1 : MyFunction = n + 2",                             // Integer arithmetic
            "MyFunction = Rnd(1) * x",                                // not a function of x alone
-           "Dim a(3) : a(1) = x : MyFunction = a(1)",                // arrays
+           "Dim a(3) : a(1) = x : MyFunction = a(1)",                // an array written
+           "c = Array(1.5, 2.5) : c(0) = x : MyFunction = c(0)",
+           "If x > 0 Then c = Array(1.5) Else c = Array(2.5)\r\nMyFunction = c(0) * x",  // two arrays
+           "c = Array(1.5, 2.5) : MyFunction = c(x)",                // a subscript that is not whole
            "On Error Resume Next : MyFunction = 1 / x",              // error handling
            "MyFunction = Eval(\"x\")",                               // script text
            "If x Then MyFunction = 1",                               // a Double as a condition
@@ -99,6 +103,17 @@ TEST(NumericPlan, EndsExactlyAsTheBytecodeDoes) {
            "If t > 1 Then H = t * u\r\nu = u + t\r\nEnd Function\r\nFunction Unused()",
            "For i = 1 To 3 : s = s + K(x * i) : Next : MyFunction = s\r\nUserFN = MyFunction\r\nEnd Function\r\n"
            "Function K(t)\r\nu = u + t\r\nK = u ^ 2\r\nEnd Function\r\nFunction Unused()",
+           // Arrays of numbers: Horner's rule, elements computed, a subscript
+           // past either end, the bounds, an array a helper reads.
+           "c = Array(1, -3, 0.5, 2, -1, 0.25, 0.1, -0.05, 0.01)\r\ns = 0\r\nFor i = UBound(c) To 0 Step -1\r\n"
+           "s = s*x + c(i)\r\nNext\r\nMyFunction = s",
+           "c = Array(x, x * 2, 3) : MyFunction = c(1) + c(2) * c(0)",
+           "c = Array(1.5, 2.5) : For i = 0 To 2 : s = s + c(i) * x : Next : MyFunction = s",
+           "c = Array(1.5, 2.5) : MyFunction = c(-1) + x",
+           "c = Array(2, 4, 8) : MyFunction = x * UBound(c) + LBound(c)",
+           "For j = 1 To 3 : c = Array(x, j) : s = s + c(0) * c(1) : Next : MyFunction = s",
+           "c = Array(0.5, 1.5)\r\nMyFunction = Pick(c, x)\r\nUserFN = MyFunction\r\nEnd Function\r\nFunction Pick(a, t)\r\n"
+           "Pick = a(1) * t\r\nEnd Function\r\nFunction Unused()",
            // Calls within calls, and one that overflows.
            "MyFunction = G(G(x)) - P(x)\r\nUserFN = MyFunction\r\nEnd Function\r\nFunction G(t)\r\nG = P(t) * 0.5\r\n"
            "End Function\r\nFunction P(t)\r\nP = t ^ 3 - t\r\nEnd Function\r\nFunction Unused()",

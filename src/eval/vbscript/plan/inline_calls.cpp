@@ -62,6 +62,16 @@ class Inliner {
         case Op::ToNumber:
           in.a = reg(in.a);
           break;
+        case Op::MakeArray: case Op::CallBuiltin:
+          in.a = reg(in.a);
+          in.b = reg(in.b);
+          break;
+        case Op::Index:
+          if (in.b < 0) return false;  // an array in a global
+          in.a = reg(in.a);
+          in.b = reg(in.b);
+          in.c = reg(in.c);
+          break;
         case Op::ForPrep: case Op::ForLoop:
           if (in.a < 0) return false;  // a global counter
           in.a = reg(in.a);
