@@ -375,13 +375,10 @@ bool execute(const Code& code, Slot* const R, Runtime& rt) {
       if (!scriptText(*in, code, R, rt)) goto failed;
       if (globalsAdded(code, f)) bindLateGlobals(code, f);
       ZORVAN_NEXT;
-    op_LateCall: {
-      Value v;
-      if (!lateCall(*in, code, f, v)) goto failed;
-      reg(in->a) = std::move(v);
+    op_LateCall:
+      if (!lateCall(*in, code, f, reg(in->a))) goto failed;
       if (globalsAdded(code, f)) bindLateGlobals(code, f);
       ZORVAN_NEXT;
-    }
     op_NewArray:
       newArrayOp(*in, code, R, rt);
       ZORVAN_NEXT;
