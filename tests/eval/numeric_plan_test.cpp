@@ -114,6 +114,13 @@ TEST(NumericPlan, EndsExactlyAsTheBytecodeDoes) {
            "For j = 1 To 3 : c = Array(x, j) : s = s + c(0) * c(1) : Next : MyFunction = s",
            "c = Array(0.5, 1.5)\r\nMyFunction = Pick(c, x)\r\nUserFN = MyFunction\r\nEnd Function\r\nFunction Pick(a, t)\r\n"
            "Pick = a(1) * t\r\nEnd Function\r\nFunction Unused()",
+           // Loops laid out turn by turn: the counter after the loop, no turn at
+           // all, a loop inside another, and a turn that would overflow the counter.
+           "For i = 1 To 4 : s = s + x * i : Next : MyFunction = s + i",
+           "For i = 5 To 1 : s = s + x : Next : MyFunction = s + i",
+           "For i = 1 To 3 : For j = 2 To 1 Step -1 : s = s + i * j * x : Next : Next : MyFunction = s - j",
+           "For i = 32765 To 32767 : s = s + x : Next : MyFunction = s",
+           "c = Array(x, 2.5, -x) : For i = LBound(c) To UBound(c) : s = s * 0.5 + c(i) : Next : MyFunction = s",
            // Calls within calls, and one that overflows.
            "MyFunction = G(G(x)) - P(x)\r\nUserFN = MyFunction\r\nEnd Function\r\nFunction G(t)\r\nG = P(t) * 0.5\r\n"
            "End Function\r\nFunction P(t)\r\nP = t ^ 3 - t\r\nEnd Function\r\nFunction Unused()",

@@ -406,16 +406,11 @@ class Planner {
     }
     work_.clear();  // the kinds are final: nothing new reaches anywhere
     findTagged(planned);
-    std::vector<std::int32_t> at(code_.ins.size());
-    for (std::size_t pc = 0; pc < code_.ins.size(); ++pc) {
-      at[pc] = static_cast<std::int32_t>(plan_.ins.size());
+    // Each instruction, after the kinds of the kept registers it writes: a
+    // kept register's kind is set before the instruction writes it, so that
+    // it holds on every way out, the jumps of For included.
+    const auto lay = [&](std::size_t pc) {
       Planned& p = planned[pc];
-      if (!reached(static_cast<std::int32_t>(pc))) {
-        plan_.ins.push_back({.op = PlanOp::BailOut});
-        continue;
-      }
-      // A kept register's kind is set before the instruction writes it, so
-      // that it holds on every way out, the jumps of For included.
       for (std::int32_t r : p.wrote) {
         if (r < 0 || !tagged_.contains(r)) continue;
         if (p.copied >= 0 && tagged_.contains(p.copied)) {
@@ -427,14 +422,191 @@ class Planner {
         plan_.ins.push_back({.op = PlanOp::Tag, .type = theOne(k), .a = r});
       }
       plan_.ins.push_back(p.ins);
+      return true;
+    };
+    // A register set to a number known when planned, as written by one
+    // planned instruction.
+    const auto setTo = [&](std::int32_t r, double v, std::size_t kindsAt) {
+      const Kinds k = after[kindsAt][static_cast<std::size_t>(r)];
+      if (tagged_.contains(r)) {
+        if (!isOne(k)) return false;
+        plan_.ins.push_back({.op = PlanOp::Tag, .type = theOne(k), .a = r});
+      }
+      plan_.ins.push_back({.op = PlanOp::Copy, .a = r, .b = number(v)});
+      return true;
+    };
+    std::vector<std::int32_t> at(code_.ins.size());
+    for (std::size_t pc = 0; pc < code_.ins.size(); ++pc) {
+      at[pc] = static_cast<std::int32_t>(plan_.ins.size());
+      if (!reached(static_cast<std::int32_t>(pc))) {
+        plan_.ins.push_back({.op = PlanOp::BailOut});
+        continue;
+      }
+      if (const std::optional<Unrolled> u = unrollable(pc, planned)) {
+        // The loop's turns one after another, the counter set to each value
+        // it takes, then to the value it ends with.
+        const Ins& prep = code_.ins[pc];
+        for (std::int32_t turn = 0; turn < u->turns; ++turn) {
+          if (!setTo(prep.a, u->start + turn * u->step, pc)) return false;
+          for (std::size_t body = pc + 1; body < u->loopAt; ++body)
+            if (!lay(body)) return false;
+        }
+        if (!setTo(prep.a, u->start + u->turns * u->step, pc) || !setTo(prep.b, u->step < 0 ? -1 : 0, pc)) return false;
+        for (std::size_t body = pc + 1; body <= u->loopAt; ++body) at[body] = static_cast<std::int32_t>(plan_.ins.size());
+        pc = u->loopAt;
+        continue;
+      }
+      if (!lay(pc)) return false;
     }
     for (PlanIns& in : plan_.ins) {
       if (std::int32_t* target = jumpTarget(in)) *target = at[static_cast<std::size_t>(*target)];
       plan_.loops |= in.op == PlanOp::ForLoop || in.op == PlanOp::ForLoopReal || in.op == PlanOp::Tick;
     }
+    foldKnownSubscripts();
     takeLastWritten();
     plan_.tagged = !tagged_.empty();
     return true;
+  }
+
+  // A For loop short enough, and whose turns are known when planned, to be
+  // laid out turn after turn: a whole counter from a known start to a known
+  // end by a known step, a body of one straight run of instructions that
+  // writes none of the loop's own registers and that nothing jumps into.
+  struct Unrolled {
+    double start, step;
+    std::int32_t turns;
+    std::size_t loopAt;  // the loop's ForLoop
+  };
+  static constexpr std::int32_t kMaxTurns = 16;
+  static constexpr std::size_t kMaxUnrolled = 256;  // plan instructions in all the turns
+
+  std::optional<Unrolled> unrollable(std::size_t pc, const std::vector<Planned>& planned) const {
+    const Ins& prep = code_.ins[pc];
+    if (prep.op != Op::ForPrep || prep.c < 2) return std::nullopt;
+    const auto loopAt = static_cast<std::size_t>(prep.c - 1);
+    if (loopAt <= pc || loopAt >= code_.ins.size() || planned[loopAt].ins.op != PlanOp::ForLoop ||
+        code_.ins[loopAt].c != static_cast<std::int32_t>(pc + 1))
+      return std::nullopt;
+    std::vector<int> jumpsTo(code_.ins.size() + 1, 0);
+    for (const Ins& in : code_.ins) {
+      if (in.op == Op::Branch || in.op == Op::BranchK || in.op == Op::Jump || in.op == Op::JumpIf)
+        ++jumpsTo[static_cast<std::size_t>(in.a)];
+      if (in.op == Op::ForPrep || in.op == Op::ForLoop || in.op == Op::ForEachPrep || in.op == Op::ForEachLoop)
+        ++jumpsTo[static_cast<std::size_t>(in.c)];
+    }
+    if (jumpsTo[pc + 1] != 1) return std::nullopt;
+    for (std::size_t body = pc + 1; body < loopAt; ++body) {
+      if (!reached(static_cast<std::int32_t>(body)) || (body > pc + 1 && jumpsTo[body] != 0) ||
+          jumpsTo[loopAt] != 0 || jumpTarget(planned[body].ins) != nullptr)
+        return std::nullopt;
+      const PlanOp op = planned[body].ins.op;
+      if (op == PlanOp::Tick || op == PlanOp::MakeArray || op == PlanOp::Return || op == PlanOp::ReturnDouble ||
+          op == PlanOp::ReturnTagged || op == PlanOp::BailOut)
+        return std::nullopt;
+      for (std::int32_t r : planned[body].wrote)
+        if (r == prep.a || (r >= prep.b && r <= prep.b + 2)) return std::nullopt;
+    }
+    const std::optional<double> start = known(pc, prep.b, planned), end = known(pc, prep.b + 1, planned),
+                                step = known(pc, prep.b + 2, planned);
+    if (!start || !end || !step) return std::nullopt;
+    // Turns as For counts them; every value the counter takes stays in its type.
+    const double low = planned[loopAt].ins.type == VType::Integer ? -32768.0 : -2147483648.0;
+    const double high = planned[loopAt].ins.type == VType::Integer ? 32767.0 : 2147483647.0;
+    std::int32_t turns = 0;
+    for (double v = *start; *step < 0 ? v >= *end : v <= *end; v += *step) {
+      if (++turns > kMaxTurns) return std::nullopt;
+    }
+    const double last = *start + turns * *step;
+    if (last < low || last > high || *start < low || *start > high) return std::nullopt;
+    if (static_cast<std::size_t>(turns) * (loopAt - pc) * 2 > kMaxUnrolled) return std::nullopt;
+    return Unrolled{*start, *step, turns, loopAt};
+  }
+
+  // The number register r holds as instruction pc starts, where the
+  // straight run of instructions before it last set it to one.
+  std::optional<double> known(std::size_t pc, std::int32_t r, const std::vector<Planned>& planned) const {
+    std::vector<bool> target(code_.ins.size() + 1, false);
+    for (const Ins& in : code_.ins) {
+      if (in.op == Op::Branch || in.op == Op::BranchK || in.op == Op::Jump || in.op == Op::JumpIf)
+        target[static_cast<std::size_t>(in.a)] = true;
+      if (in.op == Op::ForPrep || in.op == Op::ForLoop || in.op == Op::ForEachPrep || in.op == Op::ForEachLoop)
+        target[static_cast<std::size_t>(in.c)] = true;
+    }
+    for (std::size_t at = pc; at-- > 0 && !target[at + 1];) {
+      const Planned& p = planned[at];
+      if (p.wrote[0] != r && p.wrote[1] != r) continue;
+      if (p.ins.op != PlanOp::Copy || p.wrote[1] >= 0) return std::nullopt;
+      if (p.ins.b == r) continue;  // ToNumber: the value stays
+      const std::optional<double> v = numberIn(p.ins.b);
+      if (!v) r = p.ins.b;  // a copy of another register: look for that one
+      else return v;
+    }
+    return std::nullopt;
+  }
+
+  // The value of a register that holds a number known when planned.
+  std::optional<double> numberIn(std::int32_t r) const {
+    for (const auto& [bits, reg] : numbers_)
+      if (reg == r) return std::bit_cast<double>(bits);
+    return std::nullopt;
+  }
+
+  // Where the subscript of an element read is known when planned, the read
+  // is the element's register; past either end, the plan bails out there as
+  // the bytecode fails. Known values flow through copies and the making of
+  // the array, in straight runs of instructions.
+  void foldKnownSubscripts() {
+    std::vector<bool> target(plan_.ins.size() + 1, false);
+    for (const PlanIns& in : plan_.ins)
+      if (const std::int32_t* t = jumpTarget(in)) target[static_cast<std::size_t>(*t)] = true;
+    std::map<std::int32_t, std::int32_t> constantIn;  // register -> the number register it equals
+    const auto forget = [&](std::int32_t r) { constantIn.erase(r); };
+    for (std::size_t j = 0; j < plan_.ins.size(); ++j) {
+      if (target[j]) constantIn.clear();
+      PlanIns& in = plan_.ins[j];
+      const auto equal = [&](std::int32_t r) -> std::optional<std::int32_t> {
+        if (numberIn(r)) return r;
+        const auto it = constantIn.find(r);
+        return it != constantIn.end() ? std::optional<std::int32_t>(it->second) : std::nullopt;
+      };
+      switch (in.op) {
+        case PlanOp::Copy:
+          if (const auto k = equal(in.b)) constantIn[in.a] = *k; else forget(in.a);
+          break;
+        case PlanOp::MakeArray:
+          for (std::int32_t e = 0; e < in.c; ++e)
+            if (const auto k = equal(in.b + e)) constantIn[in.a + e] = *k; else forget(in.a + e);
+          break;
+        case PlanOp::LoadIndexed: {
+          const auto k = equal(in.c);
+          const std::optional<double> i = k ? numberIn(*k) : std::nullopt;
+          if (!i) {
+            forget(in.a);
+            break;
+          }
+          if (!(*i >= 0 && *i < in.n) || *i != static_cast<double>(static_cast<std::int32_t>(*i))) {
+            in = {.op = PlanOp::BailOut};
+            break;
+          }
+          const std::int32_t element = in.b + static_cast<std::int32_t>(*i);
+          const std::int32_t a = in.a;
+          in = {.op = PlanOp::Copy, .a = a, .b = equal(element).value_or(element)};
+          if (const auto e = equal(element)) constantIn[a] = *e; else forget(a);
+          break;
+        }
+        case PlanOp::ForPrep:
+          forget(in.a);
+          forget(in.b);
+          break;
+        case PlanOp::Tag: case PlanOp::Tick: case PlanOp::Branch: case PlanOp::BranchL: case PlanOp::BranchR:
+        case PlanOp::BranchLR: case PlanOp::JumpIf: case PlanOp::JumpIfL: case PlanOp::Jump: case PlanOp::Return:
+        case PlanOp::ReturnDouble: case PlanOp::ReturnDoubleL: case PlanOp::ReturnTagged: case PlanOp::BailOut:
+          break;
+        default:
+          forget(in.a);
+          break;
+      }
+    }
   }
 
   // Where an instruction reads the register the one before it wrote, and
