@@ -463,6 +463,7 @@ class Planner {
       plan_.loops |= in.op == PlanOp::ForLoop || in.op == PlanOp::ForLoopReal || in.op == PlanOp::Tick;
     }
     foldKnownSubscripts();
+    removeDeadCopies();
     takeLastWritten();
     plan_.tagged = !tagged_.empty();
     return true;
@@ -551,6 +552,105 @@ class Planner {
     return std::nullopt;
   }
 
+  // The registers an instruction reads (before values at hand are taken).
+  static void noteReads(const PlanIns& in, std::vector<bool>& read) {
+    const auto note = [&](std::int32_t r) {
+      if (r >= 0 && static_cast<std::size_t>(r) < read.size()) read[static_cast<std::size_t>(r)] = true;
+    };
+    if (hasFourForms(in.op)) {
+      note(in.b);
+      note(in.c);
+      return;
+    }
+    switch (in.op) {
+      case PlanOp::Copy: case PlanOp::CopyL: case PlanOp::CopyTagged: case PlanOp::Neg: case PlanOp::NegL:
+      case PlanOp::Math: case PlanOp::MathL: case PlanOp::JumpIf: case PlanOp::JumpIfL:
+        note(in.b);
+        break;
+      case PlanOp::ForLoop: case PlanOp::ForLoopReal:
+        note(in.a);
+        [[fallthrough]];
+      case PlanOp::ForPrep:
+        for (std::int32_t r = in.b; r <= in.b + 2; ++r) note(r);
+        break;
+      case PlanOp::Return: case PlanOp::ReturnDouble: case PlanOp::ReturnDoubleL: case PlanOp::ReturnTagged:
+        note(in.a);
+        break;
+      case PlanOp::MakeArray:
+        for (std::int32_t e = 0; e < in.c; ++e) note(in.b + e);
+        break;
+      case PlanOp::LoadIndexed:
+        note(in.c);
+        for (std::int32_t e = 0; e < in.n; ++e) note(in.b + e);
+        break;
+      case PlanOp::Tag: case PlanOp::Tick: case PlanOp::Jump: case PlanOp::BailOut:
+        break;
+      default:
+        break;
+    }
+  }
+
+  // Copies into registers nothing reads, the array when nothing reads its
+  // elements, and a type tag set again to what it already is: none of them
+  // can fail, so leaving them out changes nothing but the work.
+  void removeDeadCopies() {
+    for (bool removed = true; removed;) {
+      removed = false;
+      std::vector<bool> read(regs_ + extra_ + 1, false);
+      for (const PlanIns& in : plan_.ins) noteReads(in, read);
+      const auto unread = [&](std::int32_t r) { return r >= 0 && !read[static_cast<std::size_t>(r)]; };
+      std::vector<bool> target(plan_.ins.size() + 1, false);
+      for (const PlanIns& in : plan_.ins)
+        if (const std::int32_t* t = jumpTarget(in)) target[static_cast<std::size_t>(*t)] = true;
+      std::vector<bool> keep(plan_.ins.size(), true);
+      std::map<std::int32_t, VType> tagNow;  // in a straight run: the tag each register was last given
+      for (std::size_t j = 0; j < plan_.ins.size(); ++j) {
+        if (target[j]) tagNow.clear();
+        const PlanIns& in = plan_.ins[j];
+        switch (in.op) {
+          case PlanOp::Copy: case PlanOp::CopyTagged:
+            keep[j] = !unread(in.a);
+            if (in.op == PlanOp::CopyTagged) tagNow.erase(in.a);
+            break;
+          case PlanOp::MakeArray: {
+            bool any = false;
+            for (std::int32_t e = 0; e < in.c; ++e) any |= !unread(in.a + e);
+            keep[j] = any;
+            break;
+          }
+          case PlanOp::Tag: {
+            const auto it = tagNow.find(in.a);
+            keep[j] = !unread(in.a) && (it == tagNow.end() || it->second != in.type);
+            tagNow[in.a] = in.type;
+            break;
+          }
+          default:
+            break;
+        }
+        removed |= !keep[j];
+      }
+      if (removed) compact(keep);
+    }
+  }
+
+  // Drops the instructions not kept; a jump to one goes to the next kept.
+  void compact(const std::vector<bool>& keep) {
+    std::vector<std::int32_t> moved(plan_.ins.size() + 1);
+    std::int32_t kept = 0;
+    for (std::size_t j = 0; j < plan_.ins.size(); ++j) {
+      moved[j] = kept;
+      if (keep[j]) ++kept;
+    }
+    moved[plan_.ins.size()] = kept;
+    std::vector<PlanIns> ins;
+    for (std::size_t j = 0; j < plan_.ins.size(); ++j) {
+      if (!keep[j]) continue;
+      ins.push_back(plan_.ins[j]);
+      if (std::int32_t* t = jumpTarget(ins.back())) *t = moved[static_cast<std::size_t>(*t)];
+    }
+    plan_.ins = std::move(ins);
+  }
+
   // Where the subscript of an element read is known when planned, the read
   // is the element's register; past either end, the plan bails out there as
   // the bytecode fails. Known values flow through copies and the making of
@@ -569,9 +669,19 @@ class Planner {
         const auto it = constantIn.find(r);
         return it != constantIn.end() ? std::optional<std::int32_t>(it->second) : std::nullopt;
       };
+      // An operand known to equal a number is read from that number's register.
+      if (hasFourForms(in.op)) {
+        if (const auto k = equal(in.b)) in.b = *k;
+        if (const auto k = equal(in.c)) in.c = *k;
+      }
       switch (in.op) {
         case PlanOp::Copy:
-          if (const auto k = equal(in.b)) constantIn[in.a] = *k; else forget(in.a);
+          if (const auto k = equal(in.b)) {
+            in.b = *k;
+            constantIn[in.a] = *k;
+          } else {
+            forget(in.a);
+          }
           break;
         case PlanOp::MakeArray:
           for (std::int32_t e = 0; e < in.c; ++e)
