@@ -9,8 +9,8 @@ namespace zorvan::vbs {
 
 namespace {
 
-std::string r(std::int32_t i) { return "r" + std::to_string(i); }
-std::string jump(std::int32_t target) { return "-> " + std::to_string(target); }
+std::string r(std::int32_t i) { return registerText(i); }
+std::string jump(std::int32_t target) { return jumpText(target); }
 // A register, or ~ a global: a place an array or a For counter lives in.
 std::string place(std::int32_t p) { return p >= 0 ? r(p) : "g" + std::to_string(~p); }
 std::string registers(std::int32_t first, std::int32_t count) {
@@ -132,15 +132,20 @@ std::string listBytecode(const Code& code) {
   const Lister lister(code);
   std::string out = "  " + std::to_string(code.registers) + " registers, " + std::to_string(code.ins.size()) +
                     " instructions" + (code.fast ? "" : ", without fast paths") + "\n";
-  char head[32];
-  for (std::size_t pc = 0; pc < code.ins.size(); ++pc) {
-    const Ins& in = code.ins[pc];
-    std::snprintf(head, sizeof head, "  %4zu  %-13s", pc, std::string(opName(in.op)).c_str());
-    out += head + lister.operands(in);
-    while (!out.empty() && out.back() == ' ') out.pop_back();
-    out += "\n";
-  }
+  for (std::size_t pc = 0; pc < code.ins.size(); ++pc)
+    out += listingLine(pc, opName(code.ins[pc].op), lister.operands(code.ins[pc]));
   return out;
+}
+
+std::string registerText(std::int32_t r) { return "r" + std::to_string(r); }
+std::string jumpText(std::int32_t target) { return "-> " + std::to_string(target); }
+
+std::string listingLine(std::size_t index, std::string_view op, const std::string& operands) {
+  char head[40];
+  std::snprintf(head, sizeof head, "  %4zu  %-14.*s", index, static_cast<int>(op.size()), op.data());
+  std::string line = head + operands;
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  return line + "\n";
 }
 
 }  // namespace zorvan::vbs

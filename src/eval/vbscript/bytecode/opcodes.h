@@ -54,20 +54,18 @@ namespace zorvan::vbs {
   X(Raise)        /* fails with error a, naming text b (or nothing when b < 0) */                           \
   X(Return)
 
-enum class Op : std::uint8_t {
-#define ZORVAN_ENUMERATOR(name) name,
-  ZORVAN_OPCODES(ZORVAN_ENUMERATOR)
-#undef ZORVAN_ENUMERATOR
-};
+// Expanders of an opcode list: each entry as an enumerator, as its name.
+#define ZORVAN_AS_ENUMERATOR(name) name,
+#define ZORVAN_AS_NAME(name) std::string_view(#name),
 
-#define ZORVAN_OPCODE_NAME(name) std::string_view(#name),
-inline constexpr std::array kOpNames{ZORVAN_OPCODES(ZORVAN_OPCODE_NAME)};
-#undef ZORVAN_OPCODE_NAME
-inline constexpr std::size_t kOpCount = kOpNames.size();
+enum class Op : std::uint8_t { ZORVAN_OPCODES(ZORVAN_AS_ENUMERATOR) };
+
+inline constexpr std::array kOpNames{ZORVAN_OPCODES(ZORVAN_AS_NAME)};
 
 // Whether a table made from an opcode list, entry by entry, holds each
 // opcode at the index of its value: what a handler table indexed by opcode
-// relies on. Each handler table checks the list it was made from.
+// relies on. Each handler table checks the list it was made from
+// (ZORVAN_HANDLER_TABLE).
 template <class OpT, std::size_t N>
 constexpr bool inListOrder(const OpT (&ops)[N]) {
   for (std::size_t i = 0; i < N; ++i)

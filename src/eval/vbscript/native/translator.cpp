@@ -159,9 +159,7 @@ class Translator {
 
   void findChoices() {
     const auto& ins = plan_.ins;
-    std::vector<int> jumpsTo(ins.size() + 1);
-    for (const PlanIns& in : ins)
-      if (const std::int32_t* t = jumpTarget(in)) ++jumpsTo[static_cast<std::size_t>(*t)];
+    const std::vector<int> jumpsTo = jumpsInto(ins);
     constexpr std::size_t kLongest = 16;
     for (std::size_t b = 0; b < ins.size(); ++b) {
       if (ins[b].op < PlanOp::Branch || ins[b].op > PlanOp::JumpIfL) continue;
@@ -276,35 +274,7 @@ class Translator {
 
   // The registers an instruction reads from the frame rather than at hand.
   void noteReads(const PlanIns& in) {
-    const auto note = [this](std::int32_t r) { read_[static_cast<std::size_t>(r)] = true; };
-    if (hasFourForms(in.op)) {
-      if (!leftAtHand(in.op)) note(in.b);
-      if (!rightAtHand(in.op)) note(in.c);
-      return;
-    }
-    switch (in.op) {
-      case PlanOp::Copy: case PlanOp::CopyTagged: case PlanOp::Neg: case PlanOp::Math: case PlanOp::JumpIf:
-        note(in.b);
-        break;
-      case PlanOp::MakeArray:
-        for (std::int32_t j = 0; j < in.c; ++j) note(in.b + j);
-        break;
-      case PlanOp::LoadIndexed:  // the whole block, by a subscript known only as it runs
-        if (!in.flag) note(in.c);
-        for (std::int32_t j = 0; j < in.n; ++j) note(in.b + j);
-        break;
-      case PlanOp::ForPrep: case PlanOp::ForLoop: case PlanOp::ForLoopReal:
-        for (std::int32_t r : {in.a, in.b, in.b + 1, in.b + 2}) note(r);
-        break;
-      case PlanOp::Return:
-        if (in.a >= 0) note(in.a);
-        break;
-      case PlanOp::ReturnDouble: case PlanOp::ReturnTagged:
-        note(in.a);
-        break;
-      default:
-        break;
-    }
+    forEachRead(in, [this](std::int32_t r) { read_[static_cast<std::size_t>(r)] = true; });
   }
 
   std::int32_t constant(double v) {

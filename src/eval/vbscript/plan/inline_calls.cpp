@@ -21,7 +21,6 @@ class Inliner {
   // already there; the result of a Return goes to `end`'s jump. False where
   // something cannot be inlined.
   bool append(const Code& code, std::int32_t base, std::vector<const Procedure*>& chain) {
-    const std::int32_t first = static_cast<std::int32_t>(out_.code.ins.size());
     const std::int32_t constants = static_cast<std::int32_t>(out_.code.constants.size());
     out_.code.constants.insert(out_.code.constants.end(), code.constants.begin(), code.constants.end());
     // Where each instruction of `code` begins in the copy, for its jumps.
@@ -110,7 +109,6 @@ class Inliner {
       t = at[static_cast<std::size_t>(target)];
     }
     for (std::size_t index : returns) out_.code.ins[index].a = static_cast<std::int32_t>(out_.code.ins.size());
-    (void)first;
     return out_.code.ins.size() <= kMaxInstructions;
   }
 

@@ -59,16 +59,9 @@ class Runtime;
   X(ReturnTagged)     /* the result: r[a] of the type its tag says */                                    \
   X(BailOut)          /* not reached when planned; here for the form's sake */
 
-enum class PlanOp : std::uint8_t {
-#define ZORVAN_ENUMERATOR(name) name,
-  ZORVAN_PLAN_OPCODES(ZORVAN_ENUMERATOR)
-#undef ZORVAN_ENUMERATOR
-};
+enum class PlanOp : std::uint8_t { ZORVAN_PLAN_OPCODES(ZORVAN_AS_ENUMERATOR) };
 
-#define ZORVAN_OPCODE_NAME(name) std::string_view(#name),
-inline constexpr std::array kPlanOpNames{ZORVAN_PLAN_OPCODES(ZORVAN_OPCODE_NAME)};
-#undef ZORVAN_OPCODE_NAME
-inline constexpr std::size_t kPlanOpCount = kPlanOpNames.size();
+inline constexpr std::array kPlanOpNames{ZORVAN_PLAN_OPCODES(ZORVAN_AS_NAME)};
 constexpr std::string_view planOpName(PlanOp op) { return kPlanOpNames[static_cast<std::size_t>(op)]; }
 
 // The variant of op (one of the unnamed forms above) that takes its first
@@ -106,6 +99,49 @@ inline const std::int32_t* jumpTarget(const PlanIns& in) {
   return isLoopOp(in.op) ? &in.c : nullptr;
 }
 inline std::int32_t* jumpTarget(PlanIns& in) { return const_cast<std::int32_t*>(jumpTarget(std::as_const(in))); }
+
+// How many instructions jump to each place of a plan, its end included.
+inline std::vector<int> jumpsInto(const std::vector<PlanIns>& ins) {
+  std::vector<int> into(ins.size() + 1, 0);
+  for (const PlanIns& in : ins)
+    if (const std::int32_t* t = jumpTarget(in)) ++into[static_cast<std::size_t>(*t)];
+  return into;
+}
+
+// Calls note(r) for each register an instruction reads from its register,
+// rather than as the value at hand; a loop instruction's counter counts as
+// read.
+template <class Note>
+void forEachRead(const PlanIns& in, Note note) {
+  if (hasFourForms(in.op)) {
+    if (!leftAtHand(in.op)) note(in.b);
+    if (!rightAtHand(in.op)) note(in.c);
+    return;
+  }
+  switch (in.op) {
+    case PlanOp::Copy: case PlanOp::CopyTagged: case PlanOp::Neg: case PlanOp::Math: case PlanOp::JumpIf:
+      note(in.b);
+      break;
+    case PlanOp::MakeArray:
+      for (std::int32_t j = 0; j < in.c; ++j) note(in.b + j);
+      break;
+    case PlanOp::LoadIndexed:  // the whole block, by a subscript known only as it runs
+      if (!in.flag) note(in.c);
+      for (std::int32_t j = 0; j < in.n; ++j) note(in.b + j);
+      break;
+    case PlanOp::ForPrep: case PlanOp::ForLoop: case PlanOp::ForLoopReal:
+      for (std::int32_t r : {in.a, in.b, in.b + 1, in.b + 2}) note(r);
+      break;
+    case PlanOp::Return:
+      if (in.a >= 0) note(in.a);
+      break;
+    case PlanOp::ReturnDouble: case PlanOp::ReturnTagged:
+      note(in.a);
+      break;
+    default:
+      break;
+  }
+}
 
 // A plan has at most this many registers.
 inline constexpr std::size_t kMaxPlanRegisters = 128;

@@ -20,12 +20,8 @@ namespace {
 // Kept out of line: its frame would otherwise burden every call in machine code.
 [[gnu::noinline]] FastResult interpret(const NumericPlan& plan, double x, const Runtime* rt) {
 #define ZORVAN_LABEL(name) &&name,
-  static constexpr void* kHandlers[] = {ZORVAN_PLAN_OPCODES(ZORVAN_LABEL)};
+  ZORVAN_HANDLER_TABLE(ZORVAN_PLAN_OPCODES, PlanOp, ZORVAN_LABEL);
 #undef ZORVAN_LABEL
-#define ZORVAN_OPCODE_VALUE(name) PlanOp::name,
-  static constexpr PlanOp kOrder[] = {ZORVAN_PLAN_OPCODES(ZORVAN_OPCODE_VALUE)};
-#undef ZORVAN_OPCODE_VALUE
-  static_assert(std::size(kHandlers) == kPlanOpCount && inListOrder(kOrder));
   double r[kMaxPlanRegisters];
   for (const auto& [reg, v] : plan.start) r[reg] = v;
   r[0] = x;

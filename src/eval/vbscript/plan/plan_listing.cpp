@@ -2,14 +2,15 @@
 #include <map>
 
 #include "eval/vbscript/builtins/builtins.h"
+#include "eval/vbscript/bytecode/listing.h"
 #include "eval/vbscript/plan/numeric_plan.h"
 
 namespace zorvan::vbs {
 
 namespace {
 
-std::string r(std::int32_t i) { return "r" + std::to_string(i); }
-std::string jump(std::int32_t target) { return "-> " + std::to_string(target); }
+std::string r(std::int32_t i) { return registerText(i); }
+std::string jump(std::int32_t target) { return jumpText(target); }
 
 std::string kernelName(double (*kernel)(double)) {
   for (const Builtin& b : allBuiltins())
@@ -66,11 +67,7 @@ std::string types(std::uint16_t bits) {
 }  // namespace
 
 std::string listPlanInstruction(const NumericPlan& plan, std::size_t j) {
-  char head[32];
-  std::snprintf(head, sizeof head, "  %4zu  %-14s", j, std::string(planOpName(plan.ins[j].op)).c_str());
-  std::string line = head + operands(plan.ins[j]);
-  while (!line.empty() && line.back() == ' ') line.pop_back();
-  return line + "\n";
+  return listingLine(j, planOpName(plan.ins[j].op), operands(plan.ins[j]));
 }
 
 std::string listPlan(const NumericPlan& plan) {

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <unordered_map>
 #include <utility>
 
 #include "eval/vbscript/builtins/builtins.h"
@@ -123,7 +124,10 @@ class Planner {
   // A register holding a number known when planned, one for each number.
   std::int32_t number(double v) {
     const auto [it, added] = numbers_.try_emplace(std::bit_cast<std::uint64_t>(v), 0);
-    if (added) it->second = static_cast<std::int32_t>(regs_ + extra_++);
+    if (added) {
+      it->second = static_cast<std::int32_t>(regs_ + extra_++);
+      numberIn_.emplace(it->second, v);
+    }
     return it->second;
   }
 
@@ -332,34 +336,10 @@ class Planner {
     } else {
       if (at(in.b) != bit(VType::Boolean)) return false;
       p.ins = {.op = whole ? PlanOp::ForLoop : PlanOp::ForLoopReal, .type = theOne(counter), .a = in.a, .b = in.b,
-               .c = in.c, .n = stepSign(in.c - 1)};
+               .c = in.c};
       p.wrote[0] = in.a;
     }
     return true;
-  }
-
-  // The direction of the For loop that starts at forPrep where the code sets
-  // its step to a number just before, in one straight run of instructions:
-  // 1 up, -1 down, 0 not known when planned.
-  int stepSign(std::int32_t forPrep) const {
-    if (forPrep < 0 || code_.ins[static_cast<std::size_t>(forPrep)].op != Op::ForPrep) return 0;
-    std::vector<bool> target(code_.ins.size() + 1, false);
-    for (const Ins& in : code_.ins) {
-      if (in.op == Op::Branch || in.op == Op::BranchK || in.op == Op::Jump || in.op == Op::JumpIf) target[static_cast<std::size_t>(in.a)] = true;
-      if (in.op == Op::ForPrep || in.op == Op::ForLoop || in.op == Op::ForEachPrep || in.op == Op::ForEachLoop)
-        target[static_cast<std::size_t>(in.c)] = true;
-    }
-    const std::int32_t step = code_.ins[static_cast<std::size_t>(forPrep)].b + 2;
-    for (std::int32_t pc = forPrep - 1; pc >= 0 && !target[static_cast<std::size_t>(pc + 1)]; --pc) {
-      const Ins& in = code_.ins[static_cast<std::size_t>(pc)];
-      if (in.a != step || in.op == Op::ToNumber) continue;
-      if ((in.op != Op::Move && in.op != Op::Neg) || in.b >= 0) return 0;
-      const Value& k = code_.constants[static_cast<std::size_t>(~in.b)];
-      if (k.type() != VType::Double && !within(bit(k.type()), kWhole)) return 0;
-      const double v = in.op == Op::Neg ? -k.toDouble() : k.toDouble();
-      return v < 0 ? -1 : 1;  // a step of 0 counts up, as For takes it
-    }
-    return 0;
   }
 
   // The call ends with the value of its result register, found in plan
@@ -406,6 +386,14 @@ class Planner {
     }
     work_.clear();  // the kinds are final: nothing new reaches anywhere
     findTagged(planned);
+    jumpsInto_ = codeJumpsInto();
+    // A loop whose step the code sets to a number just before it tests one direction only.
+    for (std::size_t pc = 0; pc < code_.ins.size(); ++pc) {
+      PlanIns& loopIns = planned[pc].ins;
+      if (loopIns.op != PlanOp::ForLoop && loopIns.op != PlanOp::ForLoopReal) continue;
+      if (const std::optional<double> step = known(static_cast<std::size_t>(loopIns.c - 1), loopIns.b + 2, planned))
+        loopIns.n = *step < 0 ? -1 : 1;  // a step of 0 counts up, as For takes it
+    }
     // Each instruction, after the kinds of the kept registers it writes: a
     // kept register's kind is set before the instruction writes it, so that
     // it holds on every way out, the jumps of For included.
@@ -488,17 +476,11 @@ class Planner {
     if (loopAt <= pc || loopAt >= code_.ins.size() || planned[loopAt].ins.op != PlanOp::ForLoop ||
         code_.ins[loopAt].c != static_cast<std::int32_t>(pc + 1))
       return std::nullopt;
-    std::vector<int> jumpsTo(code_.ins.size() + 1, 0);
-    for (const Ins& in : code_.ins) {
-      if (in.op == Op::Branch || in.op == Op::BranchK || in.op == Op::Jump || in.op == Op::JumpIf)
-        ++jumpsTo[static_cast<std::size_t>(in.a)];
-      if (in.op == Op::ForPrep || in.op == Op::ForLoop || in.op == Op::ForEachPrep || in.op == Op::ForEachLoop)
-        ++jumpsTo[static_cast<std::size_t>(in.c)];
-    }
-    if (jumpsTo[pc + 1] != 1) return std::nullopt;
+    const std::vector<int>& jumpsTo = jumpsInto_;
+    if (jumpsTo[pc + 1] != 1 || jumpsTo[loopAt] != 0) return std::nullopt;
     for (std::size_t body = pc + 1; body < loopAt; ++body) {
       if (!reached(static_cast<std::int32_t>(body)) || (body > pc + 1 && jumpsTo[body] != 0) ||
-          jumpsTo[loopAt] != 0 || jumpTarget(planned[body].ins) != nullptr)
+          jumpTarget(planned[body].ins) != nullptr)
         return std::nullopt;
       const PlanOp op = planned[body].ins.op;
       if (op == PlanOp::Tick || op == PlanOp::MakeArray || op == PlanOp::Return || op == PlanOp::ReturnDouble ||
@@ -526,14 +508,8 @@ class Planner {
   // The number register r holds as instruction pc starts, where the
   // straight run of instructions before it last set it to one.
   std::optional<double> known(std::size_t pc, std::int32_t r, const std::vector<Planned>& planned) const {
-    std::vector<bool> target(code_.ins.size() + 1, false);
-    for (const Ins& in : code_.ins) {
-      if (in.op == Op::Branch || in.op == Op::BranchK || in.op == Op::Jump || in.op == Op::JumpIf)
-        target[static_cast<std::size_t>(in.a)] = true;
-      if (in.op == Op::ForPrep || in.op == Op::ForLoop || in.op == Op::ForEachPrep || in.op == Op::ForEachLoop)
-        target[static_cast<std::size_t>(in.c)] = true;
-    }
-    for (std::size_t at = pc; at-- > 0 && !target[at + 1];) {
+    if (pc >= code_.ins.size() || code_.ins[pc].op != Op::ForPrep) return std::nullopt;
+    for (std::size_t at = pc; at-- > 0 && jumpsInto_[at + 1] == 0;) {
       const Planned& p = planned[at];
       if (p.wrote[0] != r && p.wrote[1] != r) continue;
       if (p.ins.op != PlanOp::Copy || p.wrote[1] >= 0) return std::nullopt;
@@ -545,49 +521,22 @@ class Planner {
     return std::nullopt;
   }
 
-  // The value of a register that holds a number known when planned.
-  std::optional<double> numberIn(std::int32_t r) const {
-    for (const auto& [bits, reg] : numbers_)
-      if (reg == r) return std::bit_cast<double>(bits);
-    return std::nullopt;
+  // How many instructions of the code jump to each of its places.
+  std::vector<int> codeJumpsInto() const {
+    std::vector<int> into(code_.ins.size() + 1, 0);
+    for (const Ins& in : code_.ins) {
+      if (in.op == Op::Branch || in.op == Op::BranchK || in.op == Op::Jump || in.op == Op::JumpIf)
+        ++into[static_cast<std::size_t>(in.a)];
+      if (in.op == Op::ForPrep || in.op == Op::ForLoop || in.op == Op::ForEachPrep || in.op == Op::ForEachLoop)
+        ++into[static_cast<std::size_t>(in.c)];
+    }
+    return into;
   }
 
-  // The registers an instruction reads (before values at hand are taken).
-  static void noteReads(const PlanIns& in, std::vector<bool>& read) {
-    const auto note = [&](std::int32_t r) {
-      if (r >= 0 && static_cast<std::size_t>(r) < read.size()) read[static_cast<std::size_t>(r)] = true;
-    };
-    if (hasFourForms(in.op)) {
-      note(in.b);
-      note(in.c);
-      return;
-    }
-    switch (in.op) {
-      case PlanOp::Copy: case PlanOp::CopyL: case PlanOp::CopyTagged: case PlanOp::Neg: case PlanOp::NegL:
-      case PlanOp::Math: case PlanOp::MathL: case PlanOp::JumpIf: case PlanOp::JumpIfL:
-        note(in.b);
-        break;
-      case PlanOp::ForLoop: case PlanOp::ForLoopReal:
-        note(in.a);
-        [[fallthrough]];
-      case PlanOp::ForPrep:
-        for (std::int32_t r = in.b; r <= in.b + 2; ++r) note(r);
-        break;
-      case PlanOp::Return: case PlanOp::ReturnDouble: case PlanOp::ReturnDoubleL: case PlanOp::ReturnTagged:
-        note(in.a);
-        break;
-      case PlanOp::MakeArray:
-        for (std::int32_t e = 0; e < in.c; ++e) note(in.b + e);
-        break;
-      case PlanOp::LoadIndexed:
-        note(in.c);
-        for (std::int32_t e = 0; e < in.n; ++e) note(in.b + e);
-        break;
-      case PlanOp::Tag: case PlanOp::Tick: case PlanOp::Jump: case PlanOp::BailOut:
-        break;
-      default:
-        break;
-    }
+  // The value of a register that holds a number known when planned.
+  std::optional<double> numberIn(std::int32_t r) const {
+    const auto it = numberIn_.find(r);
+    return it != numberIn_.end() ? std::optional<double>(it->second) : std::nullopt;
   }
 
   // Copies into registers nothing reads, the array when nothing reads its
@@ -597,11 +546,9 @@ class Planner {
     for (bool removed = true; removed;) {
       removed = false;
       std::vector<bool> read(regs_ + extra_ + 1, false);
-      for (const PlanIns& in : plan_.ins) noteReads(in, read);
+      for (const PlanIns& in : plan_.ins) forEachRead(in, [&](std::int32_t r) { read[static_cast<std::size_t>(r)] = true; });
       const auto unread = [&](std::int32_t r) { return r >= 0 && !read[static_cast<std::size_t>(r)]; };
-      std::vector<bool> target(plan_.ins.size() + 1, false);
-      for (const PlanIns& in : plan_.ins)
-        if (const std::int32_t* t = jumpTarget(in)) target[static_cast<std::size_t>(*t)] = true;
+      const std::vector<int> target = jumpsInto(plan_.ins);
       std::vector<bool> keep(plan_.ins.size(), true);
       std::map<std::int32_t, VType> tagNow;  // in a straight run: the tag each register was last given
       for (std::size_t j = 0; j < plan_.ins.size(); ++j) {
@@ -656,9 +603,7 @@ class Planner {
   // the bytecode fails. Known values flow through copies and the making of
   // the array, in straight runs of instructions.
   void foldKnownSubscripts() {
-    std::vector<bool> target(plan_.ins.size() + 1, false);
-    for (const PlanIns& in : plan_.ins)
-      if (const std::int32_t* t = jumpTarget(in)) target[static_cast<std::size_t>(*t)] = true;
+    const std::vector<int> target = jumpsInto(plan_.ins);
     std::map<std::int32_t, std::int32_t> constantIn;  // register -> the number register it equals
     const auto forget = [&](std::int32_t r) { constantIn.erase(r); };
     for (std::size_t j = 0; j < plan_.ins.size(); ++j) {
@@ -722,9 +667,7 @@ class Planner {
   // Where an instruction reads the register the one before it wrote, and
   // nothing jumps in between, it takes the value at hand instead.
   void takeLastWritten() {
-    std::vector<bool> target(plan_.ins.size());
-    for (const PlanIns& in : plan_.ins)
-      if (const std::int32_t* t = jumpTarget(in)) target[static_cast<std::size_t>(*t)] = true;
+    const std::vector<int> target = jumpsInto(plan_.ins);
     std::int32_t last = 0;  // the argument is at hand as a call starts
     for (std::size_t j = 0; j < plan_.ins.size(); ++j) {
       PlanIns& in = plan_.ins[j];
@@ -774,6 +717,8 @@ class Planner {
   std::map<std::uint64_t, std::int32_t> numbers_;
   std::set<std::int32_t> tagged_;
   std::set<std::int32_t> zeroed_;  // read while they may still be Empty
+  std::unordered_map<std::int32_t, double> numberIn_;  // the same, by register
+  std::vector<int> jumpsInto_;  // per place of the code, how many instructions jump there
   std::size_t extra_ = 0;          // plan registers after the code's: numbers and the array's block
   std::int32_t arrayAt_ = -1, arrayBlock_ = -1, arrayLength_ = 0;
   Kinds elementKinds_ = 0;

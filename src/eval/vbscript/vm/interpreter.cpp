@@ -123,9 +123,12 @@ inline bool callSite(const CallSite& site, Frame& caller, Value& result) {
     if (global >= 0) s.ref = &rt.globals[static_cast<std::size_t>(global)];
   }
 }
-// Whether globals were declared since the call last looked.
-inline bool globalsAdded(const Code& code, const Frame& f) {
-  return code.scope != nullptr && !code.scope->implicit.empty() && f.rt->globals.size() > f.globalsSeen;
+// Whether globals were declared since the call last looked; never for code
+// without variables made by use.
+inline bool globalsAdded(const Frame& f) { return f.rt->globals.size() > f.globalsSeen; }
+inline std::size_t globalsKnownBy(const Code& code) {
+  const LocalScope* scope = code.scope.get();
+  return scope != nullptr && !scope->implicit.empty() ? scope->globalsKnown : SIZE_MAX;
 }
 
 // Eval, Execute or ExecuteGlobal of a register's text; false when the
@@ -182,14 +185,10 @@ inline bool numbers(const Value& a, const Value& b, double& x, double& y) {
 template <bool Fast>
 bool execute(const Code& code, Slot* const R, Runtime& rt) {
 #define ZORVAN_LABEL(name) &&op_##name,
-  static constexpr void* kHandlers[] = {ZORVAN_OPCODES(ZORVAN_LABEL)};
+  ZORVAN_HANDLER_TABLE(ZORVAN_OPCODES, Op, ZORVAN_LABEL);
 #undef ZORVAN_LABEL
-#define ZORVAN_OPCODE_VALUE(name) Op::name,
-  static constexpr Op kOrder[] = {ZORVAN_OPCODES(ZORVAN_OPCODE_VALUE)};
-#undef ZORVAN_OPCODE_VALUE
-  static_assert(std::size(kHandlers) == kOpCount && inListOrder(kOrder));
-  Frame f{R, &rt, false, code.scope != nullptr ? code.scope->globalsKnown : 0};
-  if (globalsAdded(code, f)) [[unlikely]]
+  Frame f{R, &rt, false, globalsKnownBy(code)};
+  if (globalsAdded(f)) [[unlikely]]
     bindLateGlobals(code, f);
   const Value* const K = code.constants.data();
   const Ins* const start = code.ins.data();
@@ -310,7 +309,7 @@ bool execute(const Code& code, Slot* const R, Runtime& rt) {
     op_CallProc:
       if (!callSite(code.calls[static_cast<std::size_t>(in->c)], f, reg(in->a))) [[unlikely]]
         goto failed;
-      if (globalsAdded(code, f)) [[unlikely]]
+      if (globalsAdded(f)) [[unlikely]]
         bindLateGlobals(code, f);
       ZORVAN_NEXT;
     op_ToNumber:
@@ -373,11 +372,11 @@ bool execute(const Code& code, Slot* const R, Runtime& rt) {
       ZORVAN_NEXT;
     op_ScriptText:
       if (!scriptText(*in, code, R, rt)) goto failed;
-      if (globalsAdded(code, f)) bindLateGlobals(code, f);
+      if (globalsAdded(f)) bindLateGlobals(code, f);
       ZORVAN_NEXT;
     op_LateCall:
       if (!lateCall(*in, code, f, reg(in->a))) goto failed;
-      if (globalsAdded(code, f)) bindLateGlobals(code, f);
+      if (globalsAdded(f)) bindLateGlobals(code, f);
       ZORVAN_NEXT;
     op_NewArray:
       newArrayOp(*in, code, R, rt);

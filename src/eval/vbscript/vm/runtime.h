@@ -184,7 +184,9 @@ struct Frame {
   Slot* regs;
   Runtime* rt;
   bool resumeNext = false;  // On Error Resume Next is in force in this call
-  std::size_t globalsSeen = 0;  // the count of globals its variables made by use were last looked up in
+  // The count of globals its variables made by use were last looked up in;
+  // the largest size_t where it has none.
+  std::size_t globalsSeen = 0;
 };
 
 
