@@ -118,6 +118,7 @@ TEST(NumericPlan, EndsExactlyAsTheBytecodeDoes) {
            // all, a loop inside another, and a turn that would overflow the counter.
            "For i = 1 To 4 : s = s + x * i : Next : MyFunction = s + i",
            "For i = 5 To 1 : s = s + x : Next : MyFunction = s + i",
+           "For i = 1 To 3 : Next : MyFunction = x * i",
            "For i = 1 To 3 : For j = 2 To 1 Step -1 : s = s + i * j * x : Next : Next : MyFunction = s - j",
            "For i = 32765 To 32767 : s = s + x : Next : MyFunction = s",
            "c = Array(x, 2.5, -x) : For i = LBound(c) To UBound(c) : s = s * 0.5 + c(i) : Next : MyFunction = s",

@@ -477,7 +477,8 @@ class Planner {
         code_.ins[loopAt].c != static_cast<std::int32_t>(pc + 1))
       return std::nullopt;
     const std::vector<int>& jumpsTo = jumpsInto_;
-    if (jumpsTo[pc + 1] != 1 || jumpsTo[loopAt] != 0) return std::nullopt;
+    // Only the loop's own turn goes back into the body, and nothing into its turn.
+    if (jumpsTo[pc + 1] != 1 || (loopAt > pc + 1 && jumpsTo[loopAt] != 0)) return std::nullopt;
     for (std::size_t body = pc + 1; body < loopAt; ++body) {
       if (!reached(static_cast<std::int32_t>(body)) || (body > pc + 1 && jumpsTo[body] != 0) ||
           jumpTarget(planned[body].ins) != nullptr)
